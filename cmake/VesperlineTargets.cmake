@@ -1,0 +1,37 @@
+# Small helpers shared by the folders' build files.
+
+# vesperline_sources(<var> <dir>): every .cpp below <dir>, picked up again when files are added.
+function(vesperline_sources var dir)
+  file(GLOB_RECURSE found CONFIGURE_DEPENDS ${dir}/*.cpp)
+  set(${var} ${found} PARENT_SCOPE)
+endfunction()
+
+# vesperline_test_suite(<name> <dir> LIBS <libs...> [LABELS <labels...>] [ENV <k=v...>]):
+# one GoogleTest program from every .cpp in <dir>, each test registered with CTest on its own.
+function(vesperline_test_suite name dir)
+  cmake_parse_arguments(ARG "" "" "LIBS;LABELS;ENV" ${ARGN})
+  vesperline_sources(test_sources ${dir})
+  if(NOT test_sources)
+    return()
+  endif()
+  add_executable(${name} ${test_sources})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/Tests)
+  set(props ENVIRONMENT "TZ=Europe/Istanbul;LC_ALL=C.UTF-8;${ARG_ENV}")
+  if(ARG_LABELS)
+    list(APPEND props LABELS "${ARG_LABELS}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()
+
+# vesperline_benchmarks(<dir> LIBS <libs...>): one Google Benchmark program per .cpp in <dir>.
+function(vesperline_benchmarks dir)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB bench_sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  foreach(source ${bench_sources})
+    get_filename_component(bench_name ${source} NAME_WE)
+    add_executable(${bench_name} ${source})
+    target_link_libraries(${bench_name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+    target_include_directories(${bench_name} PRIVATE ${CMAKE_SOURCE_DIR}/Bench)
+  endforeach()
+endfunction()
