@@ -1,0 +1,184 @@
+#include "Rules/AppCatalog.h"
+
+#include "Rules/IdentifierSet.h"
+
+namespace ostrel::AppCatalog {
+namespace {
+
+// Function-local statics: built once on first use, thread-safe, never changed.
+
+const IdentifierSet& browsers() {
+    static const IdentifierSet set{
+        "com.apple.Safari",
+        "com.apple.SafariTechnologyPreview",
+        "com.google.Chrome",
+        "com.google.Chrome.canary",
+        "company.thebrowser.Browser",
+        "org.mozilla.firefox",
+        "org.mozilla.firefoxdeveloperedition",
+        "com.microsoft.edgemac",
+        "com.brave.Browser",
+        "com.operasoftware.Opera",
+        "com.vivaldi.Vivaldi",
+        "com.kagi.kagimacOS",
+        "app.zen-browser.zen",
+        "com.openai.atlas",
+        "ai.perplexity.comet",
+        "com.sigmaos.sigmaos.macos",
+        "org.chromium.Chromium",
+        "ru.yandex.desktop.yandex-browser",
+        // Linux desktop-file ids (distribution packages, then Flatpak ids not already above).
+        "firefox",
+        "firefox-esr",
+        "firefox-developer-edition",
+        "google-chrome",
+        "google-chrome-beta",
+        "google-chrome-unstable",
+        "chromium",
+        "chromium-browser",
+        "microsoft-edge",
+        "microsoft-edge-beta",
+        "microsoft-edge-dev",
+        "com.microsoft.Edge",
+        "brave-browser",
+        "opera",
+        "com.opera.Opera",
+        "vivaldi-stable",
+        "zen",
+        "app.zen_browser.zen",
+        "yandex-browser",
+        "yandex-browser-stable",
+    };
+    return set;
+}
+
+const IdentifierSet& mediaApps() {
+    static const IdentifierSet set{
+        "com.apple.TV",
+        "com.apple.QuickTimePlayerX",
+        "org.videolan.vlc",
+        "com.colliderli.iina",
+        "com.netflix.Netflix",
+        "com.apple.Music",
+        "com.spotify.client",
+        "tv.plex.desktop",
+        // Linux desktop-file ids.
+        "vlc",
+        "org.videolan.VLC",
+        "spotify",
+        "com.spotify.Client",
+        "tv.plex.PlexDesktop",
+        "plex-desktop",
+    };
+    return set;
+}
+
+const IdentifierSet& callApps() {
+    static const IdentifierSet set{
+        "us.zoom.xos",
+        "com.microsoft.teams2",
+        "com.microsoft.teams",
+        "com.apple.FaceTime",
+        "com.cisco.webexmeetingsapp",
+        "com.google.meet",
+        "com.hnc.Discord",
+        // Linux desktop-file ids.
+        "Zoom",
+        "zoom",
+        "us.zoom.Zoom",
+        "teams",
+        "webex",
+        "discord",
+        "com.discordapp.Discord",
+    };
+    return set;
+}
+
+const IdentifierSet& ocrPreferredApps() {
+    static const IdentifierSet set{
+        "com.google.Chrome",
+        "com.google.Chrome.canary",
+        "company.thebrowser.Browser",
+        "com.microsoft.edgemac",
+        "com.brave.Browser",
+        "com.operasoftware.Opera",
+        "com.vivaldi.Vivaldi",
+        "org.chromium.Chromium",
+        "com.tinyspeck.slackmacgap",
+        "com.microsoft.VSCode",
+        "com.todesktop.230313mzl4w4u92",
+        "com.figma.Desktop",
+        "notion.id",
+        "com.hnc.Discord",
+        "net.whatsapp.WhatsApp",
+        "com.linear",
+        "com.spotify.client",
+        "com.exafunction.windsurf",
+        "md.obsidian",
+        "com.anthropic.claudefordesktop",
+        "com.openai.chat",
+        "com.microsoft.teams2",
+        "us.zoom.xos",
+        "com.apple.Preview",
+        "com.adobe.Photoshop",
+        "com.adobe.illustrator",
+        "com.parallels.desktop.console",
+        "com.microsoft.rdc.macos",
+        "com.utmapp.UTM",
+        // Linux desktop-file ids.
+        "google-chrome",
+        "google-chrome-beta",
+        "google-chrome-unstable",
+        "microsoft-edge",
+        "microsoft-edge-beta",
+        "microsoft-edge-dev",
+        "com.microsoft.Edge",
+        "brave-browser",
+        "opera",
+        "com.opera.Opera",
+        "vivaldi-stable",
+        "chromium",
+        "chromium-browser",
+        "slack",
+        "com.slack.Slack",
+        "code",
+        "com.visualstudio.code",
+        "cursor",
+        "discord",
+        "com.discordapp.Discord",
+        "spotify",
+        "com.spotify.Client",
+        "windsurf",
+        "obsidian",
+        "md.obsidian.Obsidian",
+        "teams",
+        "Zoom",
+        "zoom",
+        "us.zoom.Zoom",
+    };
+    return set;
+}
+
+} // namespace
+
+AppCategory category(std::optional<std::string_view> bundleID) {
+    if (!bundleID) {
+        return AppCategory::normal;
+    }
+    if (containsIdentifier(mediaApps(), *bundleID)) {
+        return AppCategory::media;
+    }
+    if (containsIdentifier(callApps(), *bundleID)) {
+        return AppCategory::call;
+    }
+    if (containsIdentifier(ocrPreferredApps(), *bundleID)) {
+        return AppCategory::ocrPreferred;
+    }
+    return AppCategory::normal;
+}
+
+bool isBrowser(std::optional<std::string_view> bundleID) {
+    return bundleID && containsIdentifier(browsers(), *bundleID);
+}
+
+} // namespace ostrel::AppCatalog

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "Rules/AppCategory.h"
+
+#include <optional>
+#include <string_view>
+
+namespace ostrel::AppCatalog {
+
+// Application identifiers are compared exactly, letter case included. The built-in lists hold the
+// identifiers of each application on both desktop families: reverse-DNS bundle identifiers and the
+// Linux desktop-file ids of the same applications.
+
+// The category of an application; an absent identifier is `normal`. Media wins over call, call over
+// OCR-preferred where the lists overlap.
+AppCategory category(std::optional<std::string_view> bundleID);
+
+// Whether the application is a web browser; an absent identifier is none.
+bool isBrowser(std::optional<std::string_view> bundleID);
+
+} // namespace ostrel::AppCatalog

@@ -1,0 +1,78 @@
+#include "Rules/AppCatalog.h"
+#include "Rules/PrivacyRules.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+namespace ostrel {
+namespace {
+
+TEST(AppCatalog, CategoriesFollowListPrecedence) {
+    const struct {
+        std::optional<std::string> bundleID;
+        AppCategory expected;
+    } cases[] = {
+        {std::nullopt, AppCategory::normal},
+        {"com.apple.Safari", AppCategory::normal}, // browser, but not OCR-preferred
+        {"com.google.Chrome", AppCategory::ocrPreferred},
+        {"com.spotify.client", AppCategory::media}, // also OCR-preferred: media wins
+        {"com.hnc.Discord", AppCategory::call},     // also OCR-preferred: call wins
+        {"us.zoom.xos", AppCategory::call},
+        {"com.microsoft.teams2", AppCategory::call},
+        {"org.videolan.vlc", AppCategory::media},
+        {"com.utmapp.UTM", AppCategory::ocrPreferred},
+        {"com.google.chrome", AppCategory::normal}, // letter case differs
+        {"", AppCategory::normal},
+        // Linux desktop-file ids of the same applications.
+        {"vlc", AppCategory::media},
+        {"spotify", AppCategory::media},
+        {"discord", AppCategory::call},
+        {"google-chrome", AppCategory::ocrPreferred},
+        {"code", AppCategory::ocrPreferred},
+        {"firefox", AppCategory::normal},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AppCatalog::category(c.bundleID), c.expected) << c.bundleID.value_or("<none>");
+    }
+}
+
+TEST(AppCatalog, RecognisesBrowsersExactly) {
+    for (const char* id : {"com.apple.Safari", "org.mozilla.firefox", "ru.yandex.desktop.yandex-browser",
+                           "firefox", "firefox-esr", "chromium", "google-chrome", "brave-browser",
+                           "microsoft-edge", "vivaldi-stable"}) {
+        EXPECT_TRUE(AppCatalog::isBrowser(std::string(id))) << id;
+    }
+    for (const char* id : {"com.apple.safari", "Firefox", "com.tinyspeck.slackmacgap", "", "code"}) {
+        EXPECT_FALSE(AppCatalog::isBrowser(std::string(id))) << id;
+    }
+    EXPECT_FALSE(AppCatalog::isBrowser(std::nullopt));
+}
+
+TEST(PrivacyRules, PasswordManagersKeepOrderAndNames) {
+    const auto& managers = PrivacyRules::passwordManagers();
+    ASSERT_GE(managers.size(), 11u);
+    EXPECT_EQ(managers[0], "com.1password.1password");
+    EXPECT_EQ(managers[4], "com.apple.keychainaccess");
+    EXPECT_EQ(managers[10], "in.sinew.Enpass-Desktop");
+    for (const char* linuxID : {"org.keepassxc.KeePassXC", "bitwarden", "1password"}) {
+        EXPECT_NE(std::find(managers.begin(), managers.end(), linuxID), managers.end()) << linuxID;
+    }
+
+    const auto& names = PrivacyRules::passwordManagerNames();
+    EXPECT_EQ(names.at("com.agilebits.onepassword-osx"), "1Password 6");
+    EXPECT_EQ(names.at("org.keepassxc.keepassxc"), "KeePassXC");
+    EXPECT_EQ(names.at("org.keepassxc.KeePassXC"), "KeePassXC");
+    EXPECT_FALSE(names.contains("com.apple.keychainaccess"));
+    EXPECT_FALSE(names.contains("com.apple.Passwords"));
+    for (const std::string& id : managers) {
+        if (id != "com.apple.keychainaccess" && id != "com.apple.Passwords") {
+            EXPECT_TRUE(names.contains(id)) << id;
+        }
+    }
+}
+
+} // namespace
+} // namespace ostrel
