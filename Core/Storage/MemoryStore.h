@@ -1,11 +1,15 @@
 #pragma once
 
+#include "Storage/NewSegment.h"
 #include "Storage/SQLiteDatabase.h"
+#include "Storage/SegmentRecord.h"
+#include "Support/Time.h"
 
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ostrel {
 
@@ -33,6 +37,56 @@ public:
     // ---- Writing moments and text -------------------------------------------------------------
 
     // ---- Segment rows, deletion and maintenance -----------------------------------------------
+    // What a deletion of moments did: the moments it was asked to delete (each distinct id once) and
+    // the distinct segments that held a picture of one of them, now queued in pending_rewrites.
+    struct DeletionResult {
+        std::int64_t frameCount = 0;
+        std::vector<std::int64_t> affectedSegments;
+    };
+    // A kept moment's position in a rewritten segment file.
+    struct FrameMove {
+        std::int64_t frameID = 0;
+        std::int64_t newIndex = 0;
+    };
+
+    // The columns a SegmentRecord is read from, in the order readSegmentRecord expects them.
+    static constexpr const char* segmentColumns =
+        "id, path, display_id, start_ts, end_ts, frame_count, width, height, bytes, tier, closed";
+    static SegmentRecord readSegmentRecord(const SQLRow& row);
+
+    // Starts the row of a segment file being written: open, empty, ending where it starts.
+    std::int64_t openSegment(const std::string& path, std::uint32_t displayID, Time start, std::int64_t width,
+                             std::int64_t height);
+    void closeSegment(std::int64_t segmentID, Time end, std::int64_t frameCount, std::int64_t bytes);
+    // Rows still open (left by a crash), oldest start first.
+    std::vector<SegmentRecord> openSegments();
+    // Turns the moments at positions >= firstIndex of the segment into moments without picture.
+    void detachFrames(std::int64_t segmentID, std::int64_t firstIndex);
+    std::optional<Time> lastFrameTime(std::int64_t segmentID);
+    // Removes the row only; callers detach its moments first.
+    void deleteSegment(std::int64_t segmentID);
+    // Replaces a segment row by the row of its rewritten file (or by nothing when no moment was kept)
+    // in one transaction. Throws code 0 when the old row is gone, changing nothing.
+    void rewriteSegment(std::int64_t oldSegmentID, const std::optional<NewSegment>& newSegment,
+                        const std::vector<FrameMove>& moves, const std::vector<std::int64_t>& droppedFrameIDs,
+                        std::int64_t tier);
+    void markImagesDropped(const std::vector<std::int64_t>& frameIDs);
+    void markKeyframes(const std::vector<std::int64_t>& frameIDs);
+
+    // Deletes moments with their text and full-text rows in one transaction and queues the segments
+    // that held their pictures for rewriting.
+    DeletionResult deleteFrames(const std::vector<std::int64_t>& frameIDs);
+    // Deletes the moments with start <= ts < end and cuts that time out of the activity spans.
+    DeletionResult deleteRange(Time start, Time end);
+    // Deletes up to `limit` of the oldest moments before `before`, and the activity that ended before it.
+    DeletionResult deleteOldestFrames(Time before, std::int64_t limit);
+    // Segments whose files may still hold pictures of deleted moments, first queued first.
+    std::vector<std::int64_t> pendingRewrites();
+    void clearPendingRewrite(std::int64_t segmentID);
+
+    // Merges the full-text index and truncates the journal; failures (a busy reader) are harmless.
+    void optimize() noexcept;
+    void checkpoint() noexcept;
 
     // ---- Reading moments, timeline and window contexts ----------------------------------------
 
