@@ -1,8 +1,12 @@
 #pragma once
 
+#include "Storage/ActivitySpan.h"
+#include "Storage/DayStats.h"
 #include "Storage/NewSegment.h"
 #include "Storage/SQLiteDatabase.h"
 #include "Storage/SegmentRecord.h"
+#include "Storage/StatsDelta.h"
+#include "Storage/StorageBreakdown.h"
 #include "Support/Time.h"
 
 #include <filesystem>
@@ -91,6 +95,38 @@ public:
     // ---- Reading moments, timeline and window contexts ----------------------------------------
 
     // ---- Activity, statistics, storage and summaries ------------------------------------------
+    // A day's saved summary.
+    struct SavedSummary {
+        std::string text;
+        std::string source;
+        Time created = 0;
+        bool operator==(const SavedSummary&) const = default;
+    };
+
+    // "%04d-%02d-%02d" of the local date of `time`: the key of daily statistics and summaries.
+    static std::string dayKey(Time time);
+
+    // Stores a new span (its `id` is ignored) and returns the new row's id.
+    std::int64_t insertActivity(const ActivitySpan& span);
+    // Moves the span's end; an absent project or title keeps the stored one.
+    void extendActivity(std::int64_t id, Time end, const std::optional<std::string>& project,
+                        const std::optional<std::string>& windowTitle);
+    // Whole spans that start before `to` and end after `from`, by start.
+    std::vector<ActivitySpan> activity(Time from, Time to);
+
+    // Adds the increment to the day's running totals; an empty increment writes nothing.
+    void addStats(const std::string& day, const StatsDelta& delta);
+    // The days from `from` to `to` (both included) that have a row, in day order.
+    std::vector<DayStats> stats(const std::string& from, const std::string& to);
+
+    std::optional<SavedSummary> summary(const std::string& day);
+    // Replaces the day's summary; its creation time is now.
+    void saveSummary(const std::string& day, const std::string& text, const std::string& source);
+
+    StorageBreakdown storageBreakdown();
+    // Merges the full-text index, vacuums and truncates the log, only when over a quarter of the
+    // file's pages are free.
+    void compact();
 
     // ---- Full-text search ---------------------------------------------------------------------
 
