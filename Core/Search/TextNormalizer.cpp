@@ -115,8 +115,9 @@ std::string foldNonASCII(std::string_view text) {
         const UChar32 c = source.char32At(i);
         i += U16_LENGTH(c);
         // A dotless i that carries marks is another character; İ and I reach i anyway once the marks go.
-        const bool isTurkishI = c == capitalIWithDot || c == 'I' ||
-                                (c == smallDotlessI && (i >= source.length() || !extendsCharacter(source.char32At(i))));
+        const bool isTurkishI =
+            c == capitalIWithDot || c == 'I' ||
+            (c == smallDotlessI && (i >= source.length() || !extendsCharacter(source.char32At(i))));
         if (isTurkishI) {
             mapped.append(static_cast<UChar32>('i'));
         } else {
@@ -148,7 +149,9 @@ std::string fold(std::string_view text) {
 }
 
 // The i-forms map per character in `fold` already, so one character folds exactly as a text of one.
-std::string foldCharacter(std::string_view character) { return fold(character); }
+std::string foldCharacter(std::string_view character) {
+    return fold(character);
+}
 
 std::vector<std::string> words(std::string_view text) {
     const std::string folded = fold(text);
@@ -169,7 +172,8 @@ std::vector<std::string> words(std::string_view text) {
     } else {
         const std::vector<std::size_t> bounds = Graphemes::boundaries(folded);
         for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
-            const std::string_view character = std::string_view(folded).substr(bounds[i], bounds[i + 1] - bounds[i]);
+            const std::string_view character =
+                std::string_view(folded).substr(bounds[i], bounds[i + 1] - bounds[i]);
             visit(character, isLetterOrNumber(firstScalar(character)));
         }
     }

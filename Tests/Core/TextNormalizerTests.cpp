@@ -30,12 +30,12 @@ const FoldCase foldCases[] = {
     {"caf\u00e9 na\u00efve \u00fc\u015f", "cafe naive us"},
     {"cafe\u0301", "cafe"},
     {"Stra\u00dfe", "strasse"},
-    {"\uff21\uff22\uff23 \uff11\uff12", "abc 12"},          // full-width letters and digits
-    {"\uff76\uff9e", "\u30ab"},                              // half-width ka + voiced mark: mark goes
-    {"\ufb01le", "file"},                                    // ligature case-folds to its letters
-    {"line 1\nLine 2\r\n\t x", "line 1\nline 2\r\n\t x"},   // nothing trimmed or collapsed
+    {"\uff21\uff22\uff23 \uff11\uff12", "abc 12"},        // full-width letters and digits
+    {"\uff76\uff9e", "\u30ab"},                           // half-width ka + voiced mark: mark goes
+    {"\ufb01le", "file"},                                 // ligature case-folds to its letters
+    {"line 1\nLine 2\r\n\t x", "line 1\nline 2\r\n\t x"}, // nothing trimmed or collapsed
     {"\u0391\u0398\u0389\u039d\u0391", "\u03b1\u03b8\u03b7\u03bd\u03b1"}, // Greek, accent dropped
-    {"\ud55c\uad6d\uc5b4", "\ud55c\uad6d\uc5b4"},          // Hangul syllables recompose
+    {"\ud55c\uad6d\uc5b4", "\ud55c\uad6d\uc5b4"},                         // Hangul syllables recompose
     {"\u2764\ufe0f 42\u00a0\u20ac", "\u2764\ufe0f 42\u00a0\u20ac"}, // emoji selector, no-break space kept
 };
 
@@ -53,8 +53,8 @@ TEST(TextNormalizerTest, FoldingTwiceChangesNothing) {
 
 TEST(TextNormalizerTest, FoldsSingleCharacters) {
     const FoldCase cases[] = {
-        {"7", "7"}, {"\u00c9", "e"}, {"\u0130", "i"}, {"I", "i"}, {"\u0131", "i"}, {"i", "i"},
-        {"I\u0307", "i"}, {"Q", "q"}, {"-", "-"}, {"\u0301", ""}, {"\u00df", "ss"}, {"\uff21", "a"},
+        {"7", "7"},       {"\u00c9", "e"}, {"\u0130", "i"}, {"I", "i"},     {"\u0131", "i"},  {"i", "i"},
+        {"I\u0307", "i"}, {"Q", "q"},      {"-", "-"},      {"\u0301", ""}, {"\u00df", "ss"}, {"\uff21", "a"},
     };
     for (const FoldCase& c : cases) {
         EXPECT_EQ(TextNormalizer::foldCharacter(c.text), c.folded) << "character: " << c.text;
