@@ -2,11 +2,16 @@
 
 #include "Storage/ActivitySpan.h"
 #include "Storage/DayStats.h"
+#include "Storage/FrameRecord.h"
+#include "Storage/FrameSummary.h"
+#include "Storage/NewFrame.h"
 #include "Storage/NewSegment.h"
+#include "Storage/OCRState.h"
 #include "Storage/SQLiteDatabase.h"
 #include "Storage/SegmentRecord.h"
 #include "Storage/StatsDelta.h"
 #include "Storage/StorageBreakdown.h"
+#include "Storage/TextSource.h"
 #include "Support/Time.h"
 
 #include <filesystem>
@@ -39,6 +44,34 @@ public:
     void setMetaValue(const std::string& key, const std::optional<std::string>& value);
 
     // ---- Writing moments and text -------------------------------------------------------------
+
+    // The columns `readFrameRecord` reads, in order; callers add FROM, WHERE and ORDER, with the
+    // segment path from "LEFT JOIN segments s ON s.id = f.segment_id".
+    static constexpr const char* frameRecordColumns =
+        "f.id, f.ts, f.display_id, f.app_bundle, f.app_name, f.window_title, f.url, f.project, f.width, f.height,\n"
+        "f.image_state, f.image_path, f.segment_id, f.segment_index, s.path, f.ocr_state, f.text_source,\n"
+        "f.text_chars, f.keyframe, f.bytes, f.win_x, f.win_y, f.win_w, f.win_h";
+    // The columns `readFrameSummary` reads, in order; columns after them are ignored.
+    static constexpr const char* frameSummaryColumns =
+        "f.id, f.ts, f.display_id, f.app_bundle, f.app_name, f.window_title, f.url, f.image_state, s.path, "
+        "f.segment_index";
+
+    // Stores the moment, its text and its full-text row in one transaction; returns the new id.
+    std::int64_t insertFrame(const NewFrame& frame);
+    // Appends `lines` to the moment's text and re-indexes it, ORs `source` into its text sources and
+    // sets the OCR state when given. A moment that no longer exists is left alone without error.
+    void addText(std::int64_t frameID, const std::vector<std::string>& lines, TextSource source,
+                 std::optional<OCRState> newState = std::nullopt);
+    void setOCRState(std::int64_t frameID, OCRState state);
+    // Removes the moment's full-text row and, with it, the text row it was built from. Without plain
+    // deletes on this file that takes the FTS 'delete' command with exactly the indexed values, and a
+    // repeated 'delete' would damage the index for good; with the text row gone, a second call finds
+    // nothing to remove.
+    void deleteFTSRow(std::int64_t frameID);
+    // The address as indexed: scheme and a leading "www." cut off (case-sensitive), then folded.
+    static std::string searchableURL(const std::optional<std::string>& url);
+    static FrameRecord readFrameRecord(const SQLRow& row);
+    static FrameSummary readFrameSummary(const SQLRow& row);
 
     // ---- Segment rows, deletion and maintenance -----------------------------------------------
     // What a deletion of moments did: the moments it was asked to delete (each distinct id once) and
