@@ -6,7 +6,7 @@ function(vesperline_sources var dir)
   set(${var} ${found} PARENT_SCOPE)
 endfunction()
 
-# vesperline_test_suite(<name> <dir> LIBS <libs...> [LABELS <labels...>] [ENV <k=v...>]):
+# vesperline_test_suite(<name> <dir> LIBS <libs...> [LABELS <label>] [ENV <k=v...>]):
 # one GoogleTest program from every .cpp in <dir>, each test registered with CTest on its own.
 function(vesperline_test_suite name dir)
   cmake_parse_arguments(ARG "" "" "LIBS;LABELS;ENV" ${ARGN})
@@ -14,10 +14,14 @@ function(vesperline_test_suite name dir)
   if(NOT test_sources)
     return()
   endif()
-  add_executable(${name} ${test_sources})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  add_executable(${name} ${test_sources} ${CMAKE_SOURCE_DIR}/Tests/Support/TestMain.cpp)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/Tests)
-  set(props ENVIRONMENT "TZ=Europe/Istanbul;LC_ALL=C.UTF-8;${ARG_ENV}")
+  # The test program's main sets these before anything runs ('|' separates them).
+  set(environment TZ=Europe/Istanbul LC_ALL=C.UTF-8 ${ARG_ENV})
+  list(JOIN environment "|" environment)
+  target_compile_definitions(${name} PRIVATE VESPERLINE_TEST_ENVIRONMENT="${environment}")
+  set(props TIMEOUT 300)
   if(ARG_LABELS)
     list(APPEND props LABELS "${ARG_LABELS}")
   endif()

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "Platform/TextRecognizer.h"
+
+namespace vesperline {
+
+// Recognition with Tesseract's LSTM engine: one engine per thread, one thread inside each engine.
+class TesseractTextRecognizer final : public TextRecognizer {
+public:
+    std::vector<std::string> supportedLanguages() const override;
+    std::vector<TextObservation> recognize(const ostrel::BGRAImageView& image,
+                                           const std::optional<ostrel::Rect>& regionOfInterest,
+                                           const std::vector<std::string>& languages) override;
+};
+
+} // namespace vesperline
