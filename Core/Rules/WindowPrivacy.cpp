@@ -1,0 +1,127 @@
+#include "Rules/WindowPrivacy.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <utility>
+
+namespace ostrel::WindowPrivacy {
+namespace {
+
+using FrameList = std::vector<std::pair<std::uint32_t, Rect>>;
+
+// The masked frames in the order of the window list; a later window with the same number replaces the
+// frame of an earlier one.
+FrameList maskedFrameList(const std::vector<ScreenWindow>& windows, const VerdictMap& verdicts,
+                          const Rect& display) {
+    FrameList frames;
+    for (const ScreenWindow& window : windows) {
+        const auto verdict = verdicts.find(window.id);
+        if (verdict != verdicts.end() && !needsMask(verdict->second)) {
+            continue;
+        }
+        if (!window.frame.intersects(display)) {
+            continue;
+        }
+        const auto existing = std::find_if(frames.begin(), frames.end(),
+                                           [&](const auto& entry) { return entry.first == window.id; });
+        if (existing != frames.end()) {
+            existing->second = window.frame;
+        } else {
+            frames.emplace_back(window.id, window.frame);
+        }
+    }
+    return frames;
+}
+
+const ScreenWindow* firstWindow(const std::vector<ScreenWindow>& windows, std::uint32_t id) {
+    const auto found = std::find_if(windows.begin(), windows.end(),
+                                    [id](const ScreenWindow& window) { return window.id == id; });
+    return found == windows.end() ? nullptr : &*found;
+}
+
+// Every window to hide, now or in the previous frame, must be where it was: otherwise the masks of
+// this frame may miss the window's current position.
+bool windowsToHideStayed(const std::vector<ScreenWindow>& previous, const FrameList& previousMasked,
+                         const std::vector<ScreenWindow>& current, const FrameList& currentMasked) {
+    std::set<std::uint32_t> ids;
+    for (const auto& [id, frame] : previousMasked) {
+        ids.insert(id);
+    }
+    for (const auto& [id, frame] : currentMasked) {
+        ids.insert(id);
+    }
+    return std::all_of(ids.begin(), ids.end(), [&](std::uint32_t id) {
+        const ScreenWindow* before = firstWindow(previous, id);
+        const ScreenWindow* now = firstWindow(current, id);
+        return before && now && before->frame == now->frame;
+    });
+}
+
+} // namespace
+
+VerdictMap verdicts(const std::vector<ScreenWindow>& windows, const VerdictMap& known) {
+    VerdictMap result;
+    for (const ScreenWindow& window : windows) {
+        Verdict verdict = Verdict::unknown;
+        if (const auto own = known.find(window.id); own != known.end()) {
+            verdict = own->second;
+        } else {
+            for (const ScreenWindow& owner : windows) {
+                if (owner.id == window.id || owner.pid != window.pid || !owner.frame.contains(window.frame)) {
+                    continue;
+                }
+                if (const auto judged = known.find(owner.id); judged != known.end()) {
+                    verdict = judged->second;
+                    break;
+                }
+            }
+        }
+        result[window.id] = verdict;
+    }
+    return result;
+}
+
+std::unordered_map<std::uint32_t, Rect> maskedFrames(const std::vector<ScreenWindow>& windows,
+                                                     const VerdictMap& verdicts, const Rect& display) {
+    const FrameList frames = maskedFrameList(windows, verdicts, display);
+    return {frames.begin(), frames.end()};
+}
+
+std::optional<std::vector<Rect>> masks(const std::optional<std::vector<ScreenWindow>>& previous,
+                                       const std::vector<ScreenWindow>& current, const VerdictMap& verdicts,
+                                       const Rect& display, double padding) {
+    const FrameList currentMasked = maskedFrameList(current, verdicts, display);
+    if (!previous) {
+        if (currentMasked.empty()) {
+            return std::vector<Rect>{};
+        }
+        return std::nullopt;
+    }
+    const FrameList previousMasked = maskedFrameList(*previous, verdicts, display);
+    if (currentMasked.empty() && previousMasked.empty()) {
+        return std::vector<Rect>{};
+    }
+    if (!windowsToHideStayed(*previous, previousMasked, current, currentMasked)) {
+        return std::nullopt;
+    }
+    if (!(display.width > 0) || !(display.height > 0) || std::isnan(padding)) {
+        return std::nullopt;
+    }
+
+    std::vector<Rect> rects;
+    for (const auto& [id, frame] : currentMasked) {
+        const Rect visible = frame.insetBy(-padding, -padding).intersection(display);
+        if (visible.isEmpty()) {
+            continue;
+        }
+        rects.push_back({(visible.minX() - display.minX()) / display.width,
+                         (visible.minY() - display.minY()) / display.height, visible.width / display.width,
+                         visible.height / display.height});
+    }
+    std::stable_sort(rects.begin(), rects.end(),
+                     [](const Rect& a, const Rect& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
+    return rects;
+}
+
+} // namespace ostrel::WindowPrivacy
