@@ -1,0 +1,41 @@
+#include "Runtime/SerialQueue.h"
+
+#include "Runtime/AppIdentity.h"
+
+namespace vesperline {
+
+namespace {
+
+// Linux keeps 15 bytes of a thread name; the suffix without its leading dot is what tells threads apart.
+QString threadName(const QString& suffix) {
+    QString name = suffix.startsWith(QLatin1Char('.')) ? suffix.mid(1) : suffix;
+    return name.left(15);
+}
+
+} // namespace
+
+SerialQueue::SerialQueue(const QString& suffix, QThread::Priority priority)
+    : label_(QLatin1String(appID) + suffix), context_(new QObject) {
+    thread_.setObjectName(threadName(suffix));
+    context_->moveToThread(&thread_);
+    thread_.start(priority);
+}
+
+SerialQueue::~SerialQueue() {
+    // Quitting behind the blocks already posted lets them all run, as callers expect of a queue.
+    async([this] { thread_.quit(); });
+    thread_.wait();
+    delete context_;
+}
+
+bool SerialQueue::isCurrent() const { return QThread::currentThread() == &thread_; }
+
+void SerialQueue::async(std::function<void()> block) {
+    QMetaObject::invokeMethod(context_, std::move(block), Qt::QueuedConnection);
+}
+
+void SerialQueue::runAndWait(const std::function<void()>& block) {
+    QMetaObject::invokeMethod(context_, block, Qt::BlockingQueuedConnection);
+}
+
+} // namespace vesperline
