@@ -1,5 +1,11 @@
 #include "Rules/PrivacyRules.h"
 
+#include "Rules/ProjectInference.h"
+#include "Search/TextNormalizer.h"
+#include "Support/Whitespace.h"
+
+#include <string_view>
+
 namespace ostrel::PrivacyRules {
 namespace {
 
@@ -28,6 +34,15 @@ constexpr PasswordManager passwordManagerTable[] = {
     {"enpass", "Enpass"},
 };
 
+// Written folded (lower case, no diacritics, every i plain) so that they match folded titles.
+constexpr std::string_view privateTitleSuffixes[] = {"(incognito)", "(gizli)", "(private)"};
+constexpr std::string_view privateTitleMarkers[] = {
+    "private browsing", "incognito",         "inprivate",          "private window",
+    "gizli pencere",    "gizli sekme",       "ozel tarama",        "ozel pencere",
+    "privates fenster", "navigation privee", "navegacion privada", "navigazione in incognito",
+    "gizli gezinti",    "ozel dolasma",      "ozel dolasim",
+};
+
 } // namespace
 
 const std::vector<std::string>& passwordManagers() {
@@ -52,6 +67,48 @@ const std::unordered_map<std::string, std::string>& passwordManagerNames() {
         return map;
     }();
     return names;
+}
+
+bool isPrivateWindowTitle(const std::optional<std::string>& title) {
+    if (!title || title->empty()) {
+        return false;
+    }
+    const std::string folded = TextNormalizer::fold(*title);
+    for (std::string_view suffix : privateTitleSuffixes) {
+        if (folded.ends_with(suffix)) {
+            return true;
+        }
+    }
+    for (std::string_view marker : privateTitleMarkers) {
+        if (folded.find(marker) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool matchesExcludedSite(const std::optional<std::string>& url, const std::optional<std::string>& /*title*/,
+                         const std::vector<std::string>& sites) {
+    if (sites.empty()) {
+        return false;
+    }
+    const auto host = ProjectInference::host(url);
+    const std::string foldedHost = host ? TextNormalizer::fold(*host) : std::string();
+    const std::string foldedAddress = url ? TextNormalizer::fold(*url) : std::string();
+    for (const std::string& site : sites) {
+        const std::string entry = TextNormalizer::fold(Whitespace::trimmed(site));
+        if (entry.empty()) {
+            continue;
+        }
+        // Containment covers an equal host and every subdomain ("news.example.com" for "example.com").
+        if (!foldedHost.empty() && foldedHost.find(entry) != std::string::npos) {
+            return true;
+        }
+        if (!foldedAddress.empty() && foldedAddress.find(entry) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace ostrel::PrivacyRules

@@ -1,9 +1,7 @@
 #include "Rules/AppCatalog.h"
-#include "Rules/PrivacyRules.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -49,29 +47,6 @@ TEST(AppCatalog, RecognisesBrowsersExactly) {
         EXPECT_FALSE(AppCatalog::isBrowser(std::string(id))) << id;
     }
     EXPECT_FALSE(AppCatalog::isBrowser(std::nullopt));
-}
-
-TEST(PrivacyRules, PasswordManagersKeepOrderAndNames) {
-    const auto& managers = PrivacyRules::passwordManagers();
-    ASSERT_GE(managers.size(), 11u);
-    EXPECT_EQ(managers[0], "com.1password.1password");
-    EXPECT_EQ(managers[4], "com.apple.keychainaccess");
-    EXPECT_EQ(managers[10], "in.sinew.Enpass-Desktop");
-    for (const char* linuxID : {"org.keepassxc.KeePassXC", "bitwarden", "1password"}) {
-        EXPECT_NE(std::find(managers.begin(), managers.end(), linuxID), managers.end()) << linuxID;
-    }
-
-    const auto& names = PrivacyRules::passwordManagerNames();
-    EXPECT_EQ(names.at("com.agilebits.onepassword-osx"), "1Password 6");
-    EXPECT_EQ(names.at("org.keepassxc.keepassxc"), "KeePassXC");
-    EXPECT_EQ(names.at("org.keepassxc.KeePassXC"), "KeePassXC");
-    EXPECT_FALSE(names.contains("com.apple.keychainaccess"));
-    EXPECT_FALSE(names.contains("com.apple.Passwords"));
-    for (const std::string& id : managers) {
-        if (id != "com.apple.keychainaccess" && id != "com.apple.Passwords") {
-            EXPECT_TRUE(names.contains(id)) << id;
-        }
-    }
 }
 
 } // namespace
