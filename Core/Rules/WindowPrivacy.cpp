@@ -1,5 +1,7 @@
 #include "Rules/WindowPrivacy.h"
 
+#include "Rules/PrivacyRules.h"
+
 #include <algorithm>
 #include <cmath>
 #include <set>
@@ -59,6 +61,24 @@ bool windowsToHideStayed(const std::vector<ScreenWindow>& previous, const FrameL
 }
 
 } // namespace
+
+Verdict verdict(const std::optional<std::string>& title, const std::optional<std::string>& url,
+                std::optional<bool> isPrivate, bool skipPrivateWindows,
+                const std::vector<std::string>& excludedSites) {
+    if (skipPrivateWindows && (isPrivate == true || PrivacyRules::isPrivateWindowTitle(title))) {
+        return Verdict::privateWindow;
+    }
+    if (PrivacyRules::matchesExcludedSite(url, title, excludedSites)) {
+        return Verdict::excludedSite;
+    }
+    if (skipPrivateWindows && !isPrivate) {
+        return Verdict::unknown;
+    }
+    if (!url && !excludedSites.empty()) {
+        return Verdict::unknown;
+    }
+    return Verdict::allow;
+}
 
 VerdictMap verdicts(const std::vector<ScreenWindow>& windows, const VerdictMap& known) {
     VerdictMap result;

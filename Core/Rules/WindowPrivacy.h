@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -31,6 +32,13 @@ struct Decision {
 
     bool operator==(const Decision&) const = default;
 };
+
+// The verdict for one browser window from its title, its page address and the browser's own private
+// state (absent when it could not be read). With `skipPrivateWindows` off neither the title nor the
+// private state is looked at. A window whose status cannot be established is `unknown`.
+Verdict verdict(const std::optional<std::string>& title, const std::optional<std::string>& url,
+                std::optional<bool> isPrivate, bool skipPrivateWindows,
+                const std::vector<std::string>& excludedSites);
 
 // Verdicts for every window of `windows`. A window without a verdict of its own takes that of the first
 // window of the same process that encloses it completely (sheets, pop-overs), else `unknown`.

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace ostrel {
@@ -15,6 +16,50 @@ using Windows = std::vector<ScreenWindow>;
 
 ScreenWindow window(std::uint32_t id, std::int32_t pid, Rect frame) {
     return {id, pid, frame, std::nullopt};
+}
+
+TEST(WindowPrivacy, JudgesOneWindow) {
+    const std::vector<std::string> excluded = {"bank.example"};
+    const std::optional<std::string> privateTitle = "Start Page (Incognito)";
+    const std::optional<std::string> harmlessTitle = "Weather";
+    const std::optional<std::string> harmlessURL = "https://weather.test/";
+    const std::optional<std::string> excludedURL = "https://www.bank.example/login";
+    const struct {
+        const char* name;
+        std::optional<std::string> title;
+        std::optional<std::string> url;
+        std::optional<bool> isPrivate;
+        bool skipPrivate;
+        std::vector<std::string> sites;
+        Verdict expected;
+    } cases[] = {
+        {"switch off, private title", privateTitle, harmlessURL, std::nullopt, false, excluded,
+         Verdict::allow},
+        {"switch off, reported private", harmlessTitle, harmlessURL, true, false, excluded, Verdict::allow},
+        {"switch on, private title", privateTitle, harmlessURL, false, true, excluded,
+         Verdict::privateWindow},
+        {"switch on, reported private and excluded", harmlessTitle, excludedURL, true, true, excluded,
+         Verdict::privateWindow},
+        {"excluded site", harmlessTitle, excludedURL, false, true, excluded, Verdict::excludedSite},
+        {"excluded site, switch off", harmlessTitle, excludedURL, std::nullopt, false, excluded,
+         Verdict::excludedSite},
+        {"switch on, private state unknown", harmlessTitle, harmlessURL, std::nullopt, true, excluded,
+         Verdict::unknown},
+        {"switch off, no address, sites listed", harmlessTitle, std::nullopt, std::nullopt, false, excluded,
+         Verdict::unknown},
+        {"switch off, no address, no sites",
+         harmlessTitle,
+         std::nullopt,
+         std::nullopt,
+         false,
+         {},
+         Verdict::allow},
+        {"switch on, known not private", harmlessTitle, harmlessURL, false, true, excluded, Verdict::allow},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WindowPrivacy::verdict(c.title, c.url, c.isPrivate, c.skipPrivate, c.sites), c.expected)
+            << c.name;
+    }
 }
 
 TEST(WindowPrivacy, SecondaryWindowsShareTheVerdictOfTheirEnclosingWindow) {
