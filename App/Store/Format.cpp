@@ -1,0 +1,244 @@
+#include "Store/Format.h"
+
+#include <QCoreApplication>
+
+#include <unicode/calendar.h>
+#include <unicode/datefmt.h>
+#include <unicode/dtptngen.h>
+#include <unicode/measfmt.h>
+#include <unicode/measure.h>
+#include <unicode/numberformatter.h>
+#include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace vesperline {
+
+namespace {
+
+QString toQString(const icu::UnicodeString& text) {
+    return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
+}
+
+UDate icuDate(ostrel::Time time) { return time * 1000.0; }
+
+std::unique_ptr<icu::DateFormat> withZone(icu::DateFormat* format, const icu::TimeZone& zone) {
+    std::unique_ptr<icu::DateFormat> owned(format);
+    if (owned) {
+        owned->setTimeZone(zone);
+    }
+    return owned;
+}
+
+// A date format from a skeleton such as "dMMM": the locale's own order and punctuation for those fields.
+std::unique_ptr<icu::DateFormat> fromSkeleton(icu::DateTimePatternGenerator* generator, const char* skeleton,
+                                              const icu::Locale& locale, const icu::TimeZone& zone) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::UnicodeString pattern = generator ? generator->getBestPattern(skeleton, status) : skeleton;
+    auto format = std::make_unique<icu::SimpleDateFormat>(U_SUCCESS(status) ? pattern : skeleton, locale, status);
+    format->setTimeZone(zone);
+    return format;
+}
+
+QString formatDate(const std::unique_ptr<icu::DateFormat>& format, ostrel::Time date) {
+    icu::UnicodeString text;
+    if (format) {
+        format->format(icuDate(date), text);
+    }
+    return toQString(text);
+}
+
+// The zone of the process (from TZ), as ICU sees it.
+std::string defaultTimeZoneID() {
+    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
+    icu::UnicodeString id;
+    std::string name;
+    zone->getID(id).toUTF8String(name);
+    return name;
+}
+
+QString formatNumber(const icu::number::LocalizedNumberFormatter& format, double value) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::UnicodeString text = format.formatDouble(value, status).toString(status);
+    return U_SUCCESS(status) ? toQString(text) : QString();
+}
+
+} // namespace
+
+struct Format::Formatters {
+    icu::Locale locale;
+    std::unique_ptr<icu::TimeZone> zone;
+    std::unique_ptr<icu::MeasureFormat> hoursMinutes;
+    std::unique_ptr<icu::DateFormat> time;
+    std::unique_ptr<icu::DateFormat> timeWithSeconds;
+    std::unique_ptr<icu::DateFormat> mediumDate;
+    std::unique_ptr<icu::DateFormat> dayTitle;
+    std::unique_ptr<icu::DateFormat> dayMonth;
+    std::unique_ptr<icu::DateFormat> dayMonthYear;
+    std::unique_ptr<icu::Calendar> calendar; // a template: cloned for every use
+    icu::number::LocalizedNumberFormatter percent;
+
+    // The calendar day of `time` in this zone and calendar: era, year, month, day.
+    std::vector<int> day(ostrel::Time time, int dayOffset = 0) const {
+        std::unique_ptr<icu::Calendar> cal(calendar->clone());
+        UErrorCode status = U_ZERO_ERROR;
+        cal->setTime(icuDate(time), status);
+        if (dayOffset != 0) {
+            cal->add(UCAL_DATE, dayOffset, status);
+        }
+        return {cal->get(UCAL_ERA, status), cal->get(UCAL_YEAR, status), cal->get(UCAL_MONTH, status),
+                cal->get(UCAL_DATE, status)};
+    }
+};
+
+Format::Format(const std::string& localeName, const std::string& timeZone)
+    : formatters_(std::make_unique<Formatters>()) {
+    Formatters& f = *formatters_;
+    UErrorCode status = U_ZERO_ERROR;
+    f.locale = icu::Locale(localeName.c_str());
+    f.zone.reset(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(timeZone)));
+    f.hoursMinutes = std::make_unique<icu::MeasureFormat>(f.locale, UMEASFMT_WIDTH_SHORT, status);
+    f.time = withZone(icu::DateFormat::createTimeInstance(icu::DateFormat::kShort, f.locale), *f.zone);
+    f.mediumDate = withZone(icu::DateFormat::createDateInstance(icu::DateFormat::kMedium, f.locale), *f.zone);
+    std::unique_ptr<icu::DateTimePatternGenerator> generator(
+        icu::DateTimePatternGenerator::createInstance(f.locale, status));
+    f.timeWithSeconds = fromSkeleton(generator.get(), "HHmmss", f.locale, *f.zone);
+    f.dayTitle = fromSkeleton(generator.get(), "EEEEdMMMM", f.locale, *f.zone);
+    f.dayMonth = fromSkeleton(generator.get(), "dMMM", f.locale, *f.zone);
+    f.dayMonthYear = fromSkeleton(generator.get(), "dMMMyy", f.locale, *f.zone);
+    status = U_ZERO_ERROR;
+    f.calendar.reset(icu::Calendar::createInstance(*f.zone, f.locale, status));
+    if (U_FAILURE(status) || !f.calendar) {
+        status = U_ZERO_ERROR;
+        f.calendar.reset(icu::Calendar::createInstance(*f.zone, icu::Locale::getRoot(), status));
+    }
+    f.percent = icu::number::NumberFormatter::withLocale(f.locale)
+                    .unit(icu::NoUnit::percent())
+                    .scale(icu::number::Scale::powerOfTen(2))
+                    .precision(icu::number::Precision::minMaxFraction(0, 1));
+}
+
+Format::~Format() = default;
+
+const Format& Format::current() {
+    static const Format format(icu::Locale::getDefault().getName(), defaultTimeZoneID());
+    return format;
+}
+
+std::optional<QString> Format::nonBlank(const QString& text) {
+    for (const QChar c : text) {
+        if (!c.isSpace()) {
+            return text;
+        }
+    }
+    return std::nullopt;
+}
+
+QString Format::bytes(std::int64_t count) const {
+    // Decimal units as for file sizes; precision grows with the unit, trailing zeros dropped.
+    struct Unit {
+        icu::MeasureUnit unit;
+        double size;
+        int fractionDigits;
+    };
+    const Unit units[] = {{icu::MeasureUnit::getGigabyte(), 1e9, 2},
+                          {icu::MeasureUnit::getMegabyte(), 1e6, 1},
+                          {icu::MeasureUnit::getKilobyte(), 1e3, 0}};
+    const double magnitude = std::fabs(static_cast<double>(count));
+    const Unit* chosen = &units[2];
+    for (const Unit& unit : units) {
+        if (magnitude >= unit.size) {
+            chosen = &unit;
+            break;
+        }
+    }
+    double value = static_cast<double>(count) / chosen->size;
+    if (count != 0 && magnitude < 1e3) {
+        value = count > 0 ? 1 : -1; // a file that holds anything never shows as 0 kB
+    }
+    const auto format = icu::number::NumberFormatter::withLocale(formatters_->locale)
+                            .unit(chosen->unit)
+                            .unitWidth(UNUM_UNIT_WIDTH_SHORT)
+                            .precision(icu::number::Precision::maxFraction(chosen->fractionDigits));
+    return formatNumber(format, value);
+}
+
+QString Format::hoursMinutes(double seconds) const {
+    if (!std::isfinite(seconds) || !formatters_->hoursMinutes) {
+        return {};
+    }
+    const auto totalMinutes = static_cast<long long>(std::fabs(seconds) / 60.0);
+    const long long hours = totalMinutes / 60;
+    const long long minutes = totalMinutes % 60;
+    UErrorCode status = U_ZERO_ERROR;
+    std::vector<icu::Measure> measures;
+    if (hours > 0) {
+        measures.emplace_back(static_cast<double>(hours), icu::MeasureUnit::createHour(status), status);
+    }
+    if (minutes > 0 || hours == 0) {
+        measures.emplace_back(static_cast<double>(minutes), icu::MeasureUnit::createMinute(status), status);
+    }
+    icu::UnicodeString text;
+    icu::FieldPosition position;
+    formatters_->hoursMinutes->formatMeasures(measures.data(), static_cast<int32_t>(measures.size()), text,
+                                              position, status);
+    return U_SUCCESS(status) ? toQString(text) : QString();
+}
+
+QString Format::time(ostrel::Time date) const { return formatDate(formatters_->time, date); }
+
+QString Format::timeWithSeconds(ostrel::Time date) const { return formatDate(formatters_->timeWithSeconds, date); }
+
+QString Format::mediumDate(ostrel::Time date) const { return formatDate(formatters_->mediumDate, date); }
+
+QString Format::dayTitle(ostrel::Time date) const { return formatDate(formatters_->dayTitle, date); }
+
+QString Format::duration(double seconds) const {
+    if (seconds < 60) {
+        const QString minute = hoursMinutes(60);
+        return minute.isEmpty() ? QStringLiteral("1m") : minute;
+    }
+    return hoursMinutes(seconds);
+}
+
+QString Format::momentLabel(ostrel::Time date, ostrel::Time now) const {
+    const Formatters& f = *formatters_;
+    const QString clock = time(date);
+    const std::vector<int> day = f.day(date);
+    if (day == f.day(now)) {
+        return QCoreApplication::translate("Format", "Today %1").arg(clock);
+    }
+    if (day == f.day(now, -1)) {
+        return QCoreApplication::translate("Format", "Yesterday %1").arg(clock);
+    }
+    const std::vector<int> today = f.day(now);
+    const bool sameYear = day[0] == today[0] && day[1] == today[1];
+    return formatDate(sameYear ? f.dayMonth : f.dayMonthYear, date) + QLatin1Char(' ') + clock;
+}
+
+QString Format::decimal(int digits, double value) const {
+    digits = std::max(0, digits);
+    const auto format = icu::number::NumberFormatter::withLocale(formatters_->locale)
+                            .precision(icu::number::Precision::fixedFraction(digits));
+    QString text = formatNumber(format, value);
+    if (text.isEmpty()) {
+        char fallback[64];
+        std::snprintf(fallback, sizeof fallback, "%.*f", digits, value);
+        text = QString::fromLatin1(fallback);
+    }
+    return text;
+}
+
+QString Format::percent(double fraction) const {
+    QString text = formatNumber(formatters_->percent, fraction);
+    if (text.isEmpty()) {
+        text = QString::number(static_cast<long long>(fraction * 100)) + QLatin1Char('%');
+    }
+    return text;
+}
+
+} // namespace vesperline

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "Support/Time.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vesperline {
+
+// Display texts for byte counts, durations, dates, moments, decimals and fractions, in one locale
+// and time zone. The formatters are built once per instance and only read afterwards; the shared
+// instance uses the user's locale and time zone. Meant for the main thread, except `nonBlank`.
+class Format final {
+public:
+    // `locale` is an ICU locale name ("en_US", "de_DE"), `timeZone` an IANA zone id.
+    Format(const std::string& locale, const std::string& timeZone);
+    ~Format();
+    Format(const Format&) = delete;
+    Format& operator=(const Format&) = delete;
+
+    // The user's own locale and time zone, built on first use.
+    static const Format& current();
+
+    // The text as given, or nothing when it holds only whitespace and line breaks.
+    static std::optional<QString> nonBlank(const QString& text);
+
+    // "512 kB", "1.2 MB", "3.46 GB": decimal units, kilobytes to gigabytes, as file sizes are shown.
+    QString bytes(std::int64_t count) const;
+    // Hours and minutes with short unit names ("1 hr, 5 min"), zero units left out.
+    QString hoursMinutes(double seconds) const;
+    QString time(ostrel::Time date) const;            // short time, e.g. "9:41 AM"
+    QString timeWithSeconds(ostrel::Time date) const; // hours, minutes and seconds, 24-hour
+    QString mediumDate(ostrel::Time date) const;      // e.g. "Mar 1, 2025"
+    QString dayTitle(ostrel::Time date) const;        // weekday, day and month name
+
+    // Hours and minutes; anything under a minute shows as one minute.
+    QString duration(double seconds) const;
+    // "Today 9:41 AM", "Yesterday 9:41 AM", "Mar 1 9:41 AM" or, in another year, "Mar 1, 24 9:41 AM",
+    // with today and yesterday judged against `now`.
+    QString momentLabel(ostrel::Time date, ostrel::Time now) const;
+    // `value` with exactly `digits` fraction digits and the locale's separators.
+    QString decimal(int digits, double value) const;
+    // A fraction as a percentage with at most one fraction digit ("12.5%", "50%").
+    QString percent(double fraction) const;
+
+private:
+    struct Formatters;
+    std::unique_ptr<Formatters> formatters_;
+};
+
+} // namespace vesperline
