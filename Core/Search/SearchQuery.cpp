@@ -1,0 +1,183 @@
+#include "Search/SearchQuery.h"
+
+#include "Search/TextNormalizer.h"
+#include "Support/Graphemes.h"
+
+#include <algorithm>
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+namespace ostrel {
+namespace {
+
+bool isWhiteSpace(std::string_view character) {
+    int32_t offset = 0;
+    UChar32 c = 0;
+    U8_NEXT(character.data(), offset, static_cast<int32_t>(character.size()), c);
+    return c >= 0 && u_hasBinaryProperty(c, UCHAR_WHITE_SPACE);
+}
+
+// The prefixes are ASCII, and no other character lower-cases to their letters, so comparing bytes
+// without regard to ASCII case is the same as lower-casing the term first.
+bool startsWithIgnoringCase(std::string_view term, std::string_view prefix) {
+    if (term.size() < prefix.size()) {
+        return false;
+    }
+    return std::equal(prefix.begin(), prefix.end(), term.begin(), [](char p, char t) {
+        return p == ((t >= 'A' && t <= 'Z') ? static_cast<char>(t - 'A' + 'a') : t);
+    });
+}
+
+// One FTS5 string. Tokens are letters and numbers, but a cluster that starts with a letter may still
+// carry a double quote (a prepended mark joins the next character), so quotes are doubled as FTS5
+// expects rather than trusted to be absent.
+std::string quoted(const std::vector<std::string>& tokens) {
+    std::string part = "\"";
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        if (i > 0) {
+            part += ' ';
+        }
+        for (const char c : tokens[i]) {
+            part += c;
+            if (c == '"') {
+                part += '"';
+            }
+        }
+    }
+    return part + '"';
+}
+
+} // namespace
+
+std::optional<SearchQuery::Sort> SearchQuery::sortFromRaw(std::string_view raw) {
+    for (const Sort sort : allSorts) {
+        if (toRaw(sort) == raw) {
+            return sort;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string_view toRaw(SearchQuery::Sort sort) {
+    return sort == SearchQuery::Sort::newest ? "newest" : "relevance";
+}
+
+SearchQuery::SearchQuery(std::string text, std::optional<Time> from, std::optional<Time> to,
+                         std::vector<std::string> appBundleIDs, std::int64_t limit, Sort sort)
+    : from(from), to(to), appBundleIDs(std::move(appBundleIDs)), limit(limit), sort(sort),
+      text_(std::move(text)) {
+    parse();
+}
+
+void SearchQuery::parse() {
+    const std::vector<std::size_t> bounds = Graphemes::boundaries(text_);
+    const std::string_view text = text_;
+    std::string buffer;
+    bool inQuote = false;
+    const auto closePhrase = [&] {
+        std::vector<std::string> tokens = TextNormalizer::words(buffer);
+        if (!tokens.empty()) {
+            phrases_.push_back({std::move(tokens), true});
+        }
+    };
+    for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
+        const std::string_view character = text.substr(bounds[i], bounds[i + 1] - bounds[i]);
+        if (character == "\"") {
+            if (inQuote) {
+                closePhrase();
+            } else {
+                addTerm(buffer);
+            }
+            buffer.clear();
+            inQuote = !inQuote;
+        } else if (!inQuote && isWhiteSpace(character)) {
+            addTerm(buffer);
+            buffer.clear();
+        } else {
+            buffer.append(character);
+        }
+        endsWithSpace_ = isWhiteSpace(character);
+    }
+    if (inQuote) {
+        closePhrase();
+    } else {
+        addTerm(buffer);
+    }
+}
+
+void SearchQuery::addTerm(std::string_view term) {
+    if (term.empty()) {
+        return;
+    }
+    for (const std::string_view prefix : {"app:", "uygulama:"}) {
+        if (startsWithIgnoringCase(term, prefix)) {
+            std::string filter = TextNormalizer::fold(term.substr(prefix.size()));
+            if (!filter.empty()) {
+                appNameFilters_.push_back(std::move(filter));
+            }
+            return;
+        }
+    }
+    if (startsWithIgnoringCase(term, "site:")) {
+        std::vector<std::string> tokens = TextNormalizer::words(term.substr(5));
+        if (!tokens.empty()) {
+            siteTokens_.push_back(std::move(tokens));
+        }
+        return;
+    }
+    std::vector<std::string> tokens = TextNormalizer::words(term);
+    if (!tokens.empty()) {
+        phrases_.push_back({std::move(tokens), false});
+    }
+}
+
+std::optional<std::string> SearchQuery::matchExpression(bool prefix) const {
+    std::size_t count = phrases_.size();
+    // A lone trailing letter is still being typed: matching it as a prefix would match nearly
+    // everything, so it waits for the next keystroke.
+    if (count >= 2) {
+        const Phrase& last = phrases_.back();
+        if (!last.quoted && last.tokens.size() == 1 && Graphemes::count(last.tokens.front()) == 1) {
+            --count;
+        }
+    }
+    std::vector<std::string> parts;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string part = quoted(phrases_[i].tokens);
+        if (prefix && i + 1 == count && !phrases_[i].quoted && !endsWithSpace_) {
+            part += '*';
+        }
+        parts.push_back(std::move(part));
+    }
+    for (const std::vector<std::string>& site : siteTokens_) {
+        parts.push_back("url : " + quoted(site) + "*");
+    }
+    if (parts.empty()) {
+        return std::nullopt;
+    }
+    std::string expression = parts.front();
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        expression += ' ' + parts[i];
+    }
+    return expression;
+}
+
+std::vector<std::string> SearchQuery::highlightTerms() const {
+    std::vector<std::string> terms;
+    const auto add = [&](const std::vector<std::string>& tokens) {
+        for (const std::string& token : tokens) {
+            if (std::find(terms.begin(), terms.end(), token) == terms.end()) {
+                terms.push_back(token);
+            }
+        }
+    };
+    for (const Phrase& phrase : phrases_) {
+        add(phrase.tokens);
+    }
+    for (const std::vector<std::string>& site : siteTokens_) {
+        add(site);
+    }
+    return terms;
+}
+
+} // namespace ostrel

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "Support/Time.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ostrel {
+
+// One search as typed, with the filters around it. The text is parsed once, on creation, into
+// bare terms and quoted phrases, "app:" (or "uygulama:") name filters and "site:" address words.
+class SearchQuery {
+  public:
+    enum class Sort { relevance, newest };
+    static constexpr std::array<Sort, 2> allSorts{Sort::relevance, Sort::newest};
+    static std::optional<Sort> sortFromRaw(std::string_view raw);
+
+    // Folded words that must stand next to each other; `quoted` when typed between double quotes.
+    struct Phrase {
+        std::vector<std::string> tokens;
+        bool quoted = false;
+        bool operator==(const Phrase&) const = default;
+    };
+
+    SearchQuery(std::string text, std::optional<Time> from, std::optional<Time> to,
+                std::vector<std::string> appBundleIDs, std::int64_t limit, Sort sort);
+
+    // Earliest moment time (inclusive) and the time bound (exclusive); absent = unbounded.
+    std::optional<Time> from;
+    std::optional<Time> to;
+    // Only moments of these apps; empty = all apps.
+    std::vector<std::string> appBundleIDs;
+    // The largest number of hits; a negative value gets none.
+    std::int64_t limit = 0;
+    Sort sort = Sort::relevance;
+
+    const std::string& text() const { return text_; }
+    const std::vector<Phrase>& phrases() const { return phrases_; }
+    const std::vector<std::vector<std::string>>& siteTokens() const { return siteTokens_; }
+    const std::vector<std::string>& appNameFilters() const { return appNameFilters_; }
+    bool endsWithSpace() const { return endsWithSpace_; }
+
+    // Nothing to match: app-name filters alone make an empty query.
+    bool isEmpty() const { return phrases_.empty() && siteTokens_.empty(); }
+    // The FTS5 match text; with `prefix` the last bare word matches as a prefix unless the text
+    // ended in white space. Absent when there is nothing to match.
+    std::optional<std::string> matchExpression(bool prefix) const;
+    // Every phrase and site word once, in order of the text.
+    std::vector<std::string> highlightTerms() const;
+
+  private:
+    void parse();
+    void addTerm(std::string_view term);
+
+    std::string text_;
+    std::vector<Phrase> phrases_;
+    std::vector<std::vector<std::string>> siteTokens_;
+    std::vector<std::string> appNameFilters_;
+    bool endsWithSpace_ = false;
+};
+
+std::string_view toRaw(SearchQuery::Sort sort);
+
+} // namespace ostrel
