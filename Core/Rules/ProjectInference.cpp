@@ -10,7 +10,7 @@ namespace {
 
 // Owns a parsed URI so every return path frees it.
 class ParsedURI {
-public:
+  public:
     explicit ParsedURI(const std::string& text) {
         UriParserStateA state{};
         state.uri = &uri_;
@@ -34,7 +34,7 @@ public:
         return text;
     }
 
-private:
+  private:
     UriUriA uri_{};
     bool valid_ = false;
 };

@@ -24,14 +24,18 @@ constexpr const char* statsUpsert =
 
 // A NaN or infinite measurement would turn the day's stored total into NaN (or NULL, which the
 // NOT NULL column refuses) for good, so it counts as nothing.
-double finiteOrZero(double value) { return std::isfinite(value) ? value : 0; }
+double finiteOrZero(double value) {
+    return std::isfinite(value) ? value : 0;
+}
 
 // Above this share of free pages the file is worth rebuilding.
 constexpr double compactionFreeShare = 0.25;
 
 } // namespace
 
-std::string MemoryStore::dayKey(Time time) { return OstrelPaths::dayKey(time); }
+std::string MemoryStore::dayKey(Time time) {
+    return OstrelPaths::dayKey(time);
+}
 
 std::int64_t MemoryStore::insertActivity(const ActivitySpan& span) {
     db_->run("INSERT INTO activity (start_ts, end_ts, app_bundle, app_name, project, window_title) "
@@ -51,19 +55,20 @@ void MemoryStore::extendActivity(std::int64_t id, Time end, const std::optional<
 }
 
 std::vector<ActivitySpan> MemoryStore::activity(Time from, Time to) {
-    return db_->query("SELECT id, start_ts, end_ts, app_bundle, app_name, project, window_title FROM activity\n"
-                      "WHERE start_ts < ? AND end_ts > ? ORDER BY start_ts",
-                      {SQLValue::real(to), SQLValue::real(from)}, true, [](const SQLRow& row) {
-                          ActivitySpan span;
-                          span.id = row.int64(0);
-                          span.start = row.real(1);
-                          span.end = row.real(2);
-                          span.appBundleID = row.text(3);
-                          span.appName = row.text(4);
-                          span.project = row.text(5);
-                          span.windowTitle = row.text(6);
-                          return span;
-                      });
+    return db_->query(
+        "SELECT id, start_ts, end_ts, app_bundle, app_name, project, window_title FROM activity\n"
+        "WHERE start_ts < ? AND end_ts > ? ORDER BY start_ts",
+        {SQLValue::real(to), SQLValue::real(from)}, true, [](const SQLRow& row) {
+            ActivitySpan span;
+            span.id = row.int64(0);
+            span.start = row.real(1);
+            span.end = row.real(2);
+            span.appBundleID = row.text(3);
+            span.appName = row.text(4);
+            span.project = row.text(5);
+            span.windowTitle = row.text(6);
+            return span;
+        });
 }
 
 void MemoryStore::addStats(const std::string& day, const StatsDelta& delta) {
@@ -97,11 +102,11 @@ std::vector<DayStats> MemoryStore::stats(const std::string& from, const std::str
 }
 
 std::optional<MemoryStore::SavedSummary> MemoryStore::summary(const std::string& day) {
-    auto rows = db_->query("SELECT text, source, created FROM summaries WHERE day = ?", {SQLValue::text(day)},
-                           true, [](const SQLRow& row) {
-                               return SavedSummary{row.text(0).value_or(""), row.text(1).value_or(""),
-                                                   row.real(2)};
-                           });
+    auto rows =
+        db_->query("SELECT text, source, created FROM summaries WHERE day = ?", {SQLValue::text(day)}, true,
+                   [](const SQLRow& row) {
+                       return SavedSummary{row.text(0).value_or(""), row.text(1).value_or(""), row.real(2)};
+                   });
     if (rows.empty()) {
         return std::nullopt;
     }
@@ -109,8 +114,9 @@ std::optional<MemoryStore::SavedSummary> MemoryStore::summary(const std::string&
 }
 
 void MemoryStore::saveSummary(const std::string& day, const std::string& text, const std::string& source) {
-    db_->run("INSERT OR REPLACE INTO summaries (day, text, created, source) VALUES (?,?,?,?)",
-             {SQLValue::text(day), SQLValue::text(text), SQLValue::real(currentTime()), SQLValue::text(source)});
+    db_->run(
+        "INSERT OR REPLACE INTO summaries (day, text, created, source) VALUES (?,?,?,?)",
+        {SQLValue::text(day), SQLValue::text(text), SQLValue::real(currentTime()), SQLValue::text(source)});
 }
 
 StorageBreakdown MemoryStore::storageBreakdown() {
@@ -124,8 +130,9 @@ StorageBreakdown MemoryStore::storageBreakdown() {
             result.textOnlyCount += count;
         }
     }
-    const auto closed = db_->query("SELECT COUNT(*), COALESCE(SUM(bytes), 0) FROM segments WHERE closed = 1", {},
-                                   true, [](const SQLRow& row) { return std::pair(row.int64(0), row.int64(1)); });
+    const auto closed =
+        db_->query("SELECT COUNT(*), COALESCE(SUM(bytes), 0) FROM segments WHERE closed = 1", {}, true,
+                   [](const SQLRow& row) { return std::pair(row.int64(0), row.int64(1)); });
     if (!closed.empty()) {
         result.segmentCount = closed.front().first;
         result.segmentBytes = closed.front().second;

@@ -16,7 +16,7 @@ using ostrel::SQLValue;
 using ostrel::StatsDelta;
 
 class MemoryStoreActivity : public testsupport::TestStore {
-protected:
+  protected:
     std::int64_t insertSpan(double start, double end, std::optional<std::string> project = std::nullopt) {
         ActivitySpan span;
         span.id = 999;
@@ -42,12 +42,15 @@ protected:
     }
 
     void insertSegment(const std::string& path, std::int64_t bytes, bool closed) {
-        store->db().run("INSERT INTO segments (path, start_ts, end_ts, frame_count, width, height, bytes, closed) "
-                        "VALUES (?, 0, 1, 1, 10, 10, ?, ?)",
-                        {SQLValue::text(path), SQLValue::integer(bytes), SQLValue::integer(closed ? 1 : 0)});
+        store->db().run(
+            "INSERT INTO segments (path, start_ts, end_ts, frame_count, width, height, bytes, closed) "
+            "VALUES (?, 0, 1, 1, 10, 10, ?, ?)",
+            {SQLValue::text(path), SQLValue::integer(bytes), SQLValue::integer(closed ? 1 : 0)});
     }
 
-    std::int64_t pragma(const std::string& name) { return store->db().scalarInt("PRAGMA " + name).value_or(-1); }
+    std::int64_t pragma(const std::string& name) {
+        return store->db().scalarInt("PRAGMA " + name).value_or(-1);
+    }
 };
 
 TEST_F(MemoryStoreActivity, InsertIgnoresTheSpanIdAndReturnsIncreasingRowIds) {
@@ -173,7 +176,8 @@ TEST_F(MemoryStoreActivity, StorageBreakdownCountsMomentsSegmentsAndOpenFiles) {
         std::ofstream file(ostrel::OstrelPaths::frameFileURL("segments/open.mp4"), std::ios::binary);
         file << std::string(10000, 'x');
     }
-    const auto openBytes = ostrel::OstrelPaths::allocatedSize(ostrel::OstrelPaths::frameFileURL("segments/open.mp4"));
+    const auto openBytes =
+        ostrel::OstrelPaths::allocatedSize(ostrel::OstrelPaths::frameFileURL("segments/open.mp4"));
     ASSERT_GT(openBytes, 0);
 
     const auto figures = store->storageBreakdown();

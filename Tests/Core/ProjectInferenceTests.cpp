@@ -31,7 +31,8 @@ TEST(ProjectInferenceHost, TableOfAddresses) {
         {"http://192.168.0.1/admin", "192.168.0.1"},
         {"https://exa mple.com/", std::nullopt},
         {"not a url at all", std::nullopt},
-        {"https://%C3%9Cber.example/", "\xC3\xBC" "ber.example"},
+        {"https://%C3%9Cber.example/", "\xC3\xBC"
+                                       "ber.example"},
         {std::string("https://example.com\0.evil.org/", 30), std::nullopt},
     };
     for (const auto& c : cases) {

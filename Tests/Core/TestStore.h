@@ -12,7 +12,7 @@ namespace testsupport {
 
 // A read-write store on a fresh database file in a private data folder.
 class TestStore : public ::testing::Test {
-protected:
+  protected:
     TestStore() {
         ostrel::OstrelPaths::ensureDirectories();
         store = std::make_unique<ostrel::MemoryStore>(ostrel::OstrelPaths::databaseURL(), false);
