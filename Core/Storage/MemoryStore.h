@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Search/SearchQuery.h"
 #include "Storage/ActivitySpan.h"
 #include "Storage/DayStats.h"
 #include "Storage/FrameRecord.h"
@@ -8,6 +9,7 @@
 #include "Storage/NewSegment.h"
 #include "Storage/OCRState.h"
 #include "Storage/SQLiteDatabase.h"
+#include "Storage/SearchHit.h"
 #include "Storage/SegmentRecord.h"
 #include "Storage/StatsDelta.h"
 #include "Storage/StorageBreakdown.h"
@@ -162,6 +164,16 @@ public:
     void compact();
 
     // ---- Full-text search ---------------------------------------------------------------------
+
+    // The moments matching `query`, one hit per run of moments of one window within 600 s, each with
+    // its snippet; ranked by text relevance, match count and age at `now`, or newest first.
+    std::vector<SearchHit> search(const SearchQuery& query, Time now);
+    // Whether the app's folded name, or else its folded bundle identifier, contains one of the
+    // (already folded) filters.
+    static bool appMatchesFilter(const std::string& bundleID, const std::string& appName,
+                                 const std::vector<std::string>& filters);
+    // A group's rank: relevance (floored at 0.0001), leaning towards recent moments and larger groups.
+    static double groupScore(double relevance, std::int64_t count, Time timestamp, Time now);
 
     // ---- Find counter -------------------------------------------------------------------------
 
