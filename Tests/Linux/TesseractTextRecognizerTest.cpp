@@ -2,42 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <QFont>
-#include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
+#include "RenderedText.h"
 
 using namespace vesperline;
 
 namespace {
 
-// Renders lines of text, dark on light or light on dark, as a BGRA picture.
-ostrel::BGRAImage render(const std::vector<std::pair<QString, QPoint>>& lines, bool darkMode, QSize size = {800, 300}) {
-    int argc = 0;
-    static QGuiApplication* app = QGuiApplication::instance() ? nullptr : new QGuiApplication(argc, nullptr);
-    (void)app;
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(darkMode ? QColor(30, 30, 30) : Qt::white);
-    QPainter painter(&image);
-    painter.setPen(darkMode ? QColor(230, 230, 230) : Qt::black);
-    QFont font("DejaVu Sans");
-    font.setPixelSize(28);
-    painter.setFont(font);
-    for (const auto& [text, origin] : lines) {
-        painter.drawText(origin, text);
-    }
-    painter.end();
-    ostrel::BGRAImage picture(size.width(), size.height());
-    for (int y = 0; y < size.height(); ++y) {
-        std::memcpy(picture.row(y), image.constScanLine(y), static_cast<std::size_t>(size.width()) * 4);
-    }
-    return picture;
-}
+using testsupport::renderText;
 
 TEST(TesseractTextRecognizerTest, ReadsRenderedLinesBackWithBoxes) {
     for (bool darkMode : {false, true}) {
         const ostrel::BGRAImage picture =
-            render({{"Quarterly report draft", QPoint(40, 80)}, {"Meeting at noon", QPoint(40, 200)}}, darkMode);
+            renderText({{"Quarterly report draft", QPoint(40, 80)}, {"Meeting at noon", QPoint(40, 200)}}, darkMode);
         TesseractTextRecognizer recognizer;
         const auto lines = recognizer.recognize(picture.view(), std::nullopt, {"en-US"});
         ASSERT_EQ(lines.size(), 2u) << "dark mode " << darkMode;
@@ -54,7 +30,7 @@ TEST(TesseractTextRecognizerTest, ReadsRenderedLinesBackWithBoxes) {
 
 TEST(TesseractTextRecognizerTest, RegionOfInterestLimitsWhatIsRead) {
     const ostrel::BGRAImage picture =
-        render({{"Quarterly report draft", QPoint(40, 80)}, {"Meeting at noon", QPoint(40, 200)}}, false);
+        renderText({{"Quarterly report draft", QPoint(40, 80)}, {"Meeting at noon", QPoint(40, 200)}}, false);
     TesseractTextRecognizer recognizer;
     // The lower half of the picture, in bottom-left coordinates.
     const auto lines = recognizer.recognize(picture.view(), ostrel::Rect{0, 0, 1, 0.5}, {"en-US"});

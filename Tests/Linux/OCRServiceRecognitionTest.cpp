@@ -1,0 +1,30 @@
+#include "Capture/OCRService.h"
+#include "Platform/Linux/TesseractTextRecognizer.h"
+#include "RenderedText.h"
+
+#include <gtest/gtest.h>
+
+using namespace vesperline;
+
+namespace {
+
+TEST(OCRServiceRecognitionTest, BoxesASearchTermWhereItStandsInThePicture) {
+    const ostrel::BGRAImage picture = testsupport::renderText({{"Quarterly report draft", QPoint(40, 80)}}, false);
+    TesseractTextRecognizer recognizer;
+    OCRService service(recognizer, {"en-US"});
+
+    const auto lines = OCRService::orderedLines(service.recognize(picture.view(), std::nullopt));
+    EXPECT_EQ(lines, std::vector<std::string>{"Quarterly report draft"});
+
+    const auto boxes = service.highlightBoxes({"Report"}, picture.view());
+    ASSERT_EQ(boxes.size(), 1u);
+    // "report" starts after "Quarterly " (about 190 px of 800) and spans about 90 px.
+    EXPECT_GT(boxes[0].x, 0.2);
+    EXPECT_LT(boxes[0].x, 0.32);
+    EXPECT_GT(boxes[0].width, 0.07);
+    EXPECT_LT(boxes[0].width, 0.16);
+    // Bottom-left origin: a line drawn near the top has its box in the upper part.
+    EXPECT_GT(boxes[0].y, 0.6);
+}
+
+} // namespace
