@@ -1,0 +1,156 @@
+#include "Store/StoreHub.h"
+
+#include "Storage/OstrelPaths.h"
+#include "Storage/SQLiteError.h"
+#include "Store/Log.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+
+#include <array>
+#include <cerrno>
+#include <string>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace vesperline {
+
+namespace {
+
+constexpr const char* quarantinePrefix = "ostrel-damaged-";
+constexpr std::array<const char*, 3> companionSuffixes = {"", "-wal", "-shm"};
+
+bool isQuarantinedCopy(const std::string& name) {
+    if (!name.starts_with(quarantinePrefix)) {
+        return false;
+    }
+    for (const char* suffix : companionSuffixes) {
+        if (name.ends_with(std::string(".sqlite") + suffix)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// What erasing the memory removes from the data folder: the database and SQLite's companions of it,
+// quarantined copies and the frames folder. The folder may be one the user also keeps other files
+// in, so nothing else is touched.
+void removeMemoryFiles(const fs::path& root) {
+    if (!fs::exists(fs::symlink_status(root))) {
+        return;
+    }
+    const std::string database = ostrel::OstrelPaths::databaseFileName;
+    for (const fs::directory_entry& entry : fs::directory_iterator(root)) {
+        const std::string name = entry.path().filename().string();
+        const bool isDatabaseFile = name == database || name == database + "-wal" || name == database + "-shm" ||
+                                    name == database + "-journal";
+        if (isDatabaseFile || isQuarantinedCopy(name)) {
+            fs::remove(entry.path());
+        }
+    }
+    fs::remove_all(ostrel::OstrelPaths::framesDirectory());
+}
+
+} // namespace
+
+StoreHub::StoreHub(const ostrel::Clock& clock)
+    : clock_(clock), mainContext_(std::make_unique<QObject>()), writeQueue_(".store.write", QThread::LowPriority),
+      readQueue_(".store.read", QThread::HighPriority) {
+    if (const QCoreApplication* app = QCoreApplication::instance()) {
+        mainContext_->moveToThread(app->thread());
+    }
+    ostrel::OstrelPaths::ensureDirectories();
+    openStores();
+}
+
+StoreHub::~StoreHub() = default;
+
+fs::path StoreHub::databaseFile() { return ostrel::OstrelPaths::databaseURL(); }
+
+void StoreHub::openStores() {
+    writer_ = std::make_unique<ostrel::MemoryStore>(databaseFile(), false);
+    reader_ = std::make_unique<ostrel::MemoryStore>(databaseFile(), true);
+}
+
+void StoreHub::closeStores() {
+    writer_->db().close();
+    reader_->db().close();
+}
+
+void StoreHub::holdingBothQueues(const std::function<void()>& block) {
+    readQueue_.sync([&] { writeQueue_.sync(block); });
+}
+
+void StoreHub::eraseAll() {
+    holdingBothQueues([&] {
+        closeStores();
+        removeMemoryFiles(ostrel::OstrelPaths::rootDirectory());
+        ostrel::OstrelPaths::ensureDirectories();
+        openStores();
+    });
+}
+
+void StoreHub::recover() {
+    holdingBothQueues([&] {
+        closeStores();
+        quarantineDamagedFile(clock_.now());
+        ostrel::OstrelPaths::ensureDirectories();
+        openStores();
+    });
+    std::lock_guard lock(damageLock_);
+    damageReported_ = false;
+}
+
+void StoreHub::quarantineDamagedFile(ostrel::Time moment) {
+    const QString stamp =
+        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(moment * 1000.0)).toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const fs::path database = databaseFile();
+    const fs::path quarantined =
+        database.parent_path() / (std::string(quarantinePrefix) + stamp.toStdString() + ".sqlite");
+
+    // Every destination is checked before anything moves: overwriting an earlier copy would lose it,
+    // and stopping half-way would leave a companion of the damaged file beside the new database.
+    for (const char* suffix : companionSuffixes) {
+        const fs::path destination = quarantined.string() + suffix;
+        if (fs::exists(fs::symlink_status(destination))) {
+            throw fs::filesystem_error("a quarantined copy with this stamp exists already", destination,
+                                       std::make_error_code(std::errc::file_exists));
+        }
+    }
+    for (const char* suffix : companionSuffixes) {
+        const fs::path source = database.string() + suffix;
+        if (fs::exists(fs::symlink_status(source))) {
+            fs::rename(source, quarantined.string() + suffix);
+        }
+    }
+}
+
+void StoreHub::reportIfDamaged(const std::exception_ptr& error) {
+    std::string description;
+    try {
+        std::rethrow_exception(error);
+    } catch (const ostrel::SQLiteError& sqliteError) {
+        const int primary = sqliteError.primaryCode();
+        if (primary != 11 && primary != 26) { // SQLITE_CORRUPT, SQLITE_NOTADB
+            return;
+        }
+        description = sqliteError.description();
+    } catch (...) {
+        return;
+    }
+    {
+        std::lock_guard lock(damageLock_);
+        if (std::exchange(damageReported_, true)) {
+            return;
+        }
+    }
+    qCCritical(Log::storage, "Database is damaged: %s", description.c_str());
+    MainThread::post(mainContext_.get(), [this] {
+        if (onDamage_) {
+            onDamage_();
+        }
+    });
+}
+
+} // namespace vesperline
