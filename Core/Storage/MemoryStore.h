@@ -2,6 +2,8 @@
 
 #include "Search/SearchQuery.h"
 #include "Storage/ActivitySpan.h"
+#include "Storage/AppCount.h"
+#include "Storage/ContextDigest.h"
 #include "Storage/DayStats.h"
 #include "Storage/FrameRecord.h"
 #include "Storage/FrameSummary.h"
@@ -19,6 +21,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -128,6 +131,47 @@ public:
     void checkpoint() noexcept;
 
     // ---- Reading moments, timeline and window contexts ----------------------------------------
+    // How often one window title was seen.
+    struct TitleCount {
+        std::string appLabel; // the app name, else the bundle identifier, else "?"
+        std::string title;
+        std::int64_t count = 0;
+        bool operator==(const TitleCount&) const = default;
+    };
+
+    std::optional<FrameRecord> frame(std::int64_t id);
+    // The moments with from <= time < to, at most `limit`, oldest or newest first.
+    std::vector<FrameSummary> frames(Time from, Time to, std::int64_t limit, bool descending);
+    // The moment nearest to `time` on any display; a tie goes to the earlier one.
+    std::optional<FrameSummary> neighbourFrame(Time time);
+    std::optional<FrameSummary> latestFrame();
+    std::optional<std::string> text(std::int64_t frameID);
+    // The non-empty bodies of the moment's window (same app, title and display) over the `window`
+    // seconds up to and including it, joined by line feeds; only the last `maxChars` characters.
+    std::string contextText(std::int64_t frameID, std::int64_t maxChars, double window);
+    // Moments per app bundle identifier in the range, most first; moments without one are left out.
+    std::vector<AppCount> appCounts(Time from, Time to);
+    // Local days ("%04d-%02d-%02d") that hold moments, newest first.
+    std::vector<std::string> days(std::int64_t limit);
+    // Window contexts (app and title, on any display) seen since `since`, most recent first, each
+    // with its text trimmed and cut to `maxChars` characters followed by "…".
+    std::vector<ContextDigest> recentContexts(Time since, std::int64_t limit, std::int64_t maxChars);
+    // The most frequent non-empty window titles of the range.
+    std::vector<TitleCount> topTitles(Time from, Time to, std::int64_t limit);
+    // Moments waiting for text recognition taken before `before`, oldest first, leaving out those
+    // whose segment is still being written.
+    std::vector<FrameRecord> ocrBacklog(Time before, std::int64_t limit);
+    std::int64_t queuedOCRCount();
+    std::optional<SegmentRecord> segment(std::int64_t id);
+    // Closed segments that ended before `before` and are thinned no further than `maxTier`, oldest
+    // first.
+    std::vector<SegmentRecord> segmentsToThin(Time before, std::int64_t maxTier, std::int64_t limit);
+    std::vector<SegmentRecord> oldestSegments(std::int64_t limit);
+    std::vector<FrameRecord> framesInSegment(std::int64_t segmentID);
+    // The path of every segment row, open or closed.
+    std::set<std::string> allSegmentPaths();
+    // Records how far the segment was thinned; above 0 every moment of it becomes a key frame.
+    void setSegmentTier(std::int64_t segmentID, std::int64_t tier);
 
     // ---- Activity, statistics, storage and summaries ------------------------------------------
     // A day's saved summary.
