@@ -48,7 +48,11 @@ std::unique_ptr<ostrel::MemoryStore> Server::openStore() const {
         throw ToolError("Vesperline has not recorded anything yet on this computer. Open the Vesperline app "
                         "and finish setup first.");
     }
-    return std::make_unique<ostrel::MemoryStore>(file, true);
+    auto store = std::make_unique<ostrel::MemoryStore>(file, true);
+    // SQLite opens lazily: reading the schema now makes a file that is no database fail here, with the
+    // store's own error, rather than look like a database without the permission.
+    store->db().execute("SELECT count(*) FROM sqlite_master");
+    return store;
 }
 
 std::optional<std::int64_t> Server::intArgument(const Json& arguments, const std::string& key) {
