@@ -59,6 +59,12 @@ private:
     Json toolCallResult(const std::string& name, const Json& arguments);
     std::unique_ptr<ostrel::MemoryStore> openStore() const;
 
+    // The tools, each run with the call's read-only store and arguments.
+    std::string searchScreenMemory(ostrel::MemoryStore& store, const Json& arguments);
+    std::string getMomentText(ostrel::MemoryStore& store, const Json& arguments);
+    std::string getActivity(ostrel::MemoryStore& store, const Json& arguments);
+    std::string recentScreenActivity(ostrel::MemoryStore& store, const Json& arguments);
+
     std::string version_;
     const ostrel::Clock& clock_;
     LocalDateFormat dateFormatter_{"yyyy-MM-dd HH:mm"};

@@ -37,7 +37,9 @@ std::string Server::callTool(const std::string& name, const Json& arguments) {
     if (!accessAllowed(*store)) {
         throw ToolError(accessOffMessage);
     }
-    (void)arguments;
+    if (name == "get_activity") {
+        return getActivity(*store, arguments);
+    }
     throw UnknownToolError(name);
 }
 

@@ -1,5 +1,6 @@
 #include "UnicodeText.h"
 
+#include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
@@ -72,6 +73,24 @@ std::string_view trimmingWhitespaceAndNewlines(std::string_view text) {
 
 std::string_view trimmingHorizontalWhitespace(std::string_view text) {
     return trimming(text, [](UChar32 c) { return u_isblank(c) != 0; });
+}
+
+bool canonicallyEqual(std::string_view first, std::string_view second) {
+    if (first == second) {
+        return true;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status)) {
+        return false;
+    }
+    const auto normalized = [&](std::string_view text) {
+        return nfc->normalize(icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size()))),
+                              status);
+    };
+    const icu::UnicodeString a = normalized(first);
+    const icu::UnicodeString b = normalized(second);
+    return U_SUCCESS(status) && a == b;
 }
 
 } // namespace vesperline::mcp::UnicodeText

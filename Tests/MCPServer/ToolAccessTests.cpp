@@ -91,7 +91,7 @@ TEST(ToolAccess, TurningAccessOnOrOffTakesEffectAtTheNextCall) {
     const Json params = Json{{"name", "get_activity"}, {"arguments", {{"date", "22.10.2026"}}}};
     expectToolError(callTool(server, params), accessOff);
     setAccess("1");
-    EXPECT_NE(callTool(server, params)["result"]["content"][0]["text"], accessOff);
+    expectToolError(callTool(server, params), "date must look like 2026-10-22");
     setAccess("0");
     expectToolError(callTool(server, params), accessOff);
     EXPECT_EQ(server.finish().errors, "");
