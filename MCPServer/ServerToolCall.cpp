@@ -37,6 +37,9 @@ std::string Server::callTool(const std::string& name, const Json& arguments) {
     if (!accessAllowed(*store)) {
         throw ToolError(accessOffMessage);
     }
+    if (name == "search_screen_memory") {
+        return searchScreenMemory(*store, arguments);
+    }
     if (name == "get_activity") {
         return getActivity(*store, arguments);
     }

@@ -56,6 +56,30 @@ protected:
         store->insertActivity(span);
     }
 
+    struct Moment {
+        ostrel::Time timestamp = 0;
+        std::optional<std::string> appName;
+        std::optional<std::string> bundleID;
+        std::optional<std::string> windowTitle;
+        std::optional<std::string> url;
+        std::vector<std::string> lines;
+        std::uint32_t displayID = 1;
+    };
+
+    // Stores a text-only moment; returns its id.
+    std::int64_t addFrame(const Moment& moment) {
+        ostrel::NewFrame frame;
+        frame.timestamp = moment.timestamp;
+        frame.displayID = moment.displayID;
+        frame.appName = moment.appName;
+        frame.appBundleID = moment.bundleID;
+        frame.windowTitle = moment.windowTitle;
+        frame.url = moment.url;
+        frame.lines = moment.lines;
+        frame.textSource = ostrel::TextSource::accessibility();
+        return store->insertFrame(frame);
+    }
+
     // The tool's result: its text, and whether it is an error.
     std::pair<std::string, bool> callTool(const std::string& name, const Json& arguments = Json::object()) {
         ServerProcess& process = server();
