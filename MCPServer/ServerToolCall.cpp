@@ -40,8 +40,14 @@ std::string Server::callTool(const std::string& name, const Json& arguments) {
     if (name == "search_screen_memory") {
         return searchScreenMemory(*store, arguments);
     }
+    if (name == "get_moment_text") {
+        return getMomentText(*store, arguments);
+    }
     if (name == "get_activity") {
         return getActivity(*store, arguments);
+    }
+    if (name == "recent_screen_activity") {
+        return recentScreenActivity(*store, arguments);
     }
     throw UnknownToolError(name);
 }
