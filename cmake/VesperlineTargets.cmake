@@ -6,11 +6,16 @@ function(vesperline_sources var dir)
   set(${var} ${found} PARENT_SCOPE)
 endfunction()
 
-# vesperline_test_suite(<name> <dir> LIBS <libs...> [LABELS <label>] [ENV <k=v...>]):
-# one GoogleTest program from every .cpp in <dir>, each test registered with CTest on its own.
+# vesperline_test_suite(<name> <dir> LIBS <libs...> [EXCLUDE <regex>] [LABELS <labels...>] [ENV <k=v...>]
+#                       [RESOURCE_LOCK <name>]):
+# one GoogleTest program from every .cpp in <dir> (but those matching EXCLUDE), each test registered
+# with CTest on its own; tests sharing a RESOURCE_LOCK never run at the same time.
 function(vesperline_test_suite name dir)
-  cmake_parse_arguments(ARG "" "" "LIBS;LABELS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "" "EXCLUDE;RESOURCE_LOCK" "LIBS;LABELS;ENV" ${ARGN})
   vesperline_sources(test_sources ${dir})
+  if(ARG_EXCLUDE AND test_sources)
+    list(FILTER test_sources EXCLUDE REGEX "${ARG_EXCLUDE}")
+  endif()
   if(NOT test_sources)
     return()
   endif()
@@ -24,6 +29,9 @@ function(vesperline_test_suite name dir)
   set(props TIMEOUT 300)
   if(ARG_LABELS)
     list(APPEND props LABELS "${ARG_LABELS}")
+  endif()
+  if(ARG_RESOURCE_LOCK)
+    list(APPEND props RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()

@@ -1,0 +1,431 @@
+#include "Platform/Linux/AtspiAccessibility.h"
+
+#include "Platform/Linux/AtspiRoles.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
+
+#include <atspi/atspi-constants.h>
+
+#include <atomic>
+
+namespace vesperline::platform {
+
+namespace {
+
+const QString registryBus = QStringLiteral("org.a11y.atspi.Registry");
+const QString rootPath = QStringLiteral("/org/a11y/atspi/accessible/root");
+const QString accessibleInterface = QStringLiteral("org.a11y.atspi.Accessible");
+const QString componentInterface = QStringLiteral("org.a11y.atspi.Component");
+const QString textInterface = QStringLiteral("org.a11y.atspi.Text");
+const QString documentInterface = QStringLiteral("org.a11y.atspi.Document");
+const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+// No single request may block longer than this.
+constexpr int timeoutMilliseconds = 300;
+
+std::atomic<int> connectionCount{0};
+
+QString busAddress() {
+    const QByteArray fromEnvironment = qgetenv("AT_SPI_BUS_ADDRESS");
+    if (!fromEnvironment.isEmpty()) {
+        return QString::fromUtf8(fromEnvironment);
+    }
+    QDBusMessage request = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                                          QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"));
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(request, QDBus::Block, 2000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        return {};
+    }
+    return reply.arguments().constFirst().toString();
+}
+
+std::string toStd(const QString& text) { return text.toStdString(); }
+
+// A reply that arrived in time and is not an error.
+std::optional<QDBusMessage> replyOf(QDBusPendingCall& call) {
+    call.waitForFinished();
+    QDBusMessage reply = call.reply();
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        return std::nullopt;
+    }
+    return reply;
+}
+
+// The first argument as a plain value; a property's value arrives wrapped in a variant.
+QVariant firstArgument(const QDBusMessage& reply) {
+    QVariant value = reply.arguments().constFirst();
+    if (value.canConvert<QDBusVariant>() && value.userType() == qMetaTypeId<QDBusVariant>()) {
+        value = value.value<QDBusVariant>().variant();
+    }
+    return value;
+}
+
+std::optional<QString> stringOf(QDBusPendingCall& call) {
+    const auto reply = replyOf(call);
+    if (!reply) {
+        return std::nullopt;
+    }
+    const QVariant value = firstArgument(*reply);
+    if (value.userType() != QMetaType::QString) {
+        return std::nullopt;
+    }
+    return value.toString();
+}
+
+std::optional<long long> integerOf(QDBusPendingCall& call) {
+    const auto reply = replyOf(call);
+    if (!reply) {
+        return std::nullopt;
+    }
+    const QVariant value = firstArgument(*reply);
+    bool ok = false;
+    const long long number = value.toLongLong(&ok);
+    if (!ok || value.userType() == QMetaType::QString) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+std::optional<ostrel::Rect> extentsOf(QDBusPendingCall& call) {
+    const auto reply = replyOf(call);
+    if (!reply) {
+        return std::nullopt;
+    }
+    const QVariant value = firstArgument(*reply);
+    if (value.userType() != qMetaTypeId<QDBusArgument>()) {
+        return std::nullopt;
+    }
+    const QDBusArgument argument = value.value<QDBusArgument>();
+    if (argument.currentSignature() != QLatin1String("(iiii)")) {
+        return std::nullopt;
+    }
+    int x = 0, y = 0, width = 0, height = 0;
+    argument.beginStructure();
+    argument >> x >> y >> width >> height;
+    argument.endStructure();
+    return ostrel::Rect{double(x), double(y), double(width), double(height)};
+}
+
+std::optional<std::vector<AccessibleElement>> elementsOf(QDBusPendingCall& call, const QString& ownBus) {
+    const auto reply = replyOf(call);
+    if (!reply) {
+        return std::nullopt;
+    }
+    const QVariant value = reply->arguments().constFirst();
+    if (value.userType() != qMetaTypeId<QDBusArgument>()) {
+        return std::nullopt;
+    }
+    const QDBusArgument argument = value.value<QDBusArgument>();
+    if (argument.currentSignature() != QLatin1String("a(so)")) {
+        return std::nullopt;
+    }
+    std::vector<AccessibleElement> elements;
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        QString bus;
+        QDBusObjectPath path;
+        argument.beginStructure();
+        argument >> bus >> path;
+        argument.endStructure();
+        // A reference without a bus name points into the same application.
+        elements.push_back({toStd(bus.isEmpty() ? ownBus : bus), toStd(path.path())});
+    }
+    argument.endArray();
+    return elements;
+}
+
+// The state bits of a node (two 32-bit words), or absent.
+std::optional<std::uint64_t> statesOf(QDBusPendingCall& call) {
+    const auto reply = replyOf(call);
+    if (!reply) {
+        return std::nullopt;
+    }
+    const QVariant value = reply->arguments().constFirst();
+    if (value.userType() != qMetaTypeId<QDBusArgument>()) {
+        return std::nullopt;
+    }
+    const QDBusArgument argument = value.value<QDBusArgument>();
+    if (argument.currentSignature() != QLatin1String("au")) {
+        return std::nullopt;
+    }
+    std::vector<std::uint32_t> words;
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        std::uint32_t word = 0;
+        argument >> word;
+        words.push_back(word);
+    }
+    argument.endArray();
+    if (words.size() < 2) {
+        return std::nullopt;
+    }
+    return std::uint64_t(words[0]) | (std::uint64_t(words[1]) << 32);
+}
+
+std::optional<std::string> nonEmptyStd(const std::optional<QString>& text) {
+    if (!text || text->isEmpty()) {
+        return std::nullopt;
+    }
+    return toStd(*text);
+}
+
+} // namespace
+
+AtspiAccessibility::AtspiAccessibility(QObject* parent)
+    : QObject(parent),
+      bus_(QDBusConnection::connectToBus(busAddress(),
+                                         QStringLiteral("vesperline-a11y-%1").arg(connectionCount.fetch_add(1)))) {
+    if (!bus_.isConnected()) {
+        return;
+    }
+    // Applications send focus events only while someone has asked for them; asking from this
+    // connection keeps them coming for as long as it lives.
+    bus_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Object"), QStringLiteral("StateChanged"),
+                 this, SLOT(stateChanged(QDBusMessage)));
+    QDBusMessage request = QDBusMessage::createMethodCall(registryBus, QStringLiteral("/org/a11y/atspi/registry"),
+                                                          QStringLiteral("org.a11y.atspi.Registry"),
+                                                          QStringLiteral("RegisterEvent"));
+    request << QStringLiteral("object:state-changed:focused") << QStringList() << QString();
+    bus_.call(request, QDBus::Block, timeoutMilliseconds);
+}
+
+AtspiAccessibility::~AtspiAccessibility() {
+    const QString name = bus_.name();
+    bus_ = QDBusConnection(QString());
+    QDBusConnection::disconnectFromBus(name);
+}
+
+bool AtspiAccessibility::isTrusted() { return bus_.isConnected(); }
+
+void AtspiAccessibility::stateChanged(const QDBusMessage& message) {
+    const QList<QVariant> arguments = message.arguments();
+    if (arguments.size() < 2 || arguments[0].toString() != QLatin1String("focused")) {
+        return;
+    }
+    const AccessibleElement element{toStd(message.service()), toStd(message.path())};
+    std::lock_guard lock(mutex_);
+    if (arguments[1].toInt() != 0) {
+        focused_ = element;
+    } else if (focused_ == element) {
+        focused_.reset();
+    }
+}
+
+namespace {
+
+QDBusPendingCall send(QDBusConnection& bus, const AccessibleElement& element, const QString& interface,
+                      const QString& method, const QList<QVariant>& arguments = {}) {
+    QDBusMessage message = QDBusMessage::createMethodCall(QString::fromStdString(element.bus),
+                                                          QString::fromStdString(element.path), interface, method);
+    message.setArguments(arguments);
+    return bus.asyncCall(message, timeoutMilliseconds);
+}
+
+QDBusPendingCall sendGet(QDBusConnection& bus, const AccessibleElement& element, const QString& interface,
+                         const QString& property) {
+    return send(bus, element, propertiesInterface, QStringLiteral("Get"), {interface, property});
+}
+
+QDBusPendingCall sendExtents(QDBusConnection& bus, const AccessibleElement& element) {
+    return send(bus, element, componentInterface, QStringLiteral("GetExtents"), {QVariant::fromValue(0u)});
+}
+
+std::optional<AccessibleRole> roleOf(QDBusPendingCall& call) {
+    const auto role = integerOf(call);
+    if (!role) {
+        return std::nullopt;
+    }
+    return accessibleRoleFromAtspi(static_cast<std::uint32_t>(*role));
+}
+
+} // namespace
+
+std::optional<AccessibleElement> AtspiAccessibility::application(std::int32_t pid) {
+    if (!bus_.isConnected()) {
+        return std::nullopt;
+    }
+    auto listCall = send(bus_, {toStd(registryBus), toStd(rootPath)}, accessibleInterface, QStringLiteral("GetChildren"));
+    const auto applications = elementsOf(listCall, registryBus);
+    if (!applications) {
+        return std::nullopt;
+    }
+    std::vector<std::pair<const AccessibleElement*, QDBusPendingCall>> lookups;
+    for (const AccessibleElement& application : *applications) {
+        const QString name = QString::fromStdString(application.bus);
+        {
+            std::lock_guard lock(mutex_);
+            if (const auto known = pidsByBus_.find(name); known != pidsByBus_.end()) {
+                if (known->second == pid) {
+                    return application;
+                }
+                continue;
+            }
+        }
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
+        message << name;
+        lookups.emplace_back(&application, bus_.asyncCall(message, timeoutMilliseconds));
+    }
+    std::optional<AccessibleElement> found;
+    for (auto& [application, call] : lookups) {
+        if (const auto applicationPID = integerOf(call)) {
+            std::lock_guard lock(mutex_);
+            pidsByBus_[QString::fromStdString(application->bus)] = static_cast<std::int32_t>(*applicationPID);
+            if (!found && *applicationPID == pid) {
+                found = *application;
+            }
+        }
+    }
+    return found;
+}
+
+std::optional<std::vector<AccessibleElement>> AtspiAccessibility::windows(std::int32_t pid) {
+    const auto application = this->application(pid);
+    if (!application) {
+        return std::nullopt;
+    }
+    return children(*application);
+}
+
+std::optional<AccessibleElement> AtspiAccessibility::windowWithState(std::int32_t pid, int state) {
+    const auto windows = this->windows(pid);
+    if (!windows) {
+        return std::nullopt;
+    }
+    std::vector<QDBusPendingCall> states;
+    for (const AccessibleElement& window : *windows) {
+        states.push_back(send(bus_, window, accessibleInterface, QStringLiteral("GetState")));
+    }
+    std::optional<AccessibleElement> found;
+    for (std::size_t i = 0; i < windows->size(); ++i) {
+        const auto bits = statesOf(states[i]);
+        if (!found && bits && (*bits >> state & 1)) {
+            found = (*windows)[i];
+        }
+    }
+    return found;
+}
+
+std::optional<AccessibleElement> AtspiAccessibility::focusedWindow(std::int32_t pid) {
+    return windowWithState(pid, ATSPI_STATE_ACTIVE);
+}
+
+std::optional<AccessibleElement> AtspiAccessibility::mainWindow(std::int32_t pid) {
+    return windowWithState(pid, ATSPI_STATE_SHOWING);
+}
+
+std::optional<AccessibleElement> AtspiAccessibility::focusedElement() {
+    std::lock_guard lock(mutex_);
+    return focused_;
+}
+
+std::optional<AccessibleNode> AtspiAccessibility::node(const AccessibleElement& element) {
+    auto roleCall = send(bus_, element, accessibleInterface, QStringLiteral("GetRole"));
+    auto extentsCall = sendExtents(bus_, element);
+    const auto role = roleOf(roleCall);
+    const auto extents = extentsOf(extentsCall);
+    if (!role) {
+        return std::nullopt;
+    }
+    return AccessibleNode{*role, extents};
+}
+
+std::optional<AccessibleLabels> AtspiAccessibility::labels(const AccessibleElement& element) {
+    auto roleCall = send(bus_, element, accessibleInterface, QStringLiteral("GetRole"));
+    auto descriptionCall = sendGet(bus_, element, accessibleInterface, QStringLiteral("Description"));
+    auto nameCall = sendGet(bus_, element, accessibleInterface, QStringLiteral("Name"));
+    const auto role = roleOf(roleCall);
+    const auto description = stringOf(descriptionCall);
+    const auto name = stringOf(nameCall);
+    if (!role) {
+        return std::nullopt;
+    }
+    // AT-SPI has no help text of its own; an empty description or name is no label.
+    return AccessibleLabels{*role, nonEmptyStd(description), nonEmptyStd(name), std::nullopt};
+}
+
+std::optional<AccessibleRole> AtspiAccessibility::role(const AccessibleElement& element) {
+    auto call = send(bus_, element, accessibleInterface, QStringLiteral("GetRole"));
+    return roleOf(call);
+}
+
+std::optional<std::string> AtspiAccessibility::title(const AccessibleElement& element) {
+    auto call = sendGet(bus_, element, accessibleInterface, QStringLiteral("Name"));
+    return nonEmptyStd(stringOf(call));
+}
+
+std::optional<std::string> AtspiAccessibility::value(const AccessibleElement& element) {
+    auto roleCall = send(bus_, element, accessibleInterface, QStringLiteral("GetRole"));
+    auto textCall = send(bus_, element, textInterface, QStringLiteral("GetText"), {0, -1});
+    auto nameCall = sendGet(bus_, element, accessibleInterface, QStringLiteral("Name"));
+    const auto role = roleOf(roleCall);
+    const auto text = stringOf(textCall);
+    const auto name = stringOf(nameCall);
+    if (text) {
+        return toStd(*text);
+    }
+    // A label without a text interface shows its name.
+    if (role == AccessibleRole::staticText && name) {
+        return toStd(*name);
+    }
+    return std::nullopt;
+}
+
+std::optional<ostrel::Rect> AtspiAccessibility::frame(const AccessibleElement& element) {
+    auto call = sendExtents(bus_, element);
+    return extentsOf(call);
+}
+
+std::optional<std::vector<AccessibleElement>> AtspiAccessibility::children(const AccessibleElement& element) {
+    auto call = send(bus_, element, accessibleInterface, QStringLiteral("GetChildren"));
+    return elementsOf(call, QString::fromStdString(element.bus));
+}
+
+std::optional<std::vector<AccessibleElement>> AtspiAccessibility::visibleChildren(const AccessibleElement&) {
+    // AT-SPI has no read of only the shown children; callers fall back to all children.
+    return std::nullopt;
+}
+
+std::optional<long long> AtspiAccessibility::characterCount(const AccessibleElement& element) {
+    auto call = sendGet(bus_, element, textInterface, QStringLiteral("CharacterCount"));
+    return integerOf(call);
+}
+
+std::optional<TextRange> AtspiAccessibility::visibleCharacterRange(const AccessibleElement& element) {
+    const auto extents = frame(element);
+    if (!extents || extents->isEmpty()) {
+        return std::nullopt;
+    }
+    // The characters at the top-left and bottom-right corners of the node's own area.
+    auto firstCall = send(bus_, element, textInterface, QStringLiteral("GetOffsetAtPoint"),
+                          {int(extents->minX()) + 1, int(extents->minY()) + 1, QVariant::fromValue(0u)});
+    auto lastCall = send(bus_, element, textInterface, QStringLiteral("GetOffsetAtPoint"),
+                         {int(extents->maxX()) - 2, int(extents->maxY()) - 2, QVariant::fromValue(0u)});
+    const auto first = integerOf(firstCall);
+    const auto last = integerOf(lastCall);
+    if (!first || !last || *first < 0 || *last < *first) {
+        return std::nullopt;
+    }
+    return TextRange{*first, *last - *first + 1};
+}
+
+std::optional<std::string> AtspiAccessibility::stringForRange(const AccessibleElement& element, TextRange range) {
+    if (range.location < 0 || range.length < 0) {
+        return std::nullopt;
+    }
+    auto call = send(bus_, element, textInterface, QStringLiteral("GetText"),
+                     {int(range.location), int(range.location + range.length)});
+    const auto text = stringOf(call);
+    return text ? std::optional(toStd(*text)) : std::nullopt;
+}
+
+std::optional<std::string> AtspiAccessibility::documentAddress(const AccessibleElement& element) {
+    auto call = send(bus_, element, documentInterface, QStringLiteral("GetAttributeValue"), {QStringLiteral("DocURL")});
+    return nonEmptyStd(stringOf(call));
+}
+
+} // namespace vesperline::platform

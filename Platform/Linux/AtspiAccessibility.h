@@ -1,0 +1,62 @@
+#pragma once
+
+#include "Platform/Accessibility.h"
+
+#include <QDBusConnection>
+#include <QObject>
+
+#include <map>
+#include <mutex>
+
+class QDBusMessage;
+
+namespace vesperline::platform {
+
+// Other applications' accessibility trees over AT-SPI2, spoken directly on the accessibility bus
+// with Qt D-Bus: every call has the 0.3 s time-out, calls can be made from any thread, and the reads of
+// one node are sent together so they cost one round trip. The keyboard focus is followed from the
+// applications' focus events (AT-SPI has no call that asks for it), so it is known from the first
+// focus change after creation; the events arrive on the thread that created the object.
+class AtspiAccessibility final : public QObject, public Accessibility {
+    Q_OBJECT
+
+public:
+    // Finds the accessibility bus ($AT_SPI_BUS_ADDRESS, else org.a11y.Bus on the session bus);
+    // without one, nothing is trusted and every read is absent.
+    explicit AtspiAccessibility(QObject* parent = nullptr);
+    ~AtspiAccessibility() override;
+
+    bool isTrusted() override;
+    std::optional<std::vector<AccessibleElement>> windows(std::int32_t pid) override;
+    std::optional<AccessibleElement> focusedWindow(std::int32_t pid) override;
+    std::optional<AccessibleElement> mainWindow(std::int32_t pid) override;
+    std::optional<AccessibleElement> focusedElement() override;
+    std::optional<AccessibleNode> node(const AccessibleElement& element) override;
+    std::optional<AccessibleLabels> labels(const AccessibleElement& element) override;
+    std::optional<AccessibleRole> role(const AccessibleElement& element) override;
+    std::optional<std::string> title(const AccessibleElement& element) override;
+    std::optional<std::string> value(const AccessibleElement& element) override;
+    std::optional<ostrel::Rect> frame(const AccessibleElement& element) override;
+    std::optional<std::vector<AccessibleElement>> children(const AccessibleElement& element) override;
+    std::optional<std::vector<AccessibleElement>> visibleChildren(const AccessibleElement& element) override;
+    std::optional<long long> characterCount(const AccessibleElement& element) override;
+    std::optional<TextRange> visibleCharacterRange(const AccessibleElement& element) override;
+    std::optional<std::string> stringForRange(const AccessibleElement& element, TextRange range) override;
+    std::optional<std::string> documentAddress(const AccessibleElement& element) override;
+
+private slots:
+    void stateChanged(const QDBusMessage& message);
+
+private:
+    std::optional<AccessibleElement> application(std::int32_t pid);
+    // The first of the application's windows whose state has `state` set.
+    std::optional<AccessibleElement> windowWithState(std::int32_t pid, int state);
+
+    QDBusConnection bus_;
+    std::mutex mutex_;
+    // Bus names of applications are never reused while the bus runs, so their pids can be kept.
+    std::map<QString, std::int32_t> pidsByBus_;
+    std::optional<AccessibleElement> focused_;
+};
+
+} // namespace vesperline::platform

@@ -1,0 +1,116 @@
+#include "Platform/Linux/X11Workspace.h"
+
+#include "Platform/Linux/ApplicationIdentity.h"
+
+#include <QSocketNotifier>
+
+#include <limits>
+
+namespace vesperline::platform {
+
+namespace {
+
+std::optional<std::string> windowClassOf(const std::vector<std::string>& windowClass) {
+    if (windowClass.size() >= 2 && !windowClass[1].empty()) {
+        return windowClass[1];
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+X11Workspace::X11Workspace(std::shared_ptr<X11Connection> x11, QObject* parent)
+    : QObject(parent), x11_(std::move(x11)) {}
+
+X11Workspace::~X11Workspace() = default;
+
+std::optional<RunningApplication> X11Workspace::applicationOfWindow(xcb_window_t window) {
+    X11Connection& x11 = *x11_;
+    xcb_ewmh_connection_t& ewmh = *x11.ewmh();
+    const auto pidCookie = x11.requestProperty(window, ewmh._NET_WM_PID, XCB_ATOM_CARDINAL);
+    const auto classCookie = x11.requestProperty(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
+    const auto gtkCookie = x11.requestProperty(window, x11.gtkApplicationIDAtom(), ewmh.UTF8_STRING);
+    const auto kdeCookie = x11.requestProperty(window, x11.kdeDesktopFileAtom(), XCB_GET_PROPERTY_TYPE_ANY);
+    const auto pid = x11.cardinalProperty(pidCookie);
+    ApplicationIdentity::WindowFacts facts;
+    facts.windowClass = windowClassOf(x11.stringsProperty(classCookie));
+    const auto gtk = x11.stringProperty(gtkCookie);
+    const auto kde = x11.stringProperty(kdeCookie);
+    facts.desktopFile = gtk ? gtk : kde;
+    if (!pid && !facts.windowClass && !facts.desktopFile) {
+        return std::nullopt;
+    }
+    const std::int32_t processID = pid ? static_cast<std::int32_t>(*pid) : 0;
+    return ApplicationIdentity::resolve(processID, facts, ApplicationIdentity::processFacts(processID));
+}
+
+std::optional<RunningApplication> X11Workspace::frontmostApplication() {
+    X11Connection& x11 = *x11_;
+    const auto active =
+        x11.cardinalProperty(x11.requestProperty(x11.root(), x11.ewmh()->_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW));
+    if (!active || *active == XCB_NONE) {
+        return std::nullopt;
+    }
+    return applicationOfWindow(*active);
+}
+
+std::optional<RunningApplication> X11Workspace::runningApplication(std::int32_t pid) {
+    if (!ApplicationIdentity::processExists(pid)) {
+        return std::nullopt;
+    }
+    // The window facts come from the process's first window, when it has one.
+    X11Connection& x11 = *x11_;
+    xcb_ewmh_connection_t& ewmh = *x11.ewmh();
+    const std::vector<std::uint32_t> clients = x11.cardinalsProperty(x11.requestProperty(
+        x11.root(), ewmh._NET_CLIENT_LIST, XCB_ATOM_WINDOW, std::numeric_limits<std::uint32_t>::max() / 4));
+    std::vector<xcb_get_property_cookie_t> pids;
+    pids.reserve(clients.size());
+    for (xcb_window_t window : clients) {
+        pids.push_back(x11.requestProperty(window, ewmh._NET_WM_PID, XCB_ATOM_CARDINAL));
+    }
+    std::optional<xcb_window_t> owned;
+    for (std::size_t i = 0; i < clients.size(); ++i) {
+        const auto windowPID = x11.cardinalProperty(pids[i]);
+        if (!owned && windowPID && static_cast<std::int32_t>(*windowPID) == pid) {
+            owned = clients[i];
+        }
+    }
+    if (owned) {
+        if (auto application = applicationOfWindow(*owned); application && application->pid == pid) {
+            return application;
+        }
+    }
+    return ApplicationIdentity::resolve(pid, {}, ApplicationIdentity::processFacts(pid));
+}
+
+void X11Workspace::setActivationHandler(std::function<void(std::optional<RunningApplication>)> handler) {
+    handler_ = std::move(handler);
+    if (notifier_) {
+        return;
+    }
+    events_ = X11Connection::open();
+    if (!events_) {
+        return;
+    }
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(events_->connection(), events_->root(), XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(events_->connection());
+    notifier_ = new QSocketNotifier(xcb_get_file_descriptor(events_->connection()), QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &X11Workspace::readEvents);
+}
+
+void X11Workspace::readEvents() {
+    bool activeChanged = false;
+    while (auto event = x11Reply(xcb_poll_for_event(events_->connection()))) {
+        if ((event->response_type & ~0x80) == XCB_PROPERTY_NOTIFY) {
+            const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event.get());
+            activeChanged = activeChanged || notify->atom == events_->ewmh()->_NET_ACTIVE_WINDOW;
+        }
+    }
+    // A burst of changes is read once, after the last of them.
+    if (activeChanged && handler_) {
+        handler_(frontmostApplication());
+    }
+}
+
+} // namespace vesperline::platform

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "Platform/RunningApplication.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace vesperline::platform {
+
+// The running applications and which one is frontmost.
+class Workspace {
+public:
+    virtual ~Workspace() = default;
+    // The application owning the active window; absent when no window is active. Any thread.
+    virtual std::optional<RunningApplication> frontmostApplication() = 0;
+    // The application of a process; absent when there is no such process. Any thread.
+    virtual std::optional<RunningApplication> runningApplication(std::int32_t pid) = 0;
+    // Calls `handler` on the thread that owns the workspace whenever another window may have become
+    // active, with the application that is frontmost now (absent when none). Replaces an earlier
+    // handler.
+    virtual void setActivationHandler(std::function<void(std::optional<RunningApplication>)> handler) = 0;
+};
+
+} // namespace vesperline::platform

@@ -1,0 +1,78 @@
+#include "DesktopSession.h"
+
+#include <QApplication>
+
+namespace vesperline::desktoptest {
+
+namespace {
+
+// The tests need an event loop for D-Bus signals and X events; gtest's main does not make one.
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (!QCoreApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "DesktopTests";
+            static char* argv[] = {name, nullptr};
+            application_ = new QCoreApplication(argc, argv);
+        }
+    }
+    void TearDown() override {
+        delete application_;
+        application_ = nullptr;
+    }
+
+private:
+    QCoreApplication* application_ = nullptr;
+};
+
+[[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+} // namespace
+
+bool inDesktopSession() { return qEnvironmentVariableIsSet("VESPERLINE_DESKTOP_SESSION"); }
+
+FixtureApp::FixtureApp(const QProcessEnvironment& extra) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(extra);
+    process_.setProcessEnvironment(environment);
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start(QStringLiteral(VESPERLINE_DESKTOP_FIXTURE), {});
+    started_ = process_.waitForStarted(10000) && waitForLine(QStringLiteral("ready"));
+}
+
+FixtureApp::~FixtureApp() {
+    if (process_.state() != QProcess::NotRunning) {
+        process_.write("quit\n");
+        if (!process_.waitForFinished(5000)) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+}
+
+bool FixtureApp::waitForLine(const QString& line) {
+    return waitUntil([&] {
+        while (process_.canReadLine()) {
+            if (QString::fromUtf8(process_.readLine()).trimmed() == line) {
+                return true;
+            }
+        }
+        process_.waitForReadyRead(20);
+        return false;
+    });
+}
+
+bool FixtureApp::focus(const QString& field) {
+    process_.write(("focus " + field + "\n").toUtf8());
+    return waitForLine("focused " + field);
+}
+
+QString runTool(const QString& program, const QStringList& arguments) {
+    QProcess tool;
+    tool.start(program, arguments);
+    tool.waitForFinished(10000);
+    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}
+
+} // namespace vesperline::desktoptest

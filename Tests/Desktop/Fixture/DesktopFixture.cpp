@@ -1,0 +1,88 @@
+// A small application of our own for the desktop tests: two titled windows with known labels, text, a
+// password field and a long text. Commands on standard input move the keyboard focus, so the tests can
+// check secure-input detection without synthesising clicks:
+//   focus <name>   focus the field called <name> ("password", "name" or "notes")
+//   quit           close the application
+// It prints "ready" once its windows are shown, and "focused <name>" after a focus command.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <cstdio>
+#include <map>
+
+namespace {
+
+QString longText() {
+    QString text;
+    for (int line = 1; text.size() <= 9000; ++line) {
+        text += QStringLiteral("Logbook line %1 of the long harbour record\n").arg(line);
+    }
+    return text;
+}
+
+void reply(const QString& line) {
+    std::fputs(qPrintable(line + '\n'), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication::setDesktopFileName(QStringLiteral("org.vesperline.DesktopFixture"));
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("DesktopFixture"));
+
+    QWidget main;
+    main.setWindowTitle(QStringLiteral("Fixture Notes"));
+    auto* layout = new QVBoxLayout(&main);
+    layout->addWidget(new QLabel(QStringLiteral("Quarterly harbour report")));
+    auto* name = new QLineEdit(QStringLiteral("lighthouse keeper"));
+    name->setAccessibleName(QStringLiteral("Keeper name"));
+    layout->addWidget(name);
+    auto* password = new QLineEdit(QStringLiteral("hunter2secret"));
+    password->setEchoMode(QLineEdit::Password);
+    password->setAccessibleName(QStringLiteral("Password"));
+    layout->addWidget(password);
+    auto* notes = new QPlainTextEdit(QStringLiteral("Tide tables arrive on Tuesday"));
+    notes->setAccessibleName(QStringLiteral("Notes"));
+    layout->addWidget(notes);
+    main.setGeometry(100, 120, 640, 480);
+    main.show();
+
+    QWidget second;
+    second.setWindowTitle(QStringLiteral("Fixture Logbook"));
+    auto* secondLayout = new QVBoxLayout(&second);
+    auto* log = new QPlainTextEdit(longText());
+    log->setReadOnly(true);
+    log->setAccessibleName(QStringLiteral("Logbook"));
+    secondLayout->addWidget(log);
+    second.setGeometry(800, 150, 500, 400);
+    second.show();
+
+    const std::map<QString, QWidget*> fields{{QStringLiteral("password"), password},
+                                             {QStringLiteral("name"), name},
+                                             {QStringLiteral("notes"), notes}};
+    QSocketNotifier input(fileno(stdin), QSocketNotifier::Read);
+    QTextStream in(stdin);
+    QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
+        const QString line = in.readLine();
+        if (line.isNull() || line == QLatin1String("quit")) {
+            app.quit();
+            return;
+        }
+        const auto field = fields.find(line.section(' ', 1));
+        if (line.startsWith(QLatin1String("focus ")) && field != fields.end()) {
+            field->second->window()->activateWindow();
+            field->second->setFocus(Qt::OtherFocusReason);
+            reply(QStringLiteral("focused ") + field->first);
+        }
+    });
+    QMetaObject::invokeMethod(&app, [] { reply(QStringLiteral("ready")); }, Qt::QueuedConnection);
+    return app.exec();
+}

@@ -1,0 +1,139 @@
+// The X11 readers against a real X server with a window manager, using the fixture's windows.
+#include "DesktopSession.h"
+
+#include "Platform/Linux/X11Connection.h"
+#include "Platform/Linux/X11Displays.h"
+#include "Platform/Linux/X11UserIdle.h"
+#include "Platform/Linux/X11WindowServer.h"
+#include "Platform/Linux/X11Workspace.h"
+
+#include <QThread>
+
+#include <algorithm>
+
+namespace vesperline::platform {
+namespace {
+
+using desktoptest::FixtureApp;
+
+class X11LayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        REQUIRE_DESKTOP_SESSION();
+        x11 = X11Connection::open();
+        ASSERT_TRUE(x11) << "no X display";
+    }
+
+    std::vector<WindowServerWindow> windowsOf(std::int32_t pid) {
+        std::vector<WindowServerWindow> owned;
+        for (const WindowServerWindow& window : X11WindowServer(x11).onScreenWindows()) {
+            if (window.pid == pid) {
+                owned.push_back(window);
+            }
+        }
+        return owned;
+    }
+
+    std::shared_ptr<X11Connection> x11;
+};
+
+TEST_F(X11LayerTest, TheScreenIsOneMainDisplay) {
+    const std::vector<DisplayInfo> displays = X11Displays(x11).displays();
+    ASSERT_EQ(displays.size(), 1u);
+    EXPECT_TRUE(displays[0].isMain);
+    EXPECT_EQ(displays[0].bounds, (ostrel::Rect{0, 0, 1920, 1080}));
+    EXPECT_NE(displays[0].id, 0u);
+    EXPECT_EQ(X11Displays(x11).displays(), displays) << "the id stays the same between reads";
+}
+
+TEST_F(X11LayerTest, ListsTheFixtureWindowsFrontToBackWithTitlePidAndFrame) {
+    FixtureApp fixture;
+    ASSERT_TRUE(fixture.started());
+    std::vector<WindowServerWindow> windows;
+    ASSERT_TRUE(desktoptest::waitUntil([&] { return (windows = windowsOf(fixture.pid())).size() == 2; }));
+    // The logbook window was shown last, so it is in front.
+    EXPECT_EQ(windows[0].title, "Fixture Logbook");
+    EXPECT_EQ(windows[1].title, "Fixture Notes");
+    for (const WindowServerWindow& window : windows) {
+        EXPECT_EQ(window.ownerName, "DesktopFixture");
+        EXPECT_EQ(window.type, WindowType::normal);
+        EXPECT_FALSE(window.alpha.has_value());
+        ASSERT_TRUE(window.frame.has_value());
+    }
+    // The frame holds the client area the fixture asked for, plus the window manager's decorations.
+    const ostrel::Rect notes = *windows[1].frame;
+    EXPECT_TRUE(notes.contains({100, 120, 640, 480})) << notes.x << "," << notes.y << " " << notes.width << "x"
+                                                      << notes.height;
+    EXPECT_GT(notes.height, 480);
+
+    desktoptest::runTool("xdotool", {"search", "--name", "Fixture Notes", "windowactivate", "--sync"});
+    ASSERT_TRUE(desktoptest::waitUntil([&] {
+        windows = windowsOf(fixture.pid());
+        return windows.size() == 2 && windows[0].title == "Fixture Notes";
+    })) << "activating a window raises it to the front";
+
+    desktoptest::runTool("xdotool", {"search", "--name", "Fixture Logbook", "windowminimize", "--sync"});
+    ASSERT_TRUE(desktoptest::waitUntil([&] { return windowsOf(fixture.pid()).size() == 1; }))
+        << "a minimised window is not on screen";
+}
+
+TEST_F(X11LayerTest, ReadsOpacity) {
+    FixtureApp fixture;
+    ASSERT_TRUE(fixture.started());
+    // The property is set the way compositors read it.
+    const QString id = desktoptest::runTool("xdotool", {"search", "--name", "Fixture Notes"}).split('\n').first();
+    desktoptest::runTool("xprop", {"-id", id, "-f", "_NET_WM_WINDOW_OPACITY", "32c", "-set",
+                                   "_NET_WM_WINDOW_OPACITY", "0"});
+    std::optional<double> alpha;
+    ASSERT_TRUE(desktoptest::waitUntil([&] {
+        for (const WindowServerWindow& window : windowsOf(fixture.pid())) {
+            if (window.title == "Fixture Notes") {
+                alpha = window.alpha;
+            }
+        }
+        return alpha.has_value();
+    }));
+    EXPECT_EQ(*alpha, 0.0);
+}
+
+TEST_F(X11LayerTest, NamesTheApplicationByDesktopFileElseWindowClass) {
+    QProcessEnvironment launched;
+    launched.insert("GIO_LAUNCHED_DESKTOP_FILE", "/usr/share/applications/org.vesperline.DesktopFixture.desktop");
+    FixtureApp fromLauncher(launched);
+    FixtureApp plain;
+    ASSERT_TRUE(fromLauncher.started() && plain.started());
+    X11Workspace workspace(x11);
+    const auto launchedApp = workspace.runningApplication(fromLauncher.pid());
+    ASSERT_TRUE(launchedApp);
+    EXPECT_EQ(launchedApp->bundleID, "org.vesperline.DesktopFixture");
+    EXPECT_EQ(launchedApp->name, "DesktopFixture");
+    EXPECT_EQ(launchedApp->pid, fromLauncher.pid());
+    const auto plainApp = workspace.runningApplication(plain.pid());
+    ASSERT_TRUE(plainApp);
+    EXPECT_EQ(plainApp->bundleID, "DesktopFixture");
+    EXPECT_FALSE(workspace.runningApplication(-5).has_value());
+}
+
+TEST_F(X11LayerTest, ReportsTheFrontmostApplicationAndItsChanges) {
+    FixtureApp fixture;
+    ASSERT_TRUE(fixture.started());
+    X11Workspace workspace(x11);
+    std::vector<std::optional<RunningApplication>> changes;
+    workspace.setActivationHandler([&](std::optional<RunningApplication> application) { changes.push_back(application); });
+    desktoptest::runTool("xdotool", {"search", "--name", "Fixture Notes", "windowactivate", "--sync"});
+    ASSERT_TRUE(desktoptest::waitUntil([&] { return !changes.empty() && changes.back(); }));
+    EXPECT_EQ(changes.back()->pid, fixture.pid());
+    EXPECT_EQ(workspace.frontmostApplication(), changes.back());
+}
+
+TEST_F(X11LayerTest, IdleTimeResetsOnInput) {
+    X11UserIdle idle(x11);
+    ASSERT_TRUE(desktoptest::waitUntil([&] { return idle.secondsSinceLastInput().value_or(0) >= 0.5; }));
+    desktoptest::runTool("xdotool", {"mousemove", "--sync", "300", "300"});
+    const auto afterInput = idle.secondsSinceLastInput();
+    ASSERT_TRUE(afterInput);
+    EXPECT_LT(*afterInput, 0.5);
+}
+
+} // namespace
+} // namespace vesperline::platform
