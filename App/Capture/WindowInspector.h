@@ -1,0 +1,71 @@
+#pragma once
+
+#include "Capture/AXWindow.h"
+#include "Capture/WindowSnapshot.h"
+#include "Platform/Accessibility.h"
+#include "Platform/WindowServer.h"
+#include "Support/Time.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vesperline {
+
+// Synchronous reads of other applications' windows through accessibility: the frontmost window's
+// title and frame, whether a password field has the keyboard focus, a window's visible text under
+// node, character and time budgets, and a browser window's page address and private-window marker.
+// Every failure of the platform reads as an absent value; nothing is logged or thrown. Stateless:
+// each call builds its results afresh.
+class WindowInspector {
+public:
+    struct Page {
+        std::optional<std::string> url;
+        // Absent when it could not be determined.
+        std::optional<bool> privateMarker;
+
+        bool operator==(const Page&) const = default;
+    };
+
+    struct Text {
+        std::string text;
+        int nodesVisited = 0;
+        bool complete = true;
+
+        bool operator==(const Text&) const = default;
+    };
+
+    // The budgets of the capture pipeline's text read.
+    static constexpr int readTextMaxNodes = 1500;
+    static constexpr int readTextMaxCharacters = 30000;
+    static constexpr double readTextSeconds = 0.07;
+
+    // `clock` gives the uptime the text walk's deadline is measured in.
+    WindowInspector(platform::Accessibility& accessibility, platform::WindowServer& windowServer,
+                    const ostrel::Clock& clock);
+    WindowInspector(const WindowInspector&) = delete;
+    WindowInspector& operator=(const WindowInspector&) = delete;
+
+    std::optional<ostrel::Rect> frameOf(const platform::AccessibleElement& element);
+    // The accessibility windows of a process; empty without permission.
+    std::vector<AXWindow> windows(std::int32_t pid);
+    // The process's front ordinary window from the window list, passing over windows smaller than
+    // 80 x 60; all absent when there is none. Never has an element.
+    WindowSnapshot windowListFrame(std::int32_t pid);
+    // The process's focused (else main) window, with the window list filling what accessibility lacks.
+    WindowSnapshot snapshot(std::int32_t pid);
+    bool isSecureInputFocused();
+    // A text node's text; for more than 6,000 characters only its visible range.
+    std::optional<std::string> elementText(const platform::AccessibleElement& element);
+    Page browserPage(const platform::AccessibleElement& window, bool search);
+    Text readText(const platform::AccessibleElement& window, std::optional<ostrel::Rect> visible, int maxNodes,
+                  int maxCharacters, double seconds);
+
+private:
+    platform::Accessibility& accessibility_;
+    platform::WindowServer& windowServer_;
+    const ostrel::Clock& clock_;
+};
+
+} // namespace vesperline

@@ -1,0 +1,27 @@
+#include "Capture/ApplicationActions.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace vesperline {
+namespace {
+
+TEST(ApplicationActionsTest, RelaunchQuitsEvenWhenTheNewInstanceFailsToStart) {
+    int argc = 1;
+    char name[] = "AppTests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    bool launched = false;
+    relaunchApp([&] {
+        launched = true;
+        return false;
+    });
+    QTimer::singleShot(5000, &application, [&] { application.exit(1); });
+    EXPECT_TRUE(launched);
+    EXPECT_EQ(application.exec(), 0) << "the quit came from the relaunch, not the time-out";
+}
+
+} // namespace
+} // namespace vesperline
