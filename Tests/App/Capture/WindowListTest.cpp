@@ -1,0 +1,73 @@
+#include "Capture/WindowList.h"
+#include "Platform/Fake/FakeWindowServer.h"
+#include "Platform/Fake/FakeWorkspace.h"
+
+#include <gtest/gtest.h>
+
+namespace vesperline {
+namespace {
+
+using ostrel::Rect;
+using platform::WindowServerWindow;
+using platform::WindowType;
+
+constexpr std::int32_t browserPID = 100;
+constexpr std::int32_t editorPID = 200;
+
+class WindowListTest : public ::testing::Test {
+protected:
+    WindowListTest() {
+        workspace.applications[browserPID] = {browserPID, "firefox", "Firefox"};
+        workspace.applications[editorPID] = {editorPID, "org.gnome.TextEditor", "Text Editor"};
+    }
+
+    static WindowServerWindow window(std::uint32_t id, std::optional<std::int32_t> pid, std::string owner) {
+        return {id, pid, Rect{double(id), 0, 400, 300}, std::nullopt, WindowType::normal, std::move(owner),
+                "Window " + std::to_string(id)};
+    }
+
+    platform::FakeWindowServer windowServer;
+    platform::FakeWorkspace workspace;
+    WindowList list{windowServer, workspace};
+};
+
+TEST_F(WindowListTest, KeepsTheVisibleWindowsOfBrowsersFrontToBack) {
+    windowServer.windows = {window(1, browserPID, "firefox"), window(2, editorPID, "gnome-text-editor"),
+                            window(3, std::nullopt, "firefox"), window(4, browserPID, "firefox"),
+                            window(5, browserPID, "firefox"), window(6, browserPID, "firefox"),
+                            window(7, browserPID, "firefox")};
+    windowServer.windows[4].alpha = 0;
+    windowServer.windows[5].frame.reset();
+    windowServer.windows[6].alpha = 0.5;
+    windowServer.windows[6].title.reset();
+    EXPECT_EQ(list.current(), (std::vector<ostrel::ScreenWindow>{{1, browserPID, Rect{1, 0, 400, 300}, "Window 1"},
+                                                                  {4, browserPID, Rect{4, 0, 400, 300}, "Window 4"},
+                                                                  {7, browserPID, Rect{7, 0, 400, 300}, std::nullopt}}));
+    EXPECT_EQ(workspace.lookups[browserPID], 1) << "one lookup per process";
+    EXPECT_EQ(workspace.lookups[editorPID], 1);
+    list.current();
+    EXPECT_EQ(workspace.lookups[browserPID], 1) << "cached across reads";
+}
+
+TEST_F(WindowListTest, AReusedProcessIDIsLookedUpAgain) {
+    EXPECT_TRUE(list.isBrowserProcess(browserPID, "firefox"));
+    workspace.applications[browserPID] = {browserPID, "org.gnome.Calculator", "Calculator"};
+    EXPECT_TRUE(list.isBrowserProcess(browserPID, "firefox")) << "same owner: the cached answer";
+    EXPECT_FALSE(list.isBrowserProcess(browserPID, "gnome-calculator"));
+    EXPECT_EQ(workspace.lookups[browserPID], 2);
+    EXPECT_FALSE(list.isBrowserProcess(31337, "gone")) << "no such process: no browser";
+}
+
+TEST_F(WindowListTest, TheCacheIsEmptiedWhenFull) {
+    for (std::int32_t pid = 1000; pid < 1501; ++pid) {
+        list.isBrowserProcess(pid, "app");
+    }
+    list.isBrowserProcess(1000, "app");
+    EXPECT_EQ(workspace.lookups[1000], 1) << "501 entries fit";
+    list.isBrowserProcess(5000, "app");
+    list.isBrowserProcess(1000, "app");
+    EXPECT_EQ(workspace.lookups[1000], 2) << "the 502nd process emptied the cache";
+}
+
+} // namespace
+} // namespace vesperline
