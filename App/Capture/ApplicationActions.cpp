@@ -1,5 +1,7 @@
 #include "Capture/ApplicationActions.h"
 
+#include "Runtime/MainThread.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QProcess>
@@ -29,8 +31,8 @@ void relaunchApp(const std::function<bool()>& launch) {
 }
 
 void terminateOnMain() {
-    if (QCoreApplication* application = QCoreApplication::instance()) {
-        QMetaObject::invokeMethod(application, &QCoreApplication::quit, Qt::QueuedConnection);
+    if (QCoreApplication::instance()) {
+        MainThread::post([] { QCoreApplication::quit(); });
     }
 }
 

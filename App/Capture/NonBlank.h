@@ -5,10 +5,8 @@
 
 namespace vesperline {
 
-// Whether the text has something besides white space and line breaks.
-bool isNonBlank(const std::string& text);
-
-// The text as read (untrimmed) when it is non-blank, else absent.
+// `Format::nonBlank` for the UTF-8 text the platform layer reads: the text as read (untrimmed) when
+// it has something besides white space and line breaks, else absent.
 std::optional<std::string> nonBlank(std::optional<std::string> text);
 
 } // namespace vesperline

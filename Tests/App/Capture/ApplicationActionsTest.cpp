@@ -9,10 +9,7 @@ namespace vesperline {
 namespace {
 
 TEST(ApplicationActionsTest, RelaunchQuitsEvenWhenTheNewInstanceFailsToStart) {
-    int argc = 1;
-    char name[] = "AppTests";
-    char* argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv);
+    QCoreApplication& application = *QCoreApplication::instance();
     bool launched = false;
     relaunchApp([&] {
         launched = true;
