@@ -396,21 +396,44 @@ std::optional<long long> AtspiAccessibility::characterCount(const AccessibleElem
 }
 
 std::optional<TextRange> AtspiAccessibility::visibleCharacterRange(const AccessibleElement& element) {
-    const auto extents = frame(element);
-    if (!extents || extents->isEmpty()) {
+    const auto area = frame(element);
+    const auto count = characterCount(element);
+    if (!area || area->isEmpty() || !count || *count <= 0) {
         return std::nullopt;
     }
-    // The characters at the top-left and bottom-right corners of the node's own area.
-    auto firstCall = send(bus_, element, textInterface, QStringLiteral("GetOffsetAtPoint"),
-                          {int(extents->minX()) + 1, int(extents->minY()) + 1, QVariant::fromValue(0u)});
-    auto lastCall = send(bus_, element, textInterface, QStringLiteral("GetOffsetAtPoint"),
-                         {int(extents->maxX()) - 2, int(extents->maxY()) - 2, QVariant::fromValue(0u)});
-    const auto first = integerOf(firstCall);
-    const auto last = integerOf(lastCall);
-    if (!first || !last || *first < 0 || *last < *first) {
+    // Toolkits answer "which character is at this point" only over a character, so the range is
+    // found by bisecting on where characters lie instead: lines go down as offsets grow.
+    bool failed = false;
+    const auto extentsAt = [&](long long offset) -> ostrel::Rect {
+        auto call = send(bus_, element, textInterface, QStringLiteral("GetCharacterExtents"),
+                         {int(offset), QVariant::fromValue(0u)});
+        const auto reply = replyOf(call);
+        if (!reply || reply->arguments().size() != 4) {
+            failed = true;
+            return {};
+        }
+        const QList<QVariant> values = reply->arguments();
+        return {values[0].toDouble(), values[1].toDouble(), values[2].toDouble(), values[3].toDouble()};
+    };
+    // The smallest offset from `low` on where `holds` is true (it is false, then true, as offsets grow).
+    const auto firstWhere = [&](long long low, auto holds) {
+        long long high = *count;
+        while (low < high && !failed) {
+            const long long middle = low + (high - low) / 2;
+            if (holds(extentsAt(middle))) {
+                high = middle;
+            } else {
+                low = middle + 1;
+            }
+        }
+        return low;
+    };
+    const long long first = firstWhere(0, [&](const ostrel::Rect& at) { return at.maxY() > area->minY(); });
+    const long long end = firstWhere(first, [&](const ostrel::Rect& at) { return at.minY() >= area->maxY(); });
+    if (failed || first >= end) {
         return std::nullopt;
     }
-    return TextRange{*first, *last - *first + 1};
+    return TextRange{first, end - first};
 }
 
 std::optional<std::string> AtspiAccessibility::stringForRange(const AccessibleElement& element, TextRange range) {

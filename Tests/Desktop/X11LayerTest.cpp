@@ -1,6 +1,7 @@
 // The X11 readers against a real X server with a window manager, using the fixture's windows.
 #include "DesktopSession.h"
 
+#include "Capture/FrontmostTracker.h"
 #include "Platform/Linux/X11Connection.h"
 #include "Platform/Linux/X11Displays.h"
 #include "Platform/Linux/X11UserIdle.h"
@@ -32,6 +33,16 @@ protected:
             }
         }
         return owned;
+    }
+
+    // The X window id (as xdotool takes it) of the process's window with this title.
+    QString windowIDOf(std::int32_t pid, const std::string& title) {
+        for (const WindowServerWindow& window : windowsOf(pid)) {
+            if (window.title == title) {
+                return QString::number(window.id);
+            }
+        }
+        return {};
     }
 
     std::shared_ptr<X11Connection> x11;
@@ -124,6 +135,32 @@ TEST_F(X11LayerTest, ReportsTheFrontmostApplicationAndItsChanges) {
     ASSERT_TRUE(desktoptest::waitUntil([&] { return !changes.empty() && changes.back(); }));
     EXPECT_EQ(changes.back()->pid, fixture.pid());
     EXPECT_EQ(workspace.frontmostApplication(), changes.back());
+}
+
+TEST_F(X11LayerTest, TheFrontmostTrackerSeesOneChangePerActivatedApplication) {
+    FixtureApp first;
+    FixtureApp second;
+    ASSERT_TRUE(first.started() && second.started());
+    X11Workspace workspace(x11);
+    FrontmostTracker tracker;
+    std::vector<std::optional<FrontmostApp>> changes;
+    tracker.setOnChange([&](const std::optional<FrontmostApp>& app) { changes.push_back(app); });
+    ASSERT_TRUE(desktoptest::waitUntil([&] {
+        tracker.start(workspace);
+        return tracker.current() && tracker.current()->pid == second.pid();
+    })) << "the application started last is frontmost";
+    changes.clear();
+
+    const QString firstNotes = windowIDOf(first.pid(), "Fixture Notes");
+    const QString firstLogbook = windowIDOf(first.pid(), "Fixture Logbook");
+    desktoptest::runTool("xdotool", {"windowactivate", "--sync", firstNotes});
+    ASSERT_TRUE(desktoptest::waitUntil([&] { return !changes.empty(); }));
+    desktoptest::runTool("xdotool", {"windowactivate", "--sync", firstLogbook});
+    desktoptest::waitUntil([] { return false; }, 0.5);
+    ASSERT_EQ(changes.size(), 1u) << "another window of the same application is no change";
+    ASSERT_TRUE(changes[0]);
+    EXPECT_EQ(changes[0]->pid, first.pid());
+    EXPECT_EQ(changes[0]->bundleID, "DesktopFixture");
 }
 
 TEST_F(X11LayerTest, IdleTimeResetsOnInput) {

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSocketNotifier>
+#include <QTextEdit>
 #include <QTextStream>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -58,7 +59,9 @@ int main(int argc, char** argv) {
     QWidget second;
     second.setWindowTitle(QStringLiteral("Fixture Logbook"));
     auto* secondLayout = new QVBoxLayout(&second);
-    auto* log = new QPlainTextEdit(longText());
+    // A rich-text view: Qt's plain-text view cannot tell where its characters lie.
+    auto* log = new QTextEdit;
+    log->setPlainText(longText());
     log->setReadOnly(true);
     log->setAccessibleName(QStringLiteral("Logbook"));
     secondLayout->addWidget(log);
