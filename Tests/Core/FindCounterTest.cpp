@@ -1,5 +1,5 @@
 #include "Storage/FindCounter.h"
-#include "Support/TemporaryStore.h"
+#include "TestStore.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +36,10 @@ class TimeZoneOverride {
 
 // Every case is written in Istanbul's local time, whatever zone the test program was started in.
 class FindCounterTest : public ::testing::Test {
+    TimeZoneOverride istanbul{"Europe/Istanbul"};
+};
+
+class StoredFindCounterTest : public testsupport::TestStore {
     TimeZoneOverride istanbul{"Europe/Istanbul"};
 };
 
@@ -102,7 +106,7 @@ TEST_F(FindCounterTest, EqualityIncludesTheLastFind) {
     EXPECT_NE(a, b);
 }
 
-TEST_F(FindCounterTest, LoadReadsStoredValuesTolerantly) {
+TEST_F(StoredFindCounterTest, LoadReadsStoredValuesTolerantly) {
     struct Case {
         const char* name;
         std::optional<std::string> total;
@@ -125,14 +129,13 @@ TEST_F(FindCounterTest, LoadReadsStoredValuesTolerantly) {
         {"beyond 64 bits reads as 0", "9223372036854775808", "2025-03", "9223372036854775807", 0,
          9223372036854775807},
     };
-    testsupport::TemporaryStore temporary;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        temporary.store().setMetaValue("finds_total", c.total);
-        temporary.store().setMetaValue("finds_month", c.month);
-        temporary.store().setMetaValue("finds_month_count", c.monthCount);
+        store->setMetaValue("finds_total", c.total);
+        store->setMetaValue("finds_month", c.month);
+        store->setMetaValue("finds_month_count", c.monthCount);
 
-        const FindCounter counter = FindCounter::load(temporary.store(), mar10AtNoon);
+        const FindCounter counter = FindCounter::load(*store, mar10AtNoon);
         EXPECT_EQ(counter.total, c.expectedTotal);
         EXPECT_EQ(counter.thisMonth, c.expectedThisMonth);
         EXPECT_EQ(counter.month, "2025-03");
@@ -140,31 +143,29 @@ TEST_F(FindCounterTest, LoadReadsStoredValuesTolerantly) {
     }
 }
 
-TEST_F(FindCounterTest, SaveWritesAllThreeValuesAndLoadsBack) {
-    testsupport::TemporaryStore temporary;
+TEST_F(StoredFindCounterTest, SaveWritesAllThreeValuesAndLoadsBack) {
     FindCounter counter(mar10AtNoon);
     counter.total = 5;
     counter.record(mar10AtNoon);
-    counter.save(temporary.store());
+    counter.save(*store);
 
-    EXPECT_EQ(temporary.store().metaValue("finds_total"), "6");
-    EXPECT_EQ(temporary.store().metaValue("finds_month"), "2025-03");
-    EXPECT_EQ(temporary.store().metaValue("finds_month_count"), "1");
-    FindCounter loaded = FindCounter::load(temporary.store(), mar10AtNoon + 60);
+    EXPECT_EQ(store->metaValue("finds_total"), "6");
+    EXPECT_EQ(store->metaValue("finds_month"), "2025-03");
+    EXPECT_EQ(store->metaValue("finds_month_count"), "1");
+    FindCounter loaded = FindCounter::load(*store, mar10AtNoon + 60);
     loaded.lastCounted = counter.lastCounted;
     EXPECT_EQ(loaded, counter);
 }
 
-TEST_F(FindCounterTest, SaveWritesNothingWhenOneValueFails) {
-    testsupport::TemporaryStore temporary;
-    temporary.db().execute("CREATE TRIGGER refuse_month_count BEFORE INSERT ON meta "
-                           "WHEN NEW.key = 'finds_month_count' BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+TEST_F(StoredFindCounterTest, SaveWritesNothingWhenOneValueFails) {
+    store->db().execute("CREATE TRIGGER refuse_month_count BEFORE INSERT ON meta "
+                        "WHEN NEW.key = 'finds_month_count' BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     FindCounter counter(mar10AtNoon);
     counter.record(mar10AtNoon);
 
-    EXPECT_THROW(counter.save(temporary.store()), SQLiteError);
-    EXPECT_EQ(temporary.store().metaValue("finds_total"), std::nullopt);
-    EXPECT_EQ(temporary.store().metaValue("finds_month"), std::nullopt);
+    EXPECT_THROW(counter.save(*store), SQLiteError);
+    EXPECT_EQ(store->metaValue("finds_total"), std::nullopt);
+    EXPECT_EQ(store->metaValue("finds_month"), std::nullopt);
 }
 
 } // namespace
