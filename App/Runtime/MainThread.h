@@ -18,7 +18,8 @@ template <typename Block> void post(Block&& block) {
 // The same, but the block is dropped when `context` is destroyed before it runs: a weak hold on the
 // object that reports. `context` must live on the main thread and be destroyed there.
 template <typename Block> void post(const QObject* context, Block&& block) {
-    QMetaObject::invokeMethod(const_cast<QObject*>(context), std::forward<Block>(block), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(const_cast<QObject*>(context), std::forward<Block>(block),
+                              Qt::QueuedConnection);
 }
 
 // Whether the calling code runs on the main thread.

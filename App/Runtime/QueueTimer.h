@@ -16,7 +16,7 @@ class SerialQueue;
 // Every call is safe from any thread. After `cancel` (or destruction) returns, the handler is not
 // started again. The queue must outlive the timer: declare the queue before the timer.
 class QueueTimer final {
-public:
+  public:
     QueueTimer(SerialQueue& queue, std::function<void()> handler);
     ~QueueTimer();
     QueueTimer(const QueueTimer&) = delete;
@@ -31,7 +31,7 @@ public:
     // when that stays within it, whole seconds when a second of slack is allowed.
     static Qt::TimerType timerType(double interval, double leeway);
 
-private:
+  private:
     struct State;
 
     SerialQueue& queue_;

@@ -28,7 +28,9 @@ SerialQueue::~SerialQueue() {
     delete context_;
 }
 
-bool SerialQueue::isCurrent() const { return QThread::currentThread() == &thread_; }
+bool SerialQueue::isCurrent() const {
+    return QThread::currentThread() == &thread_;
+}
 
 void SerialQueue::async(std::function<void()> block) {
     QMetaObject::invokeMethod(context_, std::move(block), Qt::QueuedConnection);

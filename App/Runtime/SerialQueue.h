@@ -21,7 +21,7 @@ namespace vesperline {
 // Blocks must not spin an event loop of their own (it would let later blocks run inside them).
 // A block that throws from `async` loses its exception; use `submit` or `sync` to see failures.
 class SerialQueue final {
-public:
+  public:
     // `suffix` is appended to the app id to form the label, e.g. ".store.write". The thread is
     // named after the suffix (the system keeps only 15 characters of a thread name).
     explicit SerialQueue(const QString& suffix, QThread::Priority priority = QThread::NormalPriority);
@@ -97,7 +97,7 @@ public:
         return future;
     }
 
-private:
+  private:
     void runAndWait(const std::function<void()>& block);
 
     QString label_;

@@ -24,7 +24,9 @@ QString toQString(const icu::UnicodeString& text) {
     return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
 }
 
-UDate icuDate(ostrel::Time time) { return time * 1000.0; }
+UDate icuDate(ostrel::Time time) {
+    return time * 1000.0;
+}
 
 std::unique_ptr<icu::DateFormat> withZone(icu::DateFormat* format, const icu::TimeZone& zone) {
     std::unique_ptr<icu::DateFormat> owned(format);
@@ -39,7 +41,8 @@ std::unique_ptr<icu::DateFormat> fromSkeleton(icu::DateTimePatternGenerator* gen
                                               const icu::Locale& locale, const icu::TimeZone& zone) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::UnicodeString pattern = generator ? generator->getBestPattern(skeleton, status) : skeleton;
-    auto format = std::make_unique<icu::SimpleDateFormat>(U_SUCCESS(status) ? pattern : skeleton, locale, status);
+    auto format =
+        std::make_unique<icu::SimpleDateFormat>(U_SUCCESS(status) ? pattern : skeleton, locale, status);
     format->setTimeZone(zone);
     return format;
 }
@@ -189,13 +192,21 @@ QString Format::hoursMinutes(double seconds) const {
     return U_SUCCESS(status) ? toQString(text) : QString();
 }
 
-QString Format::time(ostrel::Time date) const { return formatDate(formatters_->time, date); }
+QString Format::time(ostrel::Time date) const {
+    return formatDate(formatters_->time, date);
+}
 
-QString Format::timeWithSeconds(ostrel::Time date) const { return formatDate(formatters_->timeWithSeconds, date); }
+QString Format::timeWithSeconds(ostrel::Time date) const {
+    return formatDate(formatters_->timeWithSeconds, date);
+}
 
-QString Format::mediumDate(ostrel::Time date) const { return formatDate(formatters_->mediumDate, date); }
+QString Format::mediumDate(ostrel::Time date) const {
+    return formatDate(formatters_->mediumDate, date);
+}
 
-QString Format::dayTitle(ostrel::Time date) const { return formatDate(formatters_->dayTitle, date); }
+QString Format::dayTitle(ostrel::Time date) const {
+    return formatDate(formatters_->dayTitle, date);
+}
 
 QString Format::duration(double seconds) const {
     if (seconds < 60) {

@@ -15,7 +15,7 @@ namespace vesperline {
 // and time zone. The formatters are built once per instance and only read afterwards; the shared
 // instance uses the user's locale and time zone. Meant for the main thread, except `nonBlank`.
 class Format final {
-public:
+  public:
     // `locale` is an ICU locale name ("en_US", "de_DE"), `timeZone` an IANA zone id.
     Format(const std::string& locale, const std::string& timeZone);
     ~Format();
@@ -47,7 +47,7 @@ public:
     // A fraction as a percentage with at most one fraction digit ("12.5%", "50%").
     QString percent(double fraction) const;
 
-private:
+  private:
     struct Formatters;
     std::unique_ptr<Formatters> formatters_;
 };

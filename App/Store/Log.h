@@ -9,14 +9,14 @@ namespace vesperline::Log {
 // "org.vesperline.Vesperline.storage"; enable or silence them with QT_LOGGING_RULES.
 // Messages use the texts of the code that logs; error descriptions go in with "%s".
 class Logger final {
-public:
+  public:
     explicit Logger(const char* area);
     Logger(const Logger&) = delete;
     Logger& operator=(const Logger&) = delete;
 
     const QLoggingCategory& category() const { return category_; }
 
-private:
+  private:
     QByteArray name_; // QLoggingCategory keeps only a pointer to its name
     QLoggingCategory category_;
 };

@@ -43,8 +43,8 @@ void removeMemoryFiles(const fs::path& root) {
     const std::string database = ostrel::OstrelPaths::databaseFileName;
     for (const fs::directory_entry& entry : fs::directory_iterator(root)) {
         const std::string name = entry.path().filename().string();
-        const bool isDatabaseFile = name == database || name == database + "-wal" || name == database + "-shm" ||
-                                    name == database + "-journal";
+        const bool isDatabaseFile = name == database || name == database + "-wal" ||
+                                    name == database + "-shm" || name == database + "-journal";
         if (isDatabaseFile || isQuarantinedCopy(name)) {
             fs::remove(entry.path());
         }
@@ -55,8 +55,8 @@ void removeMemoryFiles(const fs::path& root) {
 } // namespace
 
 StoreHub::StoreHub(const ostrel::Clock& clock)
-    : clock_(clock), mainContext_(std::make_unique<QObject>()), writeQueue_(".store.write", QThread::LowPriority),
-      readQueue_(".store.read", QThread::HighPriority) {
+    : clock_(clock), mainContext_(std::make_unique<QObject>()),
+      writeQueue_(".store.write", QThread::LowPriority), readQueue_(".store.read", QThread::HighPriority) {
     if (const QCoreApplication* app = QCoreApplication::instance()) {
         mainContext_->moveToThread(app->thread());
     }
@@ -66,7 +66,9 @@ StoreHub::StoreHub(const ostrel::Clock& clock)
 
 StoreHub::~StoreHub() = default;
 
-fs::path StoreHub::databaseFile() { return ostrel::OstrelPaths::databaseURL(); }
+fs::path StoreHub::databaseFile() {
+    return ostrel::OstrelPaths::databaseURL();
+}
 
 void StoreHub::openStores() {
     writer_ = std::make_unique<ostrel::MemoryStore>(databaseFile(), false);
@@ -103,8 +105,8 @@ void StoreHub::recover() {
 }
 
 void StoreHub::quarantineDamagedFile(ostrel::Time moment) {
-    const QString stamp =
-        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(moment * 1000.0)).toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString stamp = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(moment * 1000.0))
+                              .toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const fs::path database = databaseFile();
     const fs::path quarantined =
         database.parent_path() / (std::string(quarantinePrefix) + stamp.toStdString() + ".sqlite");

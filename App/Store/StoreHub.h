@@ -32,7 +32,7 @@ namespace vesperline {
 // write queue must therefore never wait for the read queue, and nothing waits from the queue it
 // would wait for.
 class StoreHub final {
-public:
+  public:
     // Creates the data folder tree and opens both stores. Throws what fails, unchanged, and reports
     // nothing: the caller may quarantine a damaged file and try again.
     explicit StoreHub(const ostrel::Clock& clock = systemClock());
@@ -79,9 +79,8 @@ public:
                     outcome.emplace(run(*writer_, body));
                 } catch (...) {
                 }
-                MainThread::post([completion, outcome = std::move(outcome)]() mutable {
-                    completion(std::move(outcome));
-                });
+                MainThread::post(
+                    [completion, outcome = std::move(outcome)]() mutable { completion(std::move(outcome)); });
             }
         });
     }
@@ -118,7 +117,7 @@ public:
     const SerialQueue& writeQueue() const { return writeQueue_; }
     const SerialQueue& readQueue() const { return readQueue_; }
 
-private:
+  private:
     template <typename Body> decltype(auto) run(ostrel::MemoryStore& store, Body& body) {
         try {
             return body(store);

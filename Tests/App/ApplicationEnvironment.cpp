@@ -9,7 +9,7 @@
 namespace {
 
 class ApplicationEnvironment final : public testing::Environment {
-public:
+  public:
     void SetUp() override {
         // No display is needed or wanted, whoever starts the program.
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -17,7 +17,7 @@ public:
     }
     void TearDown() override { application_.reset(); }
 
-private:
+  private:
     int argc_ = 1;
     char name_[16] = "AppTests";
     char* argv_[2] = {name_, nullptr};

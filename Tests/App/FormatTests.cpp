@@ -27,7 +27,8 @@ const Format& english() {
 TEST(Format, NonBlankKeepsTheTextUntrimmedOrGivesNothing) {
     EXPECT_EQ(Format::nonBlank(QStringLiteral("  Inbox — Mail  ")), QStringLiteral("  Inbox — Mail  "));
     EXPECT_EQ(Format::nonBlank(QStringLiteral("x")), QStringLiteral("x"));
-    for (const QString& blank : {QString(), QStringLiteral("   "), QStringLiteral("\n\r\n"), QStringLiteral("\t \u00A0\u2003\u0085")}) {
+    for (const QString& blank : {QString(), QStringLiteral("   "), QStringLiteral("\n\r\n"),
+                                 QStringLiteral("\t \u00A0\u2003\u0085")}) {
         EXPECT_FALSE(Format::nonBlank(blank).has_value()) << blank.toStdString();
     }
 }
@@ -38,7 +39,7 @@ TEST(Format, DurationsShowHoursAndMinutesWithAtLeastOneMinute) {
         const char* expected;
     };
     const Case cases[] = {
-        {0, "1 min"},   {12, "1 min"},   {59.9, "1 min"},        {60, "1 min"},      {119, "1 min"},
+        {0, "1 min"},   {12, "1 min"},         {59.9, "1 min"},       {60, "1 min"},  {119, "1 min"},
         {3600, "1 hr"}, {3660, "1 hr, 1 min"}, {7325, "2 hr, 2 min"}, {-30, "1 min"},
     };
     for (const Case& c : cases) {

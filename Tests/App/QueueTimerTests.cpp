@@ -18,11 +18,11 @@ TEST(QueueTimer, TimerTypeHonoursTheLeeway) {
         Qt::TimerType expected;
     };
     const Case cases[] = {
-        {1.0, 0.0, Qt::PreciseTimer},          // no slack at all
-        {1.0, 0.05, Qt::CoarseTimer},          // 5% fits
-        {1.0, 0.01, Qt::PreciseTimer},         // less than 5% and less than a second
-        {10800.0, 1800.0, Qt::CoarseTimer},    // a pass every 3 hours, 30 minutes of tolerance
-        {600.0, 2.0, Qt::VeryCoarseTimer},     // under 5%, but a whole second of slack
+        {1.0, 0.0, Qt::PreciseTimer},       // no slack at all
+        {1.0, 0.05, Qt::CoarseTimer},       // 5% fits
+        {1.0, 0.01, Qt::PreciseTimer},      // less than 5% and less than a second
+        {10800.0, 1800.0, Qt::CoarseTimer}, // a pass every 3 hours, 30 minutes of tolerance
+        {600.0, 2.0, Qt::VeryCoarseTimer},  // under 5%, but a whole second of slack
         {0.0, 0.0, Qt::PreciseTimer},
     };
     for (const Case& c : cases) {

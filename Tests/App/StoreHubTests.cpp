@@ -32,7 +32,7 @@ constexpr ostrel::Time fixedMoment = 1740827109;
 
 // Collects what the program logs under the storage category.
 class StorageLog {
-public:
+  public:
     StorageLog() {
         std::lock_guard lock(mutex_);
         instance_ = this;
@@ -48,10 +48,11 @@ public:
         return lines_;
     }
 
-private:
+  private:
     static void handle(QtMsgType, const QMessageLogContext& context, const QString& message) {
         std::lock_guard lock(mutex_);
-        if (instance_ && context.category && std::string(context.category) == "org.vesperline.Vesperline.storage") {
+        if (instance_ && context.category &&
+            std::string(context.category) == "org.vesperline.Vesperline.storage") {
             instance_->lines_.push_back(message.toStdString());
         }
     }
@@ -72,7 +73,7 @@ std::string readFile(const fs::path& path) {
 }
 
 class StoreHubTest : public testing::Test {
-protected:
+  protected:
     StoreHubTest() : clock_(fixedMoment) {}
 
     std::unique_ptr<StoreHub> makeHub() {
@@ -112,7 +113,8 @@ TEST_F(StoreHubTest, EveryAccessOperationReachesTheSameDatabase) {
     EXPECT_EQ(hub->readAsync([](MemoryStore& store) { return store.metaValue("b"); }).result(), "2");
 
     std::optional<bool> wrote;
-    hub->write([](MemoryStore& store) { store.setMetaValue("c", "3"); }, [&](bool succeeded) { wrote = succeeded; });
+    hub->write([](MemoryStore& store) { store.setMetaValue("c", "3"); },
+               [&](bool succeeded) { wrote = succeeded; });
     hub->write([](MemoryStore& store) { store.setMetaValue("d", "4"); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return wrote.has_value(); }, 5000));
     EXPECT_TRUE(*wrote);
@@ -131,8 +133,9 @@ TEST_F(StoreHubTest, OnlyCorruptAndNotADatabaseCountAsDamage) {
         bool damage;
     };
     const Case cases[] = {
-        {11, true}, {26, true}, {267, true}, {523, true}, {779, true},                           // corrupt / not a db
-        {5, false}, {10, false}, {13, false}, {19, false}, {21, false}, {2067, false}, {0, false}, // busy, I/O, full, ...
+        {11, true},    {26, true},  {267, true}, {523, true}, {779, true}, // corrupt / not a db
+        {5, false},    {10, false}, {13, false}, {19, false}, {21, false},
+        {2067, false}, {0, false}, // busy, I/O, full, ...
     };
     for (const Case& c : cases) {
         StorageLog log;
@@ -145,7 +148,8 @@ TEST_F(StoreHubTest, OnlyCorruptAndNotADatabaseCountAsDamage) {
     }
     // Errors of other kinds, and a real constraint failure, reach the caller without a report.
     auto hub = makeHub();
-    EXPECT_THROW(hub->readSync([](MemoryStore&) -> int { throw std::runtime_error("not sqlite"); }), std::runtime_error);
+    EXPECT_THROW(hub->readSync([](MemoryStore&) -> int { throw std::runtime_error("not sqlite"); }),
+                 std::runtime_error);
     try {
         hub->sync([](MemoryStore& store) {
             store.db().execute("CREATE TABLE once (v UNIQUE); INSERT INTO once VALUES (1);");
@@ -174,7 +178,8 @@ TEST_F(StoreHubTest, DamageOnBothQueuesAtOnceIsLoggedAndReportedOnceUntilARecove
     EXPECT_THROW(write.waitForFinished(), SQLiteError);
     EXPECT_THROW(read.waitForFinished(), SQLiteError);
     // A later one is only handed on.
-    EXPECT_THROW(hub->sync([](MemoryStore&) { throw SQLiteError(26, "file is not a database"); }), SQLiteError);
+    EXPECT_THROW(hub->sync([](MemoryStore&) { throw SQLiteError(26, "file is not a database"); }),
+                 SQLiteError);
     ASSERT_TRUE(QTest::qWaitFor([&] { return damageReports_ == 1; }, 5000));
     settle();
     EXPECT_EQ(damageReports_.load(), 1);
@@ -192,7 +197,8 @@ TEST_F(StoreHubTest, DamageOnBothQueuesAtOnceIsLoggedAndReportedOnceUntilARecove
 TEST_F(StoreHubTest, FailedRecoveryKeepsDamageReportedAndOverwritesNoEarlierCopy) {
     auto hub = makeHub();
     hub->sync([](MemoryStore& store) { store.setMetaValue("kept", "yes"); });
-    EXPECT_THROW(hub->sync([](MemoryStore&) { throw SQLiteError(26, "file is not a database"); }), SQLiteError);
+    EXPECT_THROW(hub->sync([](MemoryStore&) { throw SQLiteError(26, "file is not a database"); }),
+                 SQLiteError);
     ASSERT_TRUE(QTest::qWaitFor([&] { return damageReports_ == 1; }, 5000));
 
     // An earlier quarantine in the same second left a copy of the write-ahead log.
@@ -264,7 +270,8 @@ TEST_F(StoreHubTest, EraseAllRemovesTheMemoryButNothingElseOfTheDataFolder) {
     writeFile(dataFile("ostrel-damaged-20240101-000000.sqlite"), "old copy");
     writeFile(dataFile("ostrel-damaged-20240101-000000.sqlite-wal"), "old log");
     writeFile(ostrel::OstrelPaths::segmentsDirectory() / "segment.mp4", "video");
-    const auto createdBefore = hub->readSync([](MemoryStore& store) { return store.metaValue("created_at"); });
+    const auto createdBefore =
+        hub->readSync([](MemoryStore& store) { return store.metaValue("created_at"); });
 
     hub->eraseAll();
 
@@ -313,7 +320,8 @@ TEST_F(StoreHubTest, FailingWriteHandsNothingToItsCompletionOnTheMainThread) {
                    outcome = result;
                });
     std::optional<bool> voidOutcome;
-    hub->write([](MemoryStore&) { throw SQLiteError(5, "busy"); }, [&](bool succeeded) { voidOutcome = succeeded; });
+    hub->write([](MemoryStore&) { throw SQLiteError(5, "busy"); },
+               [&](bool succeeded) { voidOutcome = succeeded; });
     std::optional<std::optional<int>> success;
     hub->write([](MemoryStore&) { return 42; }, [&](std::optional<int> result) { success = result; });
     EXPECT_FALSE(outcome.has_value()); // never inline

@@ -8,7 +8,7 @@ namespace testsupport {
 
 // A clock that stands still until the test moves it; safe to read from any thread.
 class ManualClock final : public ostrel::Clock {
-public:
+  public:
     explicit ManualClock(ostrel::Time now = 0, double uptime = 0) : now_(now), uptime_(uptime) {}
 
     ostrel::Time now() const override { return now_; }
@@ -22,7 +22,7 @@ public:
         uptime_ = uptime_ + seconds;
     }
 
-private:
+  private:
     std::atomic<ostrel::Time> now_;
     std::atomic<double> uptime_;
 };
