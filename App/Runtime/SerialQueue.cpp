@@ -2,6 +2,10 @@
 
 #include "Runtime/AppIdentity.h"
 
+#include <QCoreApplication>
+
+#include <stdexcept>
+
 namespace vesperline {
 
 namespace {
@@ -22,8 +26,13 @@ SerialQueue::SerialQueue(const QString& suffix, QThread::Priority priority)
 }
 
 SerialQueue::~SerialQueue() {
-    // Quitting behind the blocks already posted lets them all run, as callers expect of a queue.
-    async([this] { thread_.quit(); });
+    if (QCoreApplication::instance()) {
+        // Quitting behind the blocks already posted lets them all run, as callers expect of a queue.
+        async([this] { thread_.quit(); });
+    } else {
+        // Once the application is gone, posted blocks are no longer delivered: stop at once.
+        thread_.quit();
+    }
     thread_.wait();
     delete context_;
 }
@@ -37,6 +46,11 @@ void SerialQueue::async(std::function<void()> block) {
 }
 
 void SerialQueue::runAndWait(const std::function<void()>& block) {
+    if (!QCoreApplication::instance()) {
+        // The block would never be delivered and the caller would wait forever.
+        throw std::logic_error("serial queue " + label_.toStdString() +
+                               " used without an application object");
+    }
     QMetaObject::invokeMethod(context_, block, Qt::BlockingQueuedConnection);
 }
 

@@ -20,6 +20,8 @@ namespace vesperline {
 //
 // Blocks must not spin an event loop of their own (it would let later blocks run inside them).
 // A block that throws from `async` loses its exception; use `submit` or `sync` to see failures.
+// Queues need the application object (QCoreApplication) for their whole life: create them after it
+// and destroy them before it.
 class SerialQueue final {
   public:
     // `suffix` is appended to the app id to form the label, e.g. ".store.write". The thread is

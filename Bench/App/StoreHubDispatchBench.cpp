@@ -1,0 +1,94 @@
+// What the store hub adds to a database call: one hop to its queue and back. The same small read
+// and write run directly on a store and through the hub's synchronous and asynchronous operations.
+#include "Store/StoreHub.h"
+
+#include "Storage/MemoryStore.h"
+
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace {
+
+// A hub on a data folder of its own under the temporary folder, removed at the end.
+struct Fixture {
+    std::filesystem::path folder = makeFolder();
+    std::unique_ptr<vesperline::StoreHub> hub = std::make_unique<vesperline::StoreHub>();
+    ~Fixture() {
+        hub.reset();
+        std::filesystem::remove_all(folder);
+    }
+    static std::filesystem::path makeFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vesperline-bench-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) {
+            std::abort();
+        }
+        ::setenv("OSTREL_DATA_DIR", pattern.c_str(), 1);
+        return pattern;
+    }
+};
+
+std::unique_ptr<Fixture> shared;
+
+Fixture& fixture() {
+    return *shared;
+}
+
+void readDirect(benchmark::State& state) {
+    ostrel::MemoryStore store(vesperline::StoreHub::databaseFile(), true);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(store.metaValue("created_at"));
+    }
+}
+BENCHMARK(readDirect)->Unit(benchmark::kMicrosecond);
+
+void readSync(benchmark::State& state) {
+    vesperline::StoreHub& hub = *fixture().hub;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            hub.readSync([](ostrel::MemoryStore& store) { return store.metaValue("created_at"); }));
+    }
+}
+BENCHMARK(readSync)->Unit(benchmark::kMicrosecond);
+
+void readAsyncAwaited(benchmark::State& state) {
+    vesperline::StoreHub& hub = *fixture().hub;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            hub.readAsync([](ostrel::MemoryStore& store) { return store.metaValue("created_at"); }).result());
+    }
+}
+BENCHMARK(readAsyncAwaited)->Unit(benchmark::kMicrosecond);
+
+void writeDirect(benchmark::State& state) {
+    ostrel::MemoryStore store(vesperline::StoreHub::databaseFile(), false);
+    for (auto _ : state) {
+        store.setMetaValue("bench", "value");
+    }
+}
+BENCHMARK(writeDirect)->Unit(benchmark::kMicrosecond);
+
+void writeSync(benchmark::State& state) {
+    vesperline::StoreHub& hub = *fixture().hub;
+    for (auto _ : state) {
+        hub.sync([](ostrel::MemoryStore& store) { store.setMetaValue("bench", "value"); });
+    }
+}
+BENCHMARK(writeSync)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv); // the queues' event loops need one
+    shared = std::make_unique<Fixture>();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    shared.reset();
+    return 0;
+}
