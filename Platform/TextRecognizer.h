@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace vesperline {
+namespace vesperline::platform {
 
 // One line of recognised text. Rectangles are normalised to the image (0...1) with the origin at
 // the BOTTOM left, the convention recognition engines report in; callers that think top-left
@@ -46,4 +46,4 @@ public:
                                                    const std::vector<std::string>& languages) = 0;
 };
 
-} // namespace vesperline
+} // namespace vesperline::platform

@@ -12,7 +12,7 @@
 
 namespace vesperline {
 
-OCRService::OCRService(TextRecognizer& recognizer, const std::vector<std::string>& preferredLanguages)
+OCRService::OCRService(platform::TextRecognizer& recognizer, const std::vector<std::string>& preferredLanguages)
     : recognizer_(recognizer), languages_(chooseLanguages(recognizer.supportedLanguages(), preferredLanguages)) {}
 
 std::vector<std::string> OCRService::systemPreferredLanguages() {
@@ -60,7 +60,7 @@ std::optional<ostrel::Rect> OCRService::recognitionRegion(const ostrel::Relative
     return ostrel::Rect{x, 1.0 - y - height, width, height};
 }
 
-std::vector<TextObservation> OCRService::recognize(const ostrel::BGRAImageView& image,
+std::vector<platform::TextObservation> OCRService::recognize(const ostrel::BGRAImageView& image,
                                                    const std::optional<ostrel::RelativeRect>& regionOfInterest) const {
     try {
         return recognizer_.recognize(image, regionOfInterest ? recognitionRegion(*regionOfInterest) : std::nullopt,
@@ -71,14 +71,14 @@ std::vector<TextObservation> OCRService::recognize(const ostrel::BGRAImageView& 
     }
 }
 
-std::vector<std::string> OCRService::orderedLines(const std::vector<TextObservation>& observations) {
+std::vector<std::string> OCRService::orderedLines(const std::vector<platform::TextObservation>& observations) {
     struct Placed {
         long row;
         double x;
         const std::string* text;
     };
     std::vector<Placed> placed;
-    for (const TextObservation& observation : observations) {
+    for (const platform::TextObservation& observation : observations) {
         if (!observation.topCandidate || observation.topCandidate->confidence < 0.3) {
             continue;
         }
@@ -99,7 +99,7 @@ std::vector<std::string> OCRService::orderedLines(const std::vector<TextObservat
 namespace {
 
 // The union of the boxes of characters [lower, upper), or none when the engine placed none of them.
-std::optional<ostrel::Rect> boxOfRange(const TextObservation::Candidate& candidate, std::size_t lower,
+std::optional<ostrel::Rect> boxOfRange(const platform::TextObservation::Candidate& candidate, std::size_t lower,
                                        std::size_t upper) {
     std::optional<ostrel::Rect> box;
     for (std::size_t i = lower; i < upper && i < candidate.characterBoxes.size(); ++i) {
@@ -135,7 +135,7 @@ std::vector<ostrel::Rect> OCRService::highlightBoxes(const std::vector<std::stri
         return {};
     }
     std::vector<ostrel::Rect> boxes;
-    for (const TextObservation& observation : recognize(image, std::nullopt)) {
+    for (const platform::TextObservation& observation : recognize(image, std::nullopt)) {
         if (!observation.topCandidate) {
             continue;
         }

@@ -17,7 +17,7 @@ namespace vesperline {
 class OCRService final {
 public:
     // `preferredLanguages` are the user's language tags in priority order ("tr-TR", "en-GB", ...).
-    OCRService(TextRecognizer& recognizer, const std::vector<std::string>& preferredLanguages);
+    OCRService(platform::TextRecognizer& recognizer, const std::vector<std::string>& preferredLanguages);
     OCRService(const OCRService&) = delete;
     OCRService& operator=(const OCRService&) = delete;
 
@@ -29,12 +29,12 @@ public:
 
     // Lines of the image; with a usable region of interest (top-left origin, as window rectangles
     // are) only that part is read. A failure is logged and reads as no lines.
-    std::vector<TextObservation> recognize(const ostrel::BGRAImageView& image,
+    std::vector<platform::TextObservation> recognize(const ostrel::BGRAImageView& image,
                                            const std::optional<ostrel::RelativeRect>& regionOfInterest) const;
 
     // The texts of the confident observations, top to bottom, then left to right within a row of
     // 1/200 of the image height.
-    static std::vector<std::string> orderedLines(const std::vector<TextObservation>& observations);
+    static std::vector<std::string> orderedLines(const std::vector<platform::TextObservation>& observations);
 
     // Boxes (normalised, bottom-left origin) of every occurrence of the terms in the picture's text,
     // observation by observation. Terms shorter than two characters are ignored; with none left,
@@ -50,7 +50,7 @@ public:
                                                     const std::vector<std::string>& preferred);
 
 private:
-    TextRecognizer& recognizer_;
+    platform::TextRecognizer& recognizer_;
     std::vector<std::string> languages_;
 };
 

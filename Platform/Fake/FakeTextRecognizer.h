@@ -5,7 +5,7 @@
 #include <atomic>
 #include <mutex>
 
-namespace vesperline {
+namespace vesperline::platform {
 
 // Answers every recognition with the observations it was given, and records what it was asked.
 class FakeTextRecognizer final : public TextRecognizer {
@@ -37,4 +37,4 @@ private:
     std::mutex mutex_;
 };
 
-} // namespace vesperline
+} // namespace vesperline::platform

@@ -10,7 +10,7 @@
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
-namespace vesperline {
+namespace vesperline::platform {
 namespace {
 
 // Tesseract names its data by ISO 639-2 codes; the rest of the system speaks language tags.
@@ -170,4 +170,4 @@ std::vector<TextObservation> TesseractTextRecognizer::recognize(const ostrel::BG
     return lines;
 }
 
-} // namespace vesperline
+} // namespace vesperline::platform

@@ -2,7 +2,7 @@
 
 #include "Platform/TextRecognizer.h"
 
-namespace vesperline {
+namespace vesperline::platform {
 
 // Recognition with Tesseract's LSTM engine: one engine per thread, one thread inside each engine.
 class TesseractTextRecognizer final : public TextRecognizer {
@@ -13,4 +13,4 @@ public:
                                            const std::vector<std::string>& languages) override;
 };
 
-} // namespace vesperline
+} // namespace vesperline::platform

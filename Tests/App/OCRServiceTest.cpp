@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 using namespace vesperline;
+using namespace vesperline::platform;
 using ostrel::Rect;
 
 namespace {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 using namespace vesperline;
+using namespace vesperline::platform;
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "RenderedText.h"
 
 using namespace vesperline;
+using namespace vesperline::platform;
 
 namespace {
 
