@@ -2,8 +2,7 @@
 
 #include "Platform/Linux/ApplicationIdentity.h"
 
-#include <QSocketNotifier>
-
+#include <algorithm>
 #include <limits>
 
 namespace vesperline::platform {
@@ -85,30 +84,25 @@ std::optional<RunningApplication> X11Workspace::runningApplication(std::int32_t 
 
 void X11Workspace::setActivationHandler(std::function<void(std::optional<RunningApplication>)> handler) {
     handler_ = std::move(handler);
-    if (notifier_) {
+    if (watcher_) {
         return;
     }
-    events_ = X11Connection::open();
-    if (!events_) {
-        return;
+    watcher_ = new X11EventWatcher([this](const X11EventWatcher::Events& events) { activeWindowChanged(events); }, this);
+    if (X11Connection* events = watcher_->x11()) {
+        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(events->connection(), events->root(), XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(events->connection());
     }
-    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_change_window_attributes(events_->connection(), events_->root(), XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(events_->connection());
-    notifier_ = new QSocketNotifier(xcb_get_file_descriptor(events_->connection()), QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &X11Workspace::readEvents);
 }
 
-void X11Workspace::readEvents() {
-    bool activeChanged = false;
-    while (auto event = x11Reply(xcb_poll_for_event(events_->connection()))) {
-        if ((event->response_type & ~0x80) == XCB_PROPERTY_NOTIFY) {
-            const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event.get());
-            activeChanged = activeChanged || notify->atom == events_->ewmh()->_NET_ACTIVE_WINDOW;
-        }
-    }
+void X11Workspace::activeWindowChanged(const X11EventWatcher::Events& events) {
+    const xcb_atom_t active = x11_->ewmh()->_NET_ACTIVE_WINDOW;
+    const bool changed = std::any_of(events.begin(), events.end(), [&](const auto& event) {
+        return (event->response_type & ~0x80) == XCB_PROPERTY_NOTIFY &&
+               reinterpret_cast<const xcb_property_notify_event_t*>(event.get())->atom == active;
+    });
     // A burst of changes is read once, after the last of them.
-    if (activeChanged && handler_) {
+    if (changed && handler_) {
         handler_(frontmostApplication());
     }
 }

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "Platform/Linux/X11Connection.h"
+#include "Platform/Linux/X11EventWatcher.h"
 #include "Platform/Workspace.h"
 
 #include <QObject>
 
 #include <memory>
-
-class QSocketNotifier;
 
 namespace vesperline::platform {
 
@@ -26,12 +25,11 @@ public:
     void setActivationHandler(std::function<void(std::optional<RunningApplication>)> handler) override;
 
 private:
-    void readEvents();
+    void activeWindowChanged(const X11EventWatcher::Events& events);
     std::optional<RunningApplication> applicationOfWindow(xcb_window_t window);
 
     std::shared_ptr<X11Connection> x11_;
-    std::shared_ptr<X11Connection> events_;
-    QSocketNotifier* notifier_ = nullptr;
+    X11EventWatcher* watcher_ = nullptr;
     std::function<void(std::optional<RunningApplication>)> handler_;
 };
 
