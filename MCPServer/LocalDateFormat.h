@@ -14,22 +14,33 @@ U_NAMESPACE_END
 
 namespace vesperline::mcp {
 
-// A fixed date pattern in the POSIX English locale and the process's time zone (TZ), as the tools
-// write and read dates: the same text whatever the user's language settings are.
+// The fixed numeric date forms of the tools, in the process's time zone (TZ): the same text whatever
+// the user's language settings are.
 class LocalDateFormat final {
 public:
-    explicit LocalDateFormat(const char* pattern);
+    enum class Form {
+        dateAndTime, // "yyyy-MM-dd HH:mm"
+        day,         // "yyyy-MM-dd"
+        time,        // "HH:mm"
+    };
+
+    explicit LocalDateFormat(Form form);
     ~LocalDateFormat();
     LocalDateFormat(const LocalDateFormat&) = delete;
     LocalDateFormat& operator=(const LocalDateFormat&) = delete;
 
     std::string format(ostrel::Time time) const;
-    // The time the whole of `text` names (fields the pattern lacks count as zero); absent when the
-    // text does not match the pattern exactly or names no real date.
+    // The time the whole of `text` names (fields the form lacks count as zero); absent when the text
+    // does not have the form or names no real date.
     std::optional<ostrel::Time> parse(const std::string& text) const;
 
 private:
-    std::unique_ptr<icu::SimpleDateFormat> format_;
+    icu::SimpleDateFormat& icuFormat() const;
+
+    Form form_;
+    // Made on first need: the C library writes these forms faster, and loading the locale data costs
+    // a short-lived server several milliseconds at every start.
+    mutable std::unique_ptr<icu::SimpleDateFormat> icuFormat_;
 };
 
 } // namespace vesperline::mcp

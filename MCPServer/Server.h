@@ -67,9 +67,9 @@ private:
 
     std::string version_;
     const ostrel::Clock& clock_;
-    LocalDateFormat dateFormatter_{"yyyy-MM-dd HH:mm"};
-    LocalDateFormat dayFormatter_{"yyyy-MM-dd"};
-    LocalDateFormat timeFormatter_{"HH:mm"};
+    LocalDateFormat dateFormatter_{LocalDateFormat::Form::dateAndTime};
+    LocalDateFormat dayFormatter_{LocalDateFormat::Form::day};
+    LocalDateFormat timeFormatter_{LocalDateFormat::Form::time};
     std::optional<Json> toolDefinitions_;
 };
 
