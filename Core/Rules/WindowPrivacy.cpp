@@ -12,6 +12,14 @@ namespace {
 
 using FrameList = std::vector<std::pair<std::uint32_t, Rect>>;
 
+// Whether two rectangles overlap or touch along an edge. A window to hide that only touches the
+// display counts, so it takes part in the stability check (and its padding reaches into the display):
+// a frame is rather skipped than stored next to a window that moved unseen.
+bool meets(const Rect& a, const Rect& b) {
+    return std::max(a.minX(), b.minX()) <= std::min(a.maxX(), b.maxX()) &&
+           std::max(a.minY(), b.minY()) <= std::min(a.maxY(), b.maxY());
+}
+
 // The masked frames in the order of the window list; a later window with the same number replaces the
 // frame of an earlier one.
 FrameList maskedFrameList(const std::vector<ScreenWindow>& windows, const VerdictMap& verdicts,
@@ -22,7 +30,7 @@ FrameList maskedFrameList(const std::vector<ScreenWindow>& windows, const Verdic
         if (verdict != verdicts.end() && !needsMask(verdict->second)) {
             continue;
         }
-        if (!window.frame.intersects(display)) {
+        if (!meets(window.frame, display)) {
             continue;
         }
         const auto existing = std::find_if(frames.begin(), frames.end(),

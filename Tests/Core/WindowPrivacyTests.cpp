@@ -104,8 +104,11 @@ TEST(WindowPrivacy, MasksOnlyWindowsThatStayedPut) {
     const ScreenWindow hidden = window(1, 1, {100, 50, 200, 100});
     const ScreenWindow allowed = window(2, 1, {0, 0, 1000, 500});
     const ScreenWindow elsewhere = window(3, 1, {1500, 0, 300, 300}); // another display
-    const VerdictMap verdicts = {{1, Verdict::privateWindow}, {2, Verdict::allow}, {3, Verdict::unknown}};
+    const VerdictMap verdicts = {
+        {1, Verdict::privateWindow}, {2, Verdict::allow}, {3, Verdict::unknown}, {4, Verdict::unknown}};
     const ScreenWindow moved = window(1, 1, {101, 50, 200, 100});
+    const ScreenWindow touching = window(4, 1, {1000, 0, 300, 300}); // shares the display's right edge
+    const ScreenWindow touchingMoved = window(4, 1, {1000, 10, 300, 300});
     const ScreenWindow movedElsewhere = window(3, 1, {1600, 0, 300, 300});
     using Masks = std::optional<std::vector<Rect>>;
     const Masks none = std::vector<Rect>{};
@@ -124,6 +127,14 @@ TEST(WindowPrivacy, MasksOnlyWindowsThatStayedPut) {
         {"window moved by one point", Windows{hidden}, {moved}, std::nullopt},
         {"window to hide closed since", Windows{hidden, allowed}, {allowed}, std::nullopt},
         {"window to hide appeared since", Windows{allowed}, {allowed, hidden}, std::nullopt},
+        {"window touching the display in place: its padding shows",
+         Windows{hidden, touching},
+         {hidden, touching},
+         std::vector<Rect>{{0.998, 0, 0.002, 0.604}, {0.098, 0.096, 0.204, 0.208}}},
+        {"window touching the display moved",
+         Windows{hidden, touching},
+         {hidden, touchingMoved},
+         std::nullopt},
         {"off-display window moved: not checked",
          Windows{hidden, elsewhere},
          {hidden, movedElsewhere},
