@@ -60,8 +60,8 @@ std::vector<std::string> lines(std::string_view text, std::size_t maxCharacters,
     if (text.empty() || maxLines == 0) {
         return result;
     }
-    const std::string limited = Graphemes::prefix(text, maxCharacters);
-    const std::vector<std::size_t> bounds = Graphemes::boundaries(limited);
+    // Only the first `maxCharacters` characters are segmented, so a huge text costs no more.
+    const std::vector<std::size_t> bounds = Graphemes::boundaries(text, maxCharacters);
 
     std::unordered_set<std::uint64_t> seen;
     CleanLine line;
@@ -74,7 +74,7 @@ std::vector<std::string> lines(std::string_view text, std::size_t maxCharacters,
         return result.size() < maxLines;
     };
     for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
-        const std::string_view character(limited.data() + bounds[i], bounds[i + 1] - bounds[i]);
+        const std::string_view character = text.substr(bounds[i], bounds[i + 1] - bounds[i]);
         if (isLineBreak(character)) {
             if (!finishLine()) {
                 return result;

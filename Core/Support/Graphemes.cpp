@@ -68,6 +68,18 @@ std::vector<std::size_t> boundaries(std::string_view text) {
     return result;
 }
 
+std::vector<std::size_t> boundaries(std::string_view text, std::size_t maxClusters) {
+    std::vector<std::size_t> result{0};
+    if (maxClusters == 0) {
+        return result;
+    }
+    walk(text, [&](std::size_t offset) {
+        result.push_back(offset);
+        return result.size() <= maxClusters;
+    });
+    return result;
+}
+
 std::string prefix(std::string_view text, std::size_t n) {
     if (n == 0) {
         return {};

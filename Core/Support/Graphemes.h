@@ -16,6 +16,10 @@ std::size_t count(std::string_view text);
 // Byte offsets of every cluster boundary, starting with 0 and ending with text.size().
 std::vector<std::size_t> boundaries(std::string_view text);
 
+// Byte offsets of the cluster boundaries of the first `maxClusters` clusters only: starting with 0,
+// ending with the end of the last of them. The rest of the text is not looked at.
+std::vector<std::size_t> boundaries(std::string_view text, std::size_t maxClusters);
+
 // The first `n` clusters of `text` (all of it when it has fewer).
 std::string prefix(std::string_view text, std::size_t n);
 
