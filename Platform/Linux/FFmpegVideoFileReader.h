@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Platform/Linux/FFmpegSupport.h"
+#include "Platform/VideoFileReader.h"
+
+#include <filesystem>
+#include <vector>
+
+namespace vesperline::platform {
+
+// Decodes frames of a segment file by index. Opening reads every packet header once (a segment is
+// small) to learn which frames the file lists and where its keyframes are; a frame is then decoded
+// from the keyframe before it, or straight on from the last decoded frame when that is nearer.
+class FFmpegVideoFileReader final : public VideoFileReader {
+public:
+    // Throws `MediaError`.
+    explicit FFmpegVideoFileReader(const std::filesystem::path& file);
+    ~FFmpegVideoFileReader() override;
+    FFmpegVideoFileReader(const FFmpegVideoFileReader&) = delete;
+    FFmpegVideoFileReader& operator=(const FFmpegVideoFileReader&) = delete;
+
+    std::int64_t frameCount() const override;
+    std::optional<ostrel::BGRAImage> decodeFrame(std::int64_t index, int maxWidth, int maxHeight) override;
+
+private:
+    struct Sample {
+        std::int64_t pts = 0; // in the stream's time base
+        bool isKey = false;
+    };
+
+    void indexSamples();
+    bool seekTo(std::int64_t index);
+    // Feeds packets until the decoder gives the frame presented at `pts`; false at the end or on an error.
+    bool decodeUntil(std::int64_t pts);
+    ostrel::BGRAImage toBGRA(const AVFrame& frame, int maxWidth, int maxHeight);
+
+    AVFormatContext* format_ = nullptr;
+    int streamIndex_ = -1;
+    ffmpeg::CodecContextPtr codec_;
+    ffmpeg::PacketPtr packet_;
+    ffmpeg::FramePtr frame_;
+    ffmpeg::ScalerPtr scaler_;
+    std::vector<Sample> samples_;  // by frame index
+    std::int64_t nextIndex_ = -1;  // the frame the decoder gives next without a seek; -1 after a seek
+    bool endOfFile_ = false;
+};
+
+} // namespace vesperline::platform
