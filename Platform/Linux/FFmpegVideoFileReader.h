@@ -20,7 +20,7 @@ public:
     FFmpegVideoFileReader& operator=(const FFmpegVideoFileReader&) = delete;
 
     std::int64_t frameCount() const override;
-    std::optional<ostrel::BGRAImage> decodeFrame(std::int64_t index, int maxWidth, int maxHeight) override;
+    std::optional<ostrel::BGRAImage> decodeFrame(std::int64_t index, int maxWidth = 0, int maxHeight = 0) override;
 
 private:
     struct Sample {

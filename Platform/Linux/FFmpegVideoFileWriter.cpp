@@ -141,15 +141,26 @@ FramePtr FFmpegVideoFileWriter::convert(const ostrel::BGRAImageView& image, std:
     if (scaler != previous) {
         setBT709(scaler, true);
     }
-    FramePtr frame(av_frame_alloc());
-    frame->format = AV_PIX_FMT_YUV420P;
-    frame->width = settings_.width;
-    frame->height = settings_.height;
-    check(av_frame_get_buffer(frame.get(), 0), "Could not allocate a frame");
+    FramePtr frame;
+    {
+        std::lock_guard lock(mutex_);
+        if (!spare_.empty()) {
+            frame = std::move(spare_.back());
+            spare_.pop_back();
+        }
+    }
+    if (!frame) {
+        frame.reset(av_frame_alloc());
+        frame->format = AV_PIX_FMT_YUV420P;
+        frame->width = settings_.width;
+        frame->height = settings_.height;
+        check(av_frame_get_buffer(frame.get(), 0), "Could not allocate a frame");
+    }
     const std::uint8_t* source[1] = {image.data};
     const int sourceStride[1] = {static_cast<int>(image.bytesPerRow)};
     sws_scale(scaler, source, sourceStride, 0, image.height, frame->data, frame->linesize);
     frame->pts = seconds;
+    frame->pict_type = AV_PICTURE_TYPE_NONE; // let the encoder choose, also for a reused frame
     return frame;
 }
 
@@ -174,6 +185,13 @@ void FFmpegVideoFileWriter::encodeLoop() {
         } catch (const MediaError& error) {
             fail(error.what());
             return;
+        }
+        // The encoder keeps its own copy; a frame nothing else refers to can take the next image.
+        if (av_frame_is_writable(frame.get())) {
+            std::lock_guard lock(mutex_);
+            if (spare_.size() <= maxWaitingFrames) {
+                spare_.push_back(std::move(frame));
+            }
         }
     }
     try {

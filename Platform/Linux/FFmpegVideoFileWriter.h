@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace vesperline::platform {
 
@@ -58,6 +59,8 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<ffmpeg::FramePtr> waiting_;
+    // Encoded frames kept for reuse: a new 1080p frame each time costs page faults and zeroing.
+    std::vector<ffmpeg::FramePtr> spare_;
     bool finishing_ = false; // no more frames will come: drain, then complete the file
     bool stopping_ = false;  // drop what waits and end the worker
     Status status_ = Status::writing;

@@ -21,6 +21,8 @@ struct X265Options {
     // The "x265-params" string: no B-frames, no look-ahead, closed GOPs, the keyframe interval and
     // the thread limit.
     std::string parameters() const;
+
+    bool operator==(const X265Options&) const = default;
 };
 
 } // namespace vesperline::platform
