@@ -1,0 +1,84 @@
+#pragma once
+
+#include "Platform/VideoFiles.h"
+
+#include <QCache>
+#include <QFuture>
+#include <QImage>
+#include <QThreadPool>
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+
+namespace vesperline {
+
+// Turns stored moments back into pictures: decodes frame i (the one at i seconds) of a segment file
+// at one of three sizes, keeps the decoders of the ten most recently used (file, size) pairs open, and
+// keeps decoded pictures in a cache bounded by their bytes (260 MiB). Safe to use from any thread;
+// decoding runs outside the loader's lock, one decode at a time per decoder.
+class FrameImageLoader final {
+public:
+    enum class Size { thumbnail, preview, full };
+
+    static constexpr std::int64_t cacheCostLimit = 272629760;
+    static constexpr std::size_t maximumOpenDecoders = 10;
+
+    // One open segment file, decoded at one size. Not for concurrent use: lock `mutex` around it.
+    struct Decoder {
+        std::mutex mutex;
+        std::unique_ptr<platform::VideoFileReader> reader; // none when the file could not be opened
+        Size size = Size::full;
+
+        std::optional<QImage> decode(std::int64_t index);
+    };
+
+    explicit FrameImageLoader(platform::VideoFiles& files);
+    FrameImageLoader(const FrameImageLoader&) = delete;
+    FrameImageLoader& operator=(const FrameImageLoader&) = delete;
+    ~FrameImageLoader();
+
+    static std::string rawValue(Size size);
+    // The square box a size fits pictures into; 0 means the frame's own size.
+    static int maximumEdge(Size size);
+
+    // The picture of frame `index` of the segment at `segmentPath` (relative to the frames folder),
+    // or none when it cannot be decoded even with a fresh decoder. Blocks while decoding.
+    std::optional<QImage> image(const std::string& segmentPath, std::int64_t index, std::int64_t frameID, Size size);
+    // The same on the loader's own threads.
+    QFuture<std::optional<QImage>> imageAsync(const std::string& segmentPath, std::int64_t index,
+                                              std::int64_t frameID, Size size);
+
+    // The decoder of a file at a size: the open one unless `fresh`, which always opens a new one.
+    std::shared_ptr<Decoder> generator(const std::string& segmentPath, Size size, bool fresh);
+
+    // Drops every decoder and picture of one file (after it was rewritten or deleted).
+    void forget(const std::string& segmentPath);
+    // Drops every decoder and picture.
+    void removeAll();
+
+private:
+    std::string cacheKey(const std::string& segmentPath, std::int64_t frameID, Size size) const;
+    bool droppedSince(const std::string& segmentPath, std::uint64_t moment) const;
+    void touch(const std::string& generatorKey);
+
+    platform::VideoFiles& files_;
+    QThreadPool pool_;
+
+    mutable std::mutex mutex_;
+    std::map<std::string, std::shared_ptr<Decoder>> generators_;
+    std::deque<std::string> order_; // generator keys, least recently used first
+    std::map<std::string, std::set<QString>> keysByPath_;
+    QCache<QString, QImage> cache_;
+    // When each file, or everything, was last dropped, on a counter of drops: a decode that was
+    // already running when its file was dropped must not put the dropped picture back.
+    std::uint64_t drops_ = 0;
+    std::map<std::string, std::uint64_t> forgottenAt_;
+    std::uint64_t removedAllAt_ = 0;
+};
+
+} // namespace vesperline
