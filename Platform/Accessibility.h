@@ -14,7 +14,7 @@ namespace vesperline::platform {
 // time-out of 0.3 s, and every failure (no such node, no answer, a value of the wrong kind) reads as
 // an absent value. Reads may be made from any one thread at a time.
 class Accessibility {
-public:
+  public:
     virtual ~Accessibility() = default;
 
     // Whether other applications' trees can be read at all.
@@ -38,7 +38,8 @@ public:
     virtual std::optional<ostrel::Rect> frame(const AccessibleElement& element) = 0;
     virtual std::optional<std::vector<AccessibleElement>> children(const AccessibleElement& element) = 0;
     // Only the children that are shown, for nodes that can tell them apart cheaply.
-    virtual std::optional<std::vector<AccessibleElement>> visibleChildren(const AccessibleElement& element) = 0;
+    virtual std::optional<std::vector<AccessibleElement>>
+    visibleChildren(const AccessibleElement& element) = 0;
     virtual std::optional<long long> characterCount(const AccessibleElement& element) = 0;
     virtual std::optional<TextRange> visibleCharacterRange(const AccessibleElement& element) = 0;
     virtual std::optional<std::string> stringForRange(const AccessibleElement& element, TextRange range) = 0;

@@ -8,7 +8,7 @@ namespace vesperline::platform {
 
 // The monitors of the desktop and their geometry. Safe to call from any thread.
 class Displays {
-public:
+  public:
     virtual ~Displays() = default;
     // Every active monitor; empty when the display server cannot be read.
     virtual std::vector<DisplayInfo> displays() = 0;

@@ -10,7 +10,7 @@ namespace vesperline::platform {
 
 // Delivers the session's events, on the thread that owns the source, in the order they happen.
 class SystemEventSource {
-public:
+  public:
     virtual ~SystemEventSource() = default;
     // Starts listening; events go to `handler` from now on. Returns one "What failed: description"
     // line for each service that is not there, which is not an error: its events never come.

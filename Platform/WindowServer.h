@@ -8,7 +8,7 @@ namespace vesperline::platform {
 
 // The display server's list of windows. Safe to call from any thread.
 class WindowServer {
-public:
+  public:
     virtual ~WindowServer() = default;
     // The windows on screen (mapped, not minimised, not of the desktop itself), front to back;
     // empty when the list cannot be read.

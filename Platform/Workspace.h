@@ -10,7 +10,7 @@ namespace vesperline::platform {
 
 // The running applications and which one is frontmost.
 class Workspace {
-public:
+  public:
     virtual ~Workspace() = default;
     // The application owning the active window; absent when no window is active. Any thread.
     virtual std::optional<RunningApplication> frontmostApplication() = 0;

@@ -29,7 +29,8 @@ std::uint32_t displayForWindow(const std::optional<ostrel::Rect>& frame,
     return mainDisplayID(displays);
 }
 
-std::optional<ostrel::RelativeRect> relativeWindowRect(const ostrel::Rect& window, const ostrel::Rect& display) {
+std::optional<ostrel::RelativeRect> relativeWindowRect(const ostrel::Rect& window,
+                                                       const ostrel::Rect& display) {
     if (!(display.width > 0) || !(display.height > 0)) {
         return std::nullopt;
     }

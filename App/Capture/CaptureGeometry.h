@@ -21,6 +21,7 @@ std::uint32_t displayForWindow(const std::optional<ostrel::Rect>& frame,
 
 // The visible part of a window inside a display, in fractions of the display from its top left;
 // absent when the display has no area or the window does not overlap it.
-std::optional<ostrel::RelativeRect> relativeWindowRect(const ostrel::Rect& window, const ostrel::Rect& display);
+std::optional<ostrel::RelativeRect> relativeWindowRect(const ostrel::Rect& window,
+                                                       const ostrel::Rect& display);
 
 } // namespace vesperline::CaptureGeometry

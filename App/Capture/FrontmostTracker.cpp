@@ -21,12 +21,12 @@ void FrontmostTracker::start(platform::Workspace& workspace) {
         return;
     }
     observing_ = true;
-    workspace.setActivationHandler(
-        [weak = std::weak_ptr<FrontmostTracker*>(self_)](std::optional<platform::RunningApplication> application) {
-            if (const auto tracker = weak.lock()) {
-                (*tracker)->update(application);
-            }
-        });
+    workspace.setActivationHandler([weak = std::weak_ptr<FrontmostTracker*>(self_)](
+                                       std::optional<platform::RunningApplication> application) {
+        if (const auto tracker = weak.lock()) {
+            (*tracker)->update(application);
+        }
+    });
 }
 
 void FrontmostTracker::update(const std::optional<platform::RunningApplication>& application) {

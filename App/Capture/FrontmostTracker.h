@@ -14,7 +14,7 @@ namespace vesperline {
 // only on a real change (to or from none included), never while its lock is held, on the thread
 // that updated it (the main thread).
 class FrontmostTracker {
-public:
+  public:
     // The one tracker of the application, made on first use.
     static FrontmostTracker& shared();
 
@@ -31,7 +31,7 @@ public:
     void update(const std::optional<platform::RunningApplication>& application);
     std::optional<FrontmostApp> current() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::optional<FrontmostApp> current_;
     bool observing_ = false;

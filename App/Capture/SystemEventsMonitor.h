@@ -11,7 +11,7 @@ namespace vesperline {
 // into one callback, on the main thread, in the order they arrive. Services the session lacks are
 // logged once at start and otherwise ignored.
 class SystemEventsMonitor {
-public:
+  public:
     using Event = platform::SystemEvent;
 
     explicit SystemEventsMonitor(platform::SystemEventSource& source);
@@ -23,7 +23,7 @@ public:
 
     void start();
 
-private:
+  private:
     platform::SystemEventSource& source_;
     // The source's handler holds this weakly, so it does nothing once the monitor is gone.
     std::shared_ptr<SystemEventsMonitor*> self_;

@@ -33,7 +33,8 @@ std::vector<AXWindow> WindowInspector::windows(std::int32_t pid) {
 WindowSnapshot WindowInspector::windowListFrame(std::int32_t pid) {
     for (const platform::WindowServerWindow& window : windowServer_.onScreenWindows()) {
         // Ordinary application windows only: not panels, menus or other furniture.
-        const bool ordinary = window.type == platform::WindowType::normal || window.type == platform::WindowType::dialog;
+        const bool ordinary =
+            window.type == platform::WindowType::normal || window.type == platform::WindowType::dialog;
         if (window.pid != pid || !ordinary) {
             continue;
         }

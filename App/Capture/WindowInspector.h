@@ -19,7 +19,7 @@ namespace vesperline {
 // Every failure of the platform reads as an absent value; nothing is logged or thrown. Stateless:
 // each call builds its results afresh.
 class WindowInspector {
-public:
+  public:
     struct Page {
         std::optional<std::string> url;
         // Absent when it could not be determined.
@@ -59,10 +59,10 @@ public:
     // A text node's text; for more than 6,000 characters only its visible range.
     std::optional<std::string> elementText(const platform::AccessibleElement& element);
     Page browserPage(const platform::AccessibleElement& window, bool search);
-    Text readText(const platform::AccessibleElement& window, std::optional<ostrel::Rect> visible, int maxNodes,
-                  int maxCharacters, double seconds);
+    Text readText(const platform::AccessibleElement& window, std::optional<ostrel::Rect> visible,
+                  int maxNodes, int maxCharacters, double seconds);
 
-private:
+  private:
     platform::Accessibility& accessibility_;
     platform::WindowServer& windowServer_;
     const ostrel::Clock& clock_;

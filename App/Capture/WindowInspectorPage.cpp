@@ -17,10 +17,11 @@ namespace {
 // Labels of the controls browsers show in private windows, folded; "private" counts only alone.
 constexpr std::string_view wholeLabelMarker = "private";
 constexpr std::array<std::string_view, 11> privateMarkers = {
-    "incognito",     "inprivate",    "private browsing", "private window", "gizli",         "gizli pencere",
-    "gizli gezinti", "ozel tarama",  "ozel dolasma",     "ozel dolasim",   "ozel pencere"};
+    "incognito",     "inprivate",   "private browsing", "private window", "gizli",       "gizli pencere",
+    "gizli gezinti", "ozel tarama", "ozel dolasma",     "ozel dolasim",   "ozel pencere"};
 // Words in the label of a browser's address field, folded.
-constexpr std::array<std::string_view, 5> addressFieldWords = {"address", "adres", "url", "location", "konum"};
+constexpr std::array<std::string_view, 5> addressFieldWords = {"address", "adres", "url", "location",
+                                                               "konum"};
 
 constexpr int maxNodes = 1500;
 // Markers deeper than this are not believed; below the other limit nothing is entered.
@@ -37,7 +38,8 @@ bool carriesMarker(std::string_view label) {
         }
         const bool begins = label.size() > marker.size() && label.substr(0, marker.size()) == marker &&
                             label[marker.size()] == ' ';
-        const bool ends = label.size() > marker.size() && label.substr(label.size() - marker.size()) == marker &&
+        const bool ends = label.size() > marker.size() &&
+                          label.substr(label.size() - marker.size()) == marker &&
                           label[label.size() - marker.size() - 1] == ' ';
         return begins || ends;
     });

@@ -53,8 +53,9 @@ std::optional<std::string> WindowInspector::elementText(const AccessibleElement&
     return nonBlank(accessibility_.value(element));
 }
 
-WindowInspector::Text WindowInspector::readText(const AccessibleElement& window, std::optional<ostrel::Rect> visible,
-                                                int maxNodes, int maxCharacters, double seconds) {
+WindowInspector::Text WindowInspector::readText(const AccessibleElement& window,
+                                                std::optional<ostrel::Rect> visible, int maxNodes,
+                                                int maxCharacters, double seconds) {
     const double deadline = clock_.uptime() + seconds;
     std::vector<std::pair<AccessibleElement, int>> stack{{window, 0}};
     std::string text;

@@ -17,7 +17,7 @@ namespace vesperline {
 // masks are cut from. Whether a process is a browser is looked up once per process and owner name,
 // so a read costs one window-list call. Safe to use from several threads at once.
 class WindowList {
-public:
+  public:
     WindowList(platform::WindowServer& windowServer, platform::Workspace& workspace);
     WindowList(const WindowList&) = delete;
     WindowList& operator=(const WindowList&) = delete;
@@ -25,7 +25,7 @@ public:
     std::vector<ostrel::ScreenWindow> current();
     bool isBrowserProcess(std::int32_t pid, const std::string& ownerName);
 
-private:
+  private:
     // The cache is emptied when it holds this many processes and another is to be added.
     static constexpr std::size_t cacheLimit = 501;
 

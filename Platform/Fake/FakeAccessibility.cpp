@@ -8,15 +8,15 @@ namespace {
 
 const std::string fakeBus = "fake";
 
-template <typename Map>
-std::optional<AccessibleElement> lookup(const Map& map, std::int32_t pid) {
+template <typename Map> std::optional<AccessibleElement> lookup(const Map& map, std::int32_t pid) {
     const auto found = map.find(pid);
     return found == map.end() ? std::nullopt : std::optional(found->second);
 }
 
 } // namespace
 
-AccessibleElement FakeAccessibility::add(FakeAccessibleNode node, const std::optional<AccessibleElement>& parent) {
+AccessibleElement FakeAccessibility::add(FakeAccessibleNode node,
+                                         const std::optional<AccessibleElement>& parent) {
     const AccessibleElement element{fakeBus, "/" + std::to_string(nodes_.size())};
     nodes_.push_back(std::move(node));
     if (parent) {
@@ -102,7 +102,8 @@ std::optional<ostrel::Rect> FakeAccessibility::frame(const AccessibleElement& el
     return field(element, &FakeAccessibleNode::frame);
 }
 
-std::optional<std::vector<AccessibleElement>> FakeAccessibility::visibleChildren(const AccessibleElement& element) {
+std::optional<std::vector<AccessibleElement>>
+FakeAccessibility::visibleChildren(const AccessibleElement& element) {
     return field(element, &FakeAccessibleNode::visibleChildren);
 }
 
@@ -123,7 +124,8 @@ std::optional<std::vector<AccessibleElement>> FakeAccessibility::children(const 
     return node ? std::optional(node->children) : std::nullopt;
 }
 
-std::optional<std::string> FakeAccessibility::stringForRange(const AccessibleElement& element, TextRange range) {
+std::optional<std::string> FakeAccessibility::stringForRange(const AccessibleElement& element,
+                                                             TextRange range) {
     const FakeAccessibleNode* node = find(element);
     if (!node || !node->value || range.location < 0 || range.length < 0 ||
         static_cast<std::size_t>(range.location) > node->value->size()) {

@@ -30,7 +30,7 @@ struct FakeAccessibleNode {
 // An accessibility tree built by a test. Nodes are added under a parent; the windows of a process,
 // its focused and main window and the focused node are set directly.
 class FakeAccessibility final : public Accessibility {
-public:
+  public:
     bool trusted = true;
     std::map<std::int32_t, std::vector<AccessibleElement>> windowsByPid;
     std::map<std::int32_t, AccessibleElement> focusedWindowByPid;
@@ -41,7 +41,8 @@ public:
     // How many batched reads (`node`, `labels`) were made.
     int batchedReads = 0;
 
-    AccessibleElement add(FakeAccessibleNode node, const std::optional<AccessibleElement>& parent = std::nullopt);
+    AccessibleElement add(FakeAccessibleNode node,
+                          const std::optional<AccessibleElement>& parent = std::nullopt);
     FakeAccessibleNode& at(const AccessibleElement& element);
 
     bool isTrusted() override { return trusted; }
@@ -62,11 +63,12 @@ public:
     std::optional<std::string> stringForRange(const AccessibleElement& element, TextRange range) override;
     std::optional<std::string> documentAddress(const AccessibleElement& element) override;
 
-private:
+  private:
     // The node, or null for an element of no fake tree.
     FakeAccessibleNode* find(const AccessibleElement& element);
     template <typename Value>
-    std::optional<Value> field(const AccessibleElement& element, std::optional<Value> FakeAccessibleNode::*member);
+    std::optional<Value> field(const AccessibleElement& element,
+                               std::optional<Value> FakeAccessibleNode::*member);
 
     std::vector<FakeAccessibleNode> nodes_;
 };

@@ -6,7 +6,7 @@ namespace vesperline::platform {
 
 // A display layout set by the test.
 class FakeDisplays final : public Displays {
-public:
+  public:
     std::vector<DisplayInfo> layout;
 
     std::vector<DisplayInfo> displays() override { return layout; }

@@ -6,7 +6,7 @@ namespace vesperline::platform {
 
 // Plays the session's events on demand; `missing` lists the services it pretends are absent.
 class FakeSystemEventSource final : public SystemEventSource {
-public:
+  public:
     std::vector<std::string> missing;
     int starts = 0;
 
@@ -22,7 +22,7 @@ public:
         }
     }
 
-private:
+  private:
     std::function<void(SystemEvent)> handler_;
 };
 

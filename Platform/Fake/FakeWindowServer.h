@@ -6,7 +6,7 @@ namespace vesperline::platform {
 
 // A window list set by the test, front to back.
 class FakeWindowServer final : public WindowServer {
-public:
+  public:
     std::vector<WindowServerWindow> windows;
     int reads = 0;
 

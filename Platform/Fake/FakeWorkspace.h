@@ -8,7 +8,7 @@ namespace vesperline::platform {
 
 // Running applications and the frontmost one, set by the test; `activate` plays an activation.
 class FakeWorkspace final : public Workspace {
-public:
+  public:
     std::optional<RunningApplication> frontmost;
     std::map<std::int32_t, RunningApplication> applications;
     std::map<std::int32_t, int> lookups;
@@ -33,7 +33,7 @@ public:
 
     int handlersSet = 0;
 
-private:
+  private:
     std::function<void(std::optional<RunningApplication>)> handler_;
 };
 

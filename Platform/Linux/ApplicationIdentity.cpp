@@ -20,7 +20,8 @@ std::optional<std::string> nonEmpty(std::optional<std::string> text) {
 
 // The first of the launch variables that names a desktop file or an application id.
 std::optional<std::string> launchDesktopFile(const std::string& environment) {
-    static const std::string_view keys[] = {"GIO_LAUNCHED_DESKTOP_FILE=", "BAMF_DESKTOP_FILE_HINT=", "FLATPAK_ID="};
+    static const std::string_view keys[] = {
+        "GIO_LAUNCHED_DESKTOP_FILE=", "BAMF_DESKTOP_FILE_HINT=", "FLATPAK_ID="};
     for (std::string_view key : keys) {
         std::size_t start = 0;
         while (start < environment.size()) {

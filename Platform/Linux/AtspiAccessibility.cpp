@@ -10,6 +10,7 @@
 
 #include <atspi/atspi-constants.h>
 
+#include <algorithm>
 #include <atomic>
 
 namespace vesperline::platform {
@@ -33,8 +34,9 @@ QString busAddress() {
     if (!fromEnvironment.isEmpty()) {
         return QString::fromUtf8(fromEnvironment);
     }
-    QDBusMessage request = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
-                                                          QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"));
+    QDBusMessage request =
+        QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                       QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"));
     const QDBusMessage reply = QDBusConnection::sessionBus().call(request, QDBus::Block, 2000);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
         return {};
@@ -42,7 +44,9 @@ QString busAddress() {
     return reply.arguments().constFirst().toString();
 }
 
-std::string toStd(const QString& text) { return text.toStdString(); }
+std::string toStd(const QString& text) {
+    return text.toStdString();
+}
 
 // A reply that arrived in time and is not an error.
 std::optional<QDBusMessage> replyOf(QDBusPendingCall& call) {
@@ -176,18 +180,18 @@ std::optional<std::string> nonEmptyStd(const std::optional<QString>& text) {
 
 AtspiAccessibility::AtspiAccessibility(QObject* parent)
     : QObject(parent),
-      bus_(QDBusConnection::connectToBus(busAddress(),
-                                         QStringLiteral("vesperline-a11y-%1").arg(connectionCount.fetch_add(1)))) {
+      bus_(QDBusConnection::connectToBus(
+          busAddress(), QStringLiteral("vesperline-a11y-%1").arg(connectionCount.fetch_add(1)))) {
     if (!bus_.isConnected()) {
         return;
     }
     // Applications send focus events only while someone has asked for them; asking from this
     // connection keeps them coming for as long as it lives.
-    bus_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Object"), QStringLiteral("StateChanged"),
-                 this, SLOT(stateChanged(QDBusMessage)));
-    QDBusMessage request = QDBusMessage::createMethodCall(registryBus, QStringLiteral("/org/a11y/atspi/registry"),
-                                                          QStringLiteral("org.a11y.atspi.Registry"),
-                                                          QStringLiteral("RegisterEvent"));
+    bus_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Object"),
+                 QStringLiteral("StateChanged"), this, SLOT(stateChanged(QDBusMessage)));
+    QDBusMessage request = QDBusMessage::createMethodCall(
+        registryBus, QStringLiteral("/org/a11y/atspi/registry"), QStringLiteral("org.a11y.atspi.Registry"),
+        QStringLiteral("RegisterEvent"));
     request << QStringLiteral("object:state-changed:focused") << QStringList() << QString();
     bus_.call(request, QDBus::Block, timeoutMilliseconds);
 }
@@ -198,7 +202,9 @@ AtspiAccessibility::~AtspiAccessibility() {
     QDBusConnection::disconnectFromBus(name);
 }
 
-bool AtspiAccessibility::isTrusted() { return bus_.isConnected(); }
+bool AtspiAccessibility::isTrusted() {
+    return bus_.isConnected();
+}
 
 void AtspiAccessibility::stateChanged(const QDBusMessage& message) {
     const QList<QVariant> arguments = message.arguments();
@@ -218,8 +224,8 @@ namespace {
 
 QDBusPendingCall send(QDBusConnection& bus, const AccessibleElement& element, const QString& interface,
                       const QString& method, const QList<QVariant>& arguments = {}) {
-    QDBusMessage message = QDBusMessage::createMethodCall(QString::fromStdString(element.bus),
-                                                          QString::fromStdString(element.path), interface, method);
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        QString::fromStdString(element.bus), QString::fromStdString(element.path), interface, method);
     message.setArguments(arguments);
     return bus.asyncCall(message, timeoutMilliseconds);
 }
@@ -247,7 +253,8 @@ std::optional<AccessibleElement> AtspiAccessibility::application(std::int32_t pi
     if (!bus_.isConnected()) {
         return std::nullopt;
     }
-    auto listCall = send(bus_, {toStd(registryBus), toStd(rootPath)}, accessibleInterface, QStringLiteral("GetChildren"));
+    auto listCall =
+        send(bus_, {toStd(registryBus), toStd(rootPath)}, accessibleInterface, QStringLiteral("GetChildren"));
     const auto applications = elementsOf(listCall, registryBus);
     if (!applications) {
         return std::nullopt;
@@ -403,40 +410,65 @@ std::optional<TextRange> AtspiAccessibility::visibleCharacterRange(const Accessi
     }
     // Toolkits answer "which character is at this point" only over a character, so the range is
     // found by bisecting on where characters lie instead: lines go down as offsets grow.
+    // Each round asks for the places of 16 evenly spread characters at once (one round trip) and
+    // narrows the search to the gap where the answer lies.
+    constexpr long long probesPerRound = 16;
     bool failed = false;
-    const auto extentsAt = [&](long long offset) -> ostrel::Rect {
-        auto call = send(bus_, element, textInterface, QStringLiteral("GetCharacterExtents"),
-                         {int(offset), QVariant::fromValue(0u)});
-        const auto reply = replyOf(call);
-        if (!reply || reply->arguments().size() != 4) {
-            failed = true;
-            return {};
+    const auto extentsOf = [&](const std::vector<long long>& offsets) {
+        std::vector<QDBusPendingCall> calls;
+        for (long long offset : offsets) {
+            calls.push_back(send(bus_, element, textInterface, QStringLiteral("GetCharacterExtents"),
+                                 {int(offset), QVariant::fromValue(0u)}));
         }
-        const QList<QVariant> values = reply->arguments();
-        return {values[0].toDouble(), values[1].toDouble(), values[2].toDouble(), values[3].toDouble()};
+        std::vector<ostrel::Rect> places;
+        for (QDBusPendingCall& call : calls) {
+            const auto reply = replyOf(call);
+            if (!reply || reply->arguments().size() != 4) {
+                failed = true;
+                places.emplace_back();
+                continue;
+            }
+            const QList<QVariant> values = reply->arguments();
+            places.push_back(
+                {values[0].toDouble(), values[1].toDouble(), values[2].toDouble(), values[3].toDouble()});
+        }
+        return places;
     };
-    // The smallest offset from `low` on where `holds` is true (it is false, then true, as offsets grow).
+    // The smallest offset from `low` on where `holds` is true (false, then true, as offsets grow).
     const auto firstWhere = [&](long long low, auto holds) {
         long long high = *count;
         while (low < high && !failed) {
-            const long long middle = low + (high - low) / 2;
-            if (holds(extentsAt(middle))) {
-                high = middle;
-            } else {
-                low = middle + 1;
+            const long long step = std::max(1LL, (high - low + probesPerRound - 1) / probesPerRound);
+            std::vector<long long> probes;
+            for (long long offset = low; offset < high; offset += step) {
+                probes.push_back(offset);
+            }
+            const std::vector<ostrel::Rect> places = extentsOf(probes);
+            const auto found = std::find_if(places.begin(), places.end(),
+                                            [&](const ostrel::Rect& place) { return holds(place); });
+            if (found == places.end()) {
+                low = probes.back() + 1;
+                continue;
+            }
+            const auto index = found - places.begin();
+            high = probes[index];
+            if (index > 0) {
+                low = probes[index - 1] + 1;
             }
         }
         return low;
     };
     const long long first = firstWhere(0, [&](const ostrel::Rect& at) { return at.maxY() > area->minY(); });
-    const long long end = firstWhere(first, [&](const ostrel::Rect& at) { return at.minY() >= area->maxY(); });
+    const long long end =
+        firstWhere(first, [&](const ostrel::Rect& at) { return at.minY() >= area->maxY(); });
     if (failed || first >= end) {
         return std::nullopt;
     }
     return TextRange{first, end - first};
 }
 
-std::optional<std::string> AtspiAccessibility::stringForRange(const AccessibleElement& element, TextRange range) {
+std::optional<std::string> AtspiAccessibility::stringForRange(const AccessibleElement& element,
+                                                              TextRange range) {
     if (range.location < 0 || range.length < 0) {
         return std::nullopt;
     }
@@ -447,7 +479,8 @@ std::optional<std::string> AtspiAccessibility::stringForRange(const AccessibleEl
 }
 
 std::optional<std::string> AtspiAccessibility::documentAddress(const AccessibleElement& element) {
-    auto call = send(bus_, element, documentInterface, QStringLiteral("GetAttributeValue"), {QStringLiteral("DocURL")});
+    auto call = send(bus_, element, documentInterface, QStringLiteral("GetAttributeValue"),
+                     {QStringLiteral("DocURL")});
     return nonEmptyStd(stringOf(call));
 }
 

@@ -20,7 +20,7 @@ namespace vesperline::platform {
 class AtspiAccessibility final : public QObject, public Accessibility {
     Q_OBJECT
 
-public:
+  public:
     // Finds the accessibility bus ($AT_SPI_BUS_ADDRESS, else org.a11y.Bus on the session bus);
     // without one, nothing is trusted and every read is absent.
     explicit AtspiAccessibility(QObject* parent = nullptr);
@@ -44,10 +44,10 @@ public:
     std::optional<std::string> stringForRange(const AccessibleElement& element, TextRange range) override;
     std::optional<std::string> documentAddress(const AccessibleElement& element) override;
 
-private slots:
+  private slots:
     void stateChanged(const QDBusMessage& message);
 
-private:
+  private:
     std::optional<AccessibleElement> application(std::int32_t pid);
     // The first of the application's windows whose state has `state` set.
     std::optional<AccessibleElement> windowWithState(std::int32_t pid, int state);

@@ -84,7 +84,8 @@ std::optional<std::string> LinuxSystemEvents::watchScreenSaver() {
         return "System events: no session bus, so no screen saver events";
     }
     // Desktops publish the interface on either path.
-    for (const QString& path : {QStringLiteral("/org/freedesktop/ScreenSaver"), QStringLiteral("/ScreenSaver")}) {
+    for (const QString& path :
+         {QStringLiteral("/org/freedesktop/ScreenSaver"), QStringLiteral("/ScreenSaver")}) {
         bus.connect(screenSaverService, path, screenSaverService, QStringLiteral("ActiveChanged"), this,
                     SLOT(screenSaverActiveChanged(bool)));
     }
@@ -95,7 +96,8 @@ std::optional<std::string> LinuxSystemEvents::watchScreenSaver() {
 }
 
 std::optional<std::string> LinuxSystemEvents::watchScreens() {
-    screens_ = new X11EventWatcher([this](const X11EventWatcher::Events& events) { screensChanged(events); }, this);
+    screens_ =
+        new X11EventWatcher([this](const X11EventWatcher::Events& events) { screensChanged(events); }, this);
     X11Connection* x11 = screens_->x11();
     const xcb_query_extension_reply_t* extension =
         x11 ? xcb_get_extension_data(x11->connection(), &xcb_screensaver_id) : nullptr;
@@ -131,7 +133,8 @@ void LinuxSystemEvents::sessionPropertiesChanged(const QString& interface, const
     if (interface != logindSession) {
         return;
     }
-    const auto follow = [&](const QString& name, std::optional<bool>& known, SystemEvent on, SystemEvent off) {
+    const auto follow = [&](const QString& name, std::optional<bool>& known, SystemEvent on,
+                            SystemEvent off) {
         const auto value = changed.constFind(name);
         if (value == changed.constEnd() || value->userType() != QMetaType::Bool || known == value->toBool()) {
             return;

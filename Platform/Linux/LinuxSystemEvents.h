@@ -18,18 +18,19 @@ namespace vesperline::platform {
 class LinuxSystemEvents final : public QObject, public SystemEventSource {
     Q_OBJECT
 
-public:
+  public:
     explicit LinuxSystemEvents(QObject* parent = nullptr);
     ~LinuxSystemEvents() override;
 
     std::vector<std::string> start(std::function<void(SystemEvent)> handler) override;
 
-private slots:
+  private slots:
     void prepareForSleep(bool sleeping);
-    void sessionPropertiesChanged(const QString& interface, const QVariantMap& changed, const QStringList& invalidated);
+    void sessionPropertiesChanged(const QString& interface, const QVariantMap& changed,
+                                  const QStringList& invalidated);
     void screenSaverActiveChanged(bool active);
 
-private:
+  private:
     std::optional<std::string> watchLogind();
     std::optional<std::string> watchScreenSaver();
     std::optional<std::string> watchScreens();

@@ -12,18 +12,16 @@
 namespace vesperline::platform {
 
 // A reply of the X server, freed when it goes out of scope.
-template <typename Reply>
-using X11Reply = std::unique_ptr<Reply, decltype(&std::free)>;
+template <typename Reply> using X11Reply = std::unique_ptr<Reply, decltype(&std::free)>;
 
-template <typename Reply>
-X11Reply<Reply> x11Reply(Reply* reply) {
+template <typename Reply> X11Reply<Reply> x11Reply(Reply* reply) {
     return X11Reply<Reply>(reply, &std::free);
 }
 
 // One connection to the X server with the EWMH atoms interned, shared by the readers of windows,
 // displays and idle time. libxcb is thread-safe, so every reader may use it from any thread.
 class X11Connection {
-public:
+  public:
     // Opens the display named by $DISPLAY; null when there is none we can read.
     static std::shared_ptr<X11Connection> open();
     ~X11Connection();
@@ -49,7 +47,7 @@ public:
     // The strings of a list property such as WM_CLASS (NUL-separated).
     std::vector<std::string> stringsProperty(xcb_get_property_cookie_t cookie);
 
-private:
+  private:
     X11Connection() = default;
 
     xcb_ewmh_connection_t ewmh_{};

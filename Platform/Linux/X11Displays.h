@@ -9,11 +9,11 @@ namespace vesperline::platform {
 
 // The RandR 1.5 monitors of the X screen; the primary monitor is the main display.
 class X11Displays final : public Displays {
-public:
+  public:
     explicit X11Displays(std::shared_ptr<X11Connection> x11);
     std::vector<DisplayInfo> displays() override;
 
-private:
+  private:
     std::shared_ptr<X11Connection> x11_;
 };
 

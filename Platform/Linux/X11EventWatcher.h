@@ -18,7 +18,7 @@ namespace vesperline::platform {
 class X11EventWatcher final : public QObject {
     Q_OBJECT
 
-public:
+  public:
     using Events = std::vector<X11Reply<xcb_generic_event_t>>;
 
     // Without a display the watcher has no connection and never calls `handler`.
@@ -28,7 +28,7 @@ public:
     // Null without a display; used to select the events to watch.
     X11Connection* x11() const { return x11_.get(); }
 
-private:
+  private:
     void readEvents();
 
     std::shared_ptr<X11Connection> x11_;

@@ -9,11 +9,11 @@ namespace vesperline::platform {
 
 // Idle time from the MIT-SCREEN-SAVER extension: the server's own count since the last input.
 class X11UserIdle final : public UserIdle {
-public:
+  public:
     explicit X11UserIdle(std::shared_ptr<X11Connection> x11);
     std::optional<double> secondsSinceLastInput() override;
 
-private:
+  private:
     std::shared_ptr<X11Connection> x11_;
 };
 

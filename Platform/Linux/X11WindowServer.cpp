@@ -65,8 +65,7 @@ std::vector<WindowServerWindow> X11WindowServer::onScreenWindows() {
     std::vector<WindowRequests> requests;
     requests.reserve(stacking.size());
     for (xcb_window_t window : stacking) {
-        requests.push_back({window,
-                            xcb_get_window_attributes(connection, window),
+        requests.push_back({window, xcb_get_window_attributes(connection, window),
                             xcb_get_geometry(connection, window),
                             xcb_translate_coordinates(connection, window, x11.root(), 0, 0),
                             x11.requestProperty(window, ewmh._NET_WM_NAME, ewmh.UTF8_STRING),
@@ -81,7 +80,8 @@ std::vector<WindowServerWindow> X11WindowServer::onScreenWindows() {
 
     std::vector<WindowServerWindow> windows;
     for (WindowRequests& request : requests) {
-        const auto attributes = x11Reply(xcb_get_window_attributes_reply(connection, request.attributes, nullptr));
+        const auto attributes =
+            x11Reply(xcb_get_window_attributes_reply(connection, request.attributes, nullptr));
         const auto geometry = x11Reply(xcb_get_geometry_reply(connection, request.geometry, nullptr));
         const auto origin = x11Reply(xcb_translate_coordinates_reply(connection, request.origin, nullptr));
         auto netName = x11.stringProperty(request.netName);
@@ -112,8 +112,8 @@ std::vector<WindowServerWindow> X11WindowServer::onScreenWindows() {
             if (extents.size() == 4) {
                 left = extents[0], right = extents[1], top = extents[2], bottom = extents[3];
             }
-            window.frame = ostrel::Rect{origin->dst_x - left, origin->dst_y - top, geometry->width + left + right,
-                                        geometry->height + top + bottom};
+            window.frame = ostrel::Rect{origin->dst_x - left, origin->dst_y - top,
+                                        geometry->width + left + right, geometry->height + top + bottom};
         }
         if (opacity) {
             window.alpha = *opacity / double(std::numeric_limits<std::uint32_t>::max());

@@ -11,11 +11,11 @@ namespace vesperline::platform {
 // title (`_NET_WM_NAME`, else `WM_NAME`), pid, frame (with decorations), type and opacity. All
 // properties of all windows are requested before the first reply is read: one round trip.
 class X11WindowServer final : public WindowServer {
-public:
+  public:
     explicit X11WindowServer(std::shared_ptr<X11Connection> x11);
     std::vector<WindowServerWindow> onScreenWindows() override;
 
-private:
+  private:
     WindowType typeOf(const std::vector<std::uint32_t>& types) const;
 
     std::shared_ptr<X11Connection> x11_;

@@ -45,8 +45,8 @@ std::optional<RunningApplication> X11Workspace::applicationOfWindow(xcb_window_t
 
 std::optional<RunningApplication> X11Workspace::frontmostApplication() {
     X11Connection& x11 = *x11_;
-    const auto active =
-        x11.cardinalProperty(x11.requestProperty(x11.root(), x11.ewmh()->_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW));
+    const auto active = x11.cardinalProperty(
+        x11.requestProperty(x11.root(), x11.ewmh()->_NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW));
     if (!active || *active == XCB_NONE) {
         return std::nullopt;
     }
@@ -87,7 +87,8 @@ void X11Workspace::setActivationHandler(std::function<void(std::optional<Running
     if (watcher_) {
         return;
     }
-    watcher_ = new X11EventWatcher([this](const X11EventWatcher::Events& events) { activeWindowChanged(events); }, this);
+    watcher_ = new X11EventWatcher(
+        [this](const X11EventWatcher::Events& events) { activeWindowChanged(events); }, this);
     if (X11Connection* events = watcher_->x11()) {
         const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(events->connection(), events->root(), XCB_CW_EVENT_MASK, &mask);

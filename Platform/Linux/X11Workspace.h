@@ -16,7 +16,7 @@ namespace vesperline::platform {
 class X11Workspace final : public QObject, public Workspace {
     Q_OBJECT
 
-public:
+  public:
     explicit X11Workspace(std::shared_ptr<X11Connection> x11, QObject* parent = nullptr);
     ~X11Workspace() override;
 
@@ -24,7 +24,7 @@ public:
     std::optional<RunningApplication> runningApplication(std::int32_t pid) override;
     void setActivationHandler(std::function<void(std::optional<RunningApplication>)> handler) override;
 
-private:
+  private:
     void activeWindowChanged(const X11EventWatcher::Events& events);
     std::optional<RunningApplication> applicationOfWindow(xcb_window_t window);
 

@@ -8,7 +8,7 @@ namespace {
 
 // The tests need an event loop for D-Bus signals and X events; gtest's main does not make one.
 class QtEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         if (!QCoreApplication::instance()) {
             static int argc = 1;
@@ -22,7 +22,7 @@ public:
         application_ = nullptr;
     }
 
-private:
+  private:
     QCoreApplication* application_ = nullptr;
 };
 
@@ -30,7 +30,9 @@ private:
 
 } // namespace
 
-bool inDesktopSession() { return qEnvironmentVariableIsSet("VESPERLINE_DESKTOP_SESSION"); }
+bool inDesktopSession() {
+    return qEnvironmentVariableIsSet("VESPERLINE_DESKTOP_SESSION");
+}
 
 FixtureApp::FixtureApp(const QProcessEnvironment& extra) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

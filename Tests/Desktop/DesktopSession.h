@@ -16,14 +16,14 @@ bool inDesktopSession();
 
 // The desktop tests run inside scripts/desktop-session (scripts/test puts them there); run alone,
 // outside of it, they are skipped with a note.
-#define REQUIRE_DESKTOP_SESSION()                                                                     \
-    if (!::vesperline::desktoptest::inDesktopSession()) {                                             \
-        GTEST_SKIP() << "needs the desktop session: scripts/desktop-session ctest -L desktop";        \
+#define REQUIRE_DESKTOP_SESSION()                                                                            \
+    if (!::vesperline::desktoptest::inDesktopSession()) {                                                    \
+        GTEST_SKIP() << "needs the desktop session: scripts/desktop-session ctest -L desktop";               \
     }
 
 // The fixture application of Tests/Desktop/Fixture, started for one test and closed after it.
 class FixtureApp {
-public:
+  public:
     // Starts it with these extra environment variables and waits until its windows are shown.
     explicit FixtureApp(const QProcessEnvironment& extra = {});
     ~FixtureApp();
@@ -35,7 +35,7 @@ public:
     // Sends "focus <field>" and waits for the fixture to confirm it.
     bool focus(const QString& field);
 
-private:
+  private:
     bool waitForLine(const QString& line);
 
     QProcess process_;
@@ -43,20 +43,18 @@ private:
 };
 
 // Spins the event loop until `condition` holds or `seconds` pass; returns whether it held.
-template <typename Condition>
-bool waitUntil(Condition condition, double seconds = 10);
+template <typename Condition> bool waitUntil(Condition condition, double seconds = 10);
 
 // Runs `command` (e.g. xdotool) and waits for it; returns its standard output.
 QString runTool(const QString& program, const QStringList& arguments);
 
 } // namespace vesperline::desktoptest
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
-#include <QCoreApplication>
 
-template <typename Condition>
-bool vesperline::desktoptest::waitUntil(Condition condition, double seconds) {
+template <typename Condition> bool vesperline::desktoptest::waitUntil(Condition condition, double seconds) {
     QDeadlineTimer deadline(static_cast<qint64>(seconds * 1000));
     while (!condition()) {
         if (deadline.hasExpired()) {

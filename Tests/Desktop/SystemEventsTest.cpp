@@ -24,7 +24,7 @@ const QString sessionInterface = QStringLiteral("org.freedesktop.login1.Session"
 
 // Answers the two calls the events source makes of logind: our session's path and its properties.
 class FakeLogind final : public QDBusVirtualObject {
-public:
+  public:
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         if (message.member() == QLatin1String("GetSessionByPID")) {
@@ -40,7 +40,7 @@ public:
 };
 
 class SystemEventsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { REQUIRE_DESKTOP_SESSION(); }
     void TearDown() override { QDBusConnection::disconnectFromBus(servicesName); }
 
@@ -52,8 +52,8 @@ protected:
     }
 
     // Sends a signal from the stand-in services and waits for the event it should give.
-    void expectEvent(const QString& path, const QString& interface, const QString& name, const QVariantList& arguments,
-                     std::optional<SystemEvent> expected) {
+    void expectEvent(const QString& path, const QString& interface, const QString& name,
+                     const QVariantList& arguments, std::optional<SystemEvent> expected) {
         QDBusMessage signal = QDBusMessage::createSignal(path, interface, name);
         signal.setArguments(arguments);
         services.send(signal);
@@ -62,7 +62,8 @@ protected:
 
     void checkNext(std::optional<SystemEvent> expected) {
         const std::size_t before = events.size();
-        const bool arrived = desktoptest::waitUntil([&] { return events.size() > before; }, expected ? 10 : 0.5);
+        const bool arrived =
+            desktoptest::waitUntil([&] { return events.size() > before; }, expected ? 10 : 0.5);
         if (expected) {
             ASSERT_TRUE(arrived);
             EXPECT_EQ(events.back(), *expected);
@@ -93,7 +94,8 @@ TEST_F(SystemEventsTest, SleepLockSessionScreenSaverAndDisplaySleep) {
     ASSERT_TRUE(services.registerService("org.freedesktop.ScreenSaver"));
 
     LinuxSystemEvents source;
-    const std::vector<std::string> missing = source.start([&](SystemEvent event) { events.push_back(event); });
+    const std::vector<std::string> missing =
+        source.start([&](SystemEvent event) { events.push_back(event); });
     EXPECT_TRUE(missing.empty()) << missing.front();
 
     const QString manager = "org.freedesktop.login1.Manager";
@@ -103,11 +105,14 @@ TEST_F(SystemEventsTest, SleepLockSessionScreenSaverAndDisplaySleep) {
     const auto changed = [&](const char* name, bool value) {
         return QVariantList{sessionInterface, QVariantMap{{name, value}}, QStringList()};
     };
-    expectEvent(sessionPath, properties, "PropertiesChanged", changed("LockedHint", true), SystemEvent::locked);
+    expectEvent(sessionPath, properties, "PropertiesChanged", changed("LockedHint", true),
+                SystemEvent::locked);
     expectEvent(sessionPath, properties, "PropertiesChanged", changed("LockedHint", true), std::nullopt);
-    expectEvent(sessionPath, properties, "PropertiesChanged", changed("LockedHint", false), SystemEvent::unlocked);
+    expectEvent(sessionPath, properties, "PropertiesChanged", changed("LockedHint", false),
+                SystemEvent::unlocked);
     expectEvent(sessionPath, properties, "PropertiesChanged", changed("Active", true), std::nullopt);
-    expectEvent(sessionPath, properties, "PropertiesChanged", changed("Active", false), SystemEvent::sessionInactive);
+    expectEvent(sessionPath, properties, "PropertiesChanged", changed("Active", false),
+                SystemEvent::sessionInactive);
     expectEvent("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", "ActiveChanged", {true},
                 SystemEvent::screensaverStarted);
     expectEvent("/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", "ActiveChanged", {false},
@@ -126,10 +131,12 @@ TEST_F(SystemEventsTest, SleepLockSessionScreenSaverAndDisplaySleep) {
 TEST_F(SystemEventsTest, AbsentServicesAreToldAndTolerated) {
     useSystemBus("unix:path=/nonexistent/system_bus_socket");
     LinuxSystemEvents source;
-    const std::vector<std::string> missing = source.start([&](SystemEvent event) { events.push_back(event); });
+    const std::vector<std::string> missing =
+        source.start([&](SystemEvent event) { events.push_back(event); });
     ASSERT_EQ(missing.size(), 2u);
     EXPECT_EQ(missing[0], "System events: no system bus, so no sleep, wake, lock or session events");
-    EXPECT_EQ(missing[1], "System events: no screen saver service yet, so no screen saver events until one starts");
+    EXPECT_EQ(missing[1],
+              "System events: no screen saver service yet, so no screen saver events until one starts");
 
     const auto x11 = X11Connection::open();
     ASSERT_TRUE(x11);

@@ -18,7 +18,7 @@ namespace {
 using desktoptest::FixtureApp;
 
 class X11LayerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         REQUIRE_DESKTOP_SESSION();
         x11 = X11Connection::open();
@@ -73,8 +73,8 @@ TEST_F(X11LayerTest, ListsTheFixtureWindowsFrontToBackWithTitlePidAndFrame) {
     }
     // The frame holds the client area the fixture asked for, plus the window manager's decorations.
     const ostrel::Rect notes = *windows[1].frame;
-    EXPECT_TRUE(notes.contains({100, 120, 640, 480})) << notes.x << "," << notes.y << " " << notes.width << "x"
-                                                      << notes.height;
+    EXPECT_TRUE(notes.contains({100, 120, 640, 480}))
+        << notes.x << "," << notes.y << " " << notes.width << "x" << notes.height;
     EXPECT_GT(notes.height, 480);
 
     desktoptest::runTool("xdotool", {"search", "--name", "Fixture Notes", "windowactivate", "--sync"});
@@ -92,9 +92,10 @@ TEST_F(X11LayerTest, ReadsOpacity) {
     FixtureApp fixture;
     ASSERT_TRUE(fixture.started());
     // The property is set the way compositors read it.
-    const QString id = desktoptest::runTool("xdotool", {"search", "--name", "Fixture Notes"}).split('\n').first();
-    desktoptest::runTool("xprop", {"-id", id, "-f", "_NET_WM_WINDOW_OPACITY", "32c", "-set",
-                                   "_NET_WM_WINDOW_OPACITY", "0"});
+    const QString id =
+        desktoptest::runTool("xdotool", {"search", "--name", "Fixture Notes"}).split('\n').first();
+    desktoptest::runTool(
+        "xprop", {"-id", id, "-f", "_NET_WM_WINDOW_OPACITY", "32c", "-set", "_NET_WM_WINDOW_OPACITY", "0"});
     std::optional<double> alpha;
     ASSERT_TRUE(desktoptest::waitUntil([&] {
         for (const WindowServerWindow& window : windowsOf(fixture.pid())) {
@@ -109,7 +110,8 @@ TEST_F(X11LayerTest, ReadsOpacity) {
 
 TEST_F(X11LayerTest, NamesTheApplicationByDesktopFileElseWindowClass) {
     QProcessEnvironment launched;
-    launched.insert("GIO_LAUNCHED_DESKTOP_FILE", "/usr/share/applications/org.vesperline.DesktopFixture.desktop");
+    launched.insert("GIO_LAUNCHED_DESKTOP_FILE",
+                    "/usr/share/applications/org.vesperline.DesktopFixture.desktop");
     FixtureApp fromLauncher(launched);
     FixtureApp plain;
     ASSERT_TRUE(fromLauncher.started() && plain.started());
@@ -130,7 +132,8 @@ TEST_F(X11LayerTest, ReportsTheFrontmostApplicationAndItsChanges) {
     ASSERT_TRUE(fixture.started());
     X11Workspace workspace(x11);
     std::vector<std::optional<RunningApplication>> changes;
-    workspace.setActivationHandler([&](std::optional<RunningApplication> application) { changes.push_back(application); });
+    workspace.setActivationHandler(
+        [&](std::optional<RunningApplication> application) { changes.push_back(application); });
     desktoptest::runTool("xdotool", {"search", "--name", "Fixture Notes", "windowactivate", "--sync"});
     ASSERT_TRUE(desktoptest::waitUntil([&] { return !changes.empty() && changes.back(); }));
     EXPECT_EQ(changes.back()->pid, fixture.pid());

@@ -29,9 +29,11 @@ TEST(CaptureGeometryTest, DisplayForWindow) {
 
 TEST(CaptureGeometryTest, RelativeWindowRect) {
     const Rect display{0, 0, 1000, 500};
-    EXPECT_EQ(CaptureGeometry::relativeWindowRect(Rect{500, 0, 1000, 500}, display), (RelativeRect{0.5, 0, 0.5, 1}));
+    EXPECT_EQ(CaptureGeometry::relativeWindowRect(Rect{500, 0, 1000, 500}, display),
+              (RelativeRect{0.5, 0, 0.5, 1}));
     EXPECT_EQ(CaptureGeometry::relativeWindowRect(Rect{1200, 0, 100, 100}, display), std::nullopt);
-    EXPECT_EQ(CaptureGeometry::relativeWindowRect(Rect{1000, 0, 100, 100}, display), std::nullopt) << "touching";
+    EXPECT_EQ(CaptureGeometry::relativeWindowRect(Rect{1000, 0, 100, 100}, display), std::nullopt)
+        << "touching";
     EXPECT_EQ(CaptureGeometry::relativeWindowRect(Rect{0, 0, 10, 10}, Rect{0, 0, 0, 500}), std::nullopt);
     EXPECT_EQ(CaptureGeometry::relativeWindowRect(Rect{1950, 100, 640, 512}, Rect{1920, 0, 1280, 1024}),
               (RelativeRect{30.0 / 1280, 100.0 / 1024, 0.5, 0.5}))

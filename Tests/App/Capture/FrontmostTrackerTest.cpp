@@ -11,7 +11,7 @@ using platform::RunningApplication;
 const RunningApplication editor{10, "org.example.Editor", "Editor"};
 
 class FrontmostTrackerTest : public ::testing::Test {
-protected:
+  protected:
     FrontmostTrackerTest() {
         tracker.setOnChange([this](const std::optional<FrontmostApp>& app) { changes.push_back(app); });
     }
@@ -62,7 +62,9 @@ TEST_F(FrontmostTrackerTest, ActivationsAfterTheTrackerIsGoneDoNothing) {
     EXPECT_EQ(calls, 0);
 }
 
-TEST_F(FrontmostTrackerTest, TheSharedTrackerIsOne) { EXPECT_EQ(&FrontmostTracker::shared(), &FrontmostTracker::shared()); }
+TEST_F(FrontmostTrackerTest, TheSharedTrackerIsOne) {
+    EXPECT_EQ(&FrontmostTracker::shared(), &FrontmostTracker::shared());
+}
 
 } // namespace
 } // namespace vesperline

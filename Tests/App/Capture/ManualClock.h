@@ -6,7 +6,7 @@ namespace vesperline {
 
 // A clock the test moves by hand.
 class ManualClock final : public ostrel::Clock {
-public:
+  public:
     ostrel::Time now() const override { return wallTime; }
     double uptime() const override { return upTime; }
 

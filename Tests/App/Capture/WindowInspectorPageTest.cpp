@@ -14,7 +14,7 @@ using platform::AccessibleRole;
 using platform::FakeAccessibleNode;
 
 class WindowInspectorPageTest : public ::testing::Test {
-protected:
+  protected:
     WindowInspector::Page page(bool search = true) { return inspector.browserPage(window, search); }
 
     // A chain of plain groups below the window; returns the deepest one, at `depth`.
@@ -26,7 +26,8 @@ protected:
         return parent;
     }
 
-    FakeAccessibleNode labelled(std::optional<std::string> title, AccessibleRole role = AccessibleRole::other) {
+    FakeAccessibleNode labelled(std::optional<std::string> title,
+                                AccessibleRole role = AccessibleRole::other) {
         FakeAccessibleNode node;
         node.role = role;
         node.title = std::move(title);
@@ -126,18 +127,18 @@ TEST_F(WindowInspectorPageTest, AddressOfThePage) {
         std::optional<std::string> url;
     };
     const Case cases[] = {
-        {"field without a scheme", std::nullopt, std::nullopt, "Address and search bar", AccessibleRole::textField,
-         "example.org/path", "https://example.org/path"},
-        {"field with a scheme", std::nullopt, std::nullopt, "Search or enter address", AccessibleRole::comboBox,
-         "http://example.org", "http://example.org"},
-        {"Turkish field label", std::nullopt, std::nullopt, "Adres çubuğu", AccessibleRole::textField, "ornek.com.tr",
-         "https://ornek.com.tr"},
+        {"field without a scheme", std::nullopt, std::nullopt, "Address and search bar",
+         AccessibleRole::textField, "example.org/path", "https://example.org/path"},
+        {"field with a scheme", std::nullopt, std::nullopt, "Search or enter address",
+         AccessibleRole::comboBox, "http://example.org", "http://example.org"},
+        {"Turkish field label", std::nullopt, std::nullopt, "Adres çubuğu", AccessibleRole::textField,
+         "ornek.com.tr", "https://ornek.com.tr"},
         {"the document wins", "file:///home/a.html", "https://web.example", "URL", AccessibleRole::textField,
          "example.org", "file:///home/a.html"},
-        {"the web area before the field", std::nullopt, "https://web.example/", "URL", AccessibleRole::textField,
-         "example.org", "https://web.example/"},
-        {"a blank field value is no address", std::nullopt, std::nullopt, "Location", AccessibleRole::textField,
-         "   ", std::nullopt},
+        {"the web area before the field", std::nullopt, "https://web.example/", "URL",
+         AccessibleRole::textField, "example.org", "https://web.example/"},
+        {"a blank field value is no address", std::nullopt, std::nullopt, "Location",
+         AccessibleRole::textField, "   ", std::nullopt},
         {"a button is no address field", std::nullopt, std::nullopt, "Address", AccessibleRole::other,
          "example.org", std::nullopt},
         {"a field with another label", std::nullopt, std::nullopt, "Find in page", AccessibleRole::textField,

@@ -17,7 +17,7 @@ using platform::WindowType;
 constexpr std::int32_t pid = 4242;
 
 class WindowInspectorTest : public ::testing::Test {
-protected:
+  protected:
     WindowInspectorTest() {
         // Front to back: a small palette of the process, another process's window, the process's
         // main window, and one more of its windows behind.
@@ -63,11 +63,13 @@ TEST_F(WindowInspectorTest, SnapshotPrefersAccessibilityAndFillsGapsFromTheWindo
         << "the main window when none has the focus";
 
     ax.focusedWindowByPid[pid] = focused;
-    EXPECT_EQ(inspector.snapshot(pid), (WindowSnapshot{"Document 1", ostrel::Rect{10, 20, 640, 480}, focused}))
+    EXPECT_EQ(inspector.snapshot(pid),
+              (WindowSnapshot{"Document 1", ostrel::Rect{10, 20, 640, 480}, focused}))
         << "a blank title and a missing frame come from the window list";
 
     ax.trusted = false;
-    EXPECT_EQ(inspector.snapshot(pid), inspector.windowListFrame(pid)) << "without permission, the window list";
+    EXPECT_EQ(inspector.snapshot(pid), inspector.windowListFrame(pid))
+        << "without permission, the window list";
 
     ax.trusted = true;
     EXPECT_EQ(inspector.snapshot(31337), WindowSnapshot{}) << "no window anywhere";
@@ -77,7 +79,7 @@ TEST_F(WindowInspectorTest, WindowsOfAProcess) {
     const AccessibleElement first = addWindow("", ostrel::Rect{0, 0, 10, 10});
     const AccessibleElement second = addWindow(std::nullopt, std::nullopt);
     EXPECT_EQ(inspector.windows(pid), (std::vector<AXWindow>{{first, "", ostrel::Rect{0, 0, 10, 10}},
-                                                              {second, std::nullopt, std::nullopt}}))
+                                                             {second, std::nullopt, std::nullopt}}))
         << "titles are not tested for blankness";
     EXPECT_TRUE(inspector.windows(999).empty());
     ax.trusted = false;

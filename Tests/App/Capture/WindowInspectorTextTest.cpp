@@ -14,17 +14,20 @@ using platform::AccessibleElement;
 using platform::AccessibleRole;
 using platform::FakeAccessibleNode;
 
-FakeAccessibleNode text(AccessibleRole role, std::string value, std::optional<ostrel::Rect> frame = std::nullopt) {
+FakeAccessibleNode text(AccessibleRole role, std::string value,
+                        std::optional<ostrel::Rect> frame = std::nullopt) {
     FakeAccessibleNode node{role};
     node.value = std::move(value);
     node.frame = frame;
     return node;
 }
 
-FakeAccessibleNode staticText(std::string value) { return text(AccessibleRole::staticText, std::move(value)); }
+FakeAccessibleNode staticText(std::string value) {
+    return text(AccessibleRole::staticText, std::move(value));
+}
 
 class WindowInspectorTextTest : public ::testing::Test {
-protected:
+  protected:
     WindowInspector::Text read(std::optional<ostrel::Rect> visible = std::nullopt, int maxNodes = 1500,
                                int maxCharacters = 30000, double seconds = 0.07) {
         return inspector.readText(window, visible, maxNodes, maxCharacters, seconds);
@@ -62,14 +65,16 @@ TEST_F(WindowInspectorTextTest, ReadsInDocumentOrderWithoutHiddenOrSecretText) {
 }
 
 TEST_F(WindowInspectorTextTest, SkipsWhatLiesOutsideTheVisibleRectangle) {
-    const AccessibleElement offscreen = ax.add(text(AccessibleRole::other, "", ostrel::Rect{0, 2000, 100, 100}), window);
+    const AccessibleElement offscreen =
+        ax.add(text(AccessibleRole::other, "", ostrel::Rect{0, 2000, 100, 100}), window);
     ax.add(staticText("below the fold"), offscreen);
     ax.add(text(AccessibleRole::staticText, "on screen", ostrel::Rect{10, 10, 100, 20}), window);
     ax.add(text(AccessibleRole::staticText, "no size", ostrel::Rect{0, 2000, 0, 0}), window);
     ax.add(staticText("no frame"), window);
 
     EXPECT_EQ(read(ostrel::Rect{0, 0, 800, 600}).text, "on screen\nno size\nno frame");
-    EXPECT_EQ(read().text, "below the fold\non screen\nno size\nno frame") << "without a rectangle all is read";
+    EXPECT_EQ(read().text, "below the fold\non screen\nno size\nno frame")
+        << "without a rectangle all is read";
 }
 
 TEST_F(WindowInspectorTextTest, LongTextYieldsOnlyItsVisibleRange) {
@@ -120,7 +125,9 @@ TEST_F(WindowInspectorTextTest, CharacterBudgetIsTestedBeforeEachNode) {
     // Characters are user-perceived characters: "é" as e + combining accent counts once.
     ax = {};
     window = ax.add({AccessibleRole::window});
-    ax.add(staticText("e\xCC\x81" "e\xCC\x81"), window);
+    ax.add(staticText("e\xCC\x81"
+                      "e\xCC\x81"),
+           window);
     ax.add(staticText("next"), window);
     EXPECT_TRUE(read(std::nullopt, 1500, 2).complete);
 }

@@ -15,14 +15,19 @@ constexpr std::int32_t browserPID = 100;
 constexpr std::int32_t editorPID = 200;
 
 class WindowListTest : public ::testing::Test {
-protected:
+  protected:
     WindowListTest() {
         workspace.applications[browserPID] = {browserPID, "firefox", "Firefox"};
         workspace.applications[editorPID] = {editorPID, "org.gnome.TextEditor", "Text Editor"};
     }
 
     static WindowServerWindow window(std::uint32_t id, std::optional<std::int32_t> pid, std::string owner) {
-        return {id, pid, Rect{double(id), 0, 400, 300}, std::nullopt, WindowType::normal, std::move(owner),
+        return {id,
+                pid,
+                Rect{double(id), 0, 400, 300},
+                std::nullopt,
+                WindowType::normal,
+                std::move(owner),
                 "Window " + std::to_string(id)};
     }
 
@@ -32,17 +37,18 @@ protected:
 };
 
 TEST_F(WindowListTest, KeepsTheVisibleWindowsOfBrowsersFrontToBack) {
-    windowServer.windows = {window(1, browserPID, "firefox"), window(2, editorPID, "gnome-text-editor"),
+    windowServer.windows = {window(1, browserPID, "firefox"),   window(2, editorPID, "gnome-text-editor"),
                             window(3, std::nullopt, "firefox"), window(4, browserPID, "firefox"),
-                            window(5, browserPID, "firefox"), window(6, browserPID, "firefox"),
+                            window(5, browserPID, "firefox"),   window(6, browserPID, "firefox"),
                             window(7, browserPID, "firefox")};
     windowServer.windows[4].alpha = 0;
     windowServer.windows[5].frame.reset();
     windowServer.windows[6].alpha = 0.5;
     windowServer.windows[6].title.reset();
-    EXPECT_EQ(list.current(), (std::vector<ostrel::ScreenWindow>{{1, browserPID, Rect{1, 0, 400, 300}, "Window 1"},
-                                                                  {4, browserPID, Rect{4, 0, 400, 300}, "Window 4"},
-                                                                  {7, browserPID, Rect{7, 0, 400, 300}, std::nullopt}}));
+    EXPECT_EQ(list.current(),
+              (std::vector<ostrel::ScreenWindow>{{1, browserPID, Rect{1, 0, 400, 300}, "Window 1"},
+                                                 {4, browserPID, Rect{4, 0, 400, 300}, "Window 4"},
+                                                 {7, browserPID, Rect{7, 0, 400, 300}, std::nullopt}}));
     EXPECT_EQ(workspace.lookups[browserPID], 1) << "one lookup per process";
     EXPECT_EQ(workspace.lookups[editorPID], 1);
     list.current();

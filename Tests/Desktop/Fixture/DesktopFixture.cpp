@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
             reply(QStringLiteral("focused ") + field->first);
         }
     });
-    QMetaObject::invokeMethod(&app, [] { reply(QStringLiteral("ready")); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &app, [] { reply(QStringLiteral("ready")); }, Qt::QueuedConnection);
     return app.exec();
 }
