@@ -1,0 +1,78 @@
+#include "Platform/Linux/FFmpegVideoFiles.h"
+#include "Storage/OstrelPaths.h"
+#include "Store/RetentionManager.h"
+#include "Store/SegmentRewriter.h"
+#include "Store/StoreHub.h"
+#include "Support/TemporaryDirectory.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace vesperline;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The drain of the pending rewrites over a real segment file: what the rows say must match the file.
+TEST(RetentionRewriteTest, DrainCopiesTheSurvivingFramesOfARealSegment) {
+    int argc = 1;
+    char name[] = "LinuxTests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    testsupport::ScopedDataDirectory data;
+    platform::FFmpegVideoFiles files;
+    SegmentRewriter rewriter(files);
+    StoreHub hub;
+    RetentionManager manager(
+        hub,
+        [&](const fs::path& source, const std::set<std::int64_t>& keep, const fs::path& destination,
+            float quality) { return rewriter.rewrite(source, keep, destination, quality); },
+        [](const std::string&) {});
+
+    const std::string path = "segments/2025-10-01/1-1759300000000.mp4";
+    const fs::path file = ostrel::OstrelPaths::frameFileURL(path);
+    fs::create_directories(file.parent_path());
+    {
+        auto writer = files.createWriter(file, {320, 200, 0.5f, 60, false});
+        for (int i = 0; i < 5; ++i) {
+            ostrel::BGRAImage frame(320, 200);
+            std::fill(frame.pixels.begin(), frame.pixels.end(), static_cast<std::uint8_t>(40 + 40 * i));
+            while (!writer->isReadyForMoreFrames()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            ASSERT_TRUE(writer->appendFrame(frame.view(), i));
+        }
+        writer->finish();
+    }
+    std::vector<std::int64_t> frameIDs;
+    hub.sync([&](ostrel::MemoryStore& store) {
+        const std::int64_t segment = store.openSegment(path, 1, 1759300000, 320, 200);
+        for (int i = 0; i < 5; ++i) {
+            ostrel::NewFrame frame;
+            frame.timestamp = 1759300000 + i;
+            frame.imageState = ostrel::ImageState::segment;
+            frame.segmentID = segment;
+            frame.segmentIndex = i;
+            frameIDs.push_back(store.insertFrame(frame));
+        }
+        store.closeSegment(segment, 1759300004, 5, static_cast<std::int64_t>(fs::file_size(file)));
+        store.deleteFrames({frameIDs[0], frameIDs[2], frameIDs[4]});
+    });
+
+    manager.drainPendingRewrites().waitForFinished();
+
+    EXPECT_FALSE(fs::exists(file));
+    const auto kept = hub.readSync([&](ostrel::MemoryStore& store) { return *store.frame(frameIDs[3]); });
+    ASSERT_TRUE(kept.segmentPath);
+    EXPECT_EQ(kept.segmentIndex, 1);
+    auto reader = files.openReader(ostrel::OstrelPaths::frameFileURL(*kept.segmentPath));
+    EXPECT_EQ(reader->frameCount(), 2);
+    const auto picture = reader->decodeFrame(*kept.segmentIndex);
+    ASSERT_TRUE(picture);
+    EXPECT_NEAR(picture->pixels[100 * picture->bytesPerRow + 160 * 4 + 1], 160, 6);
+}
+
+} // namespace
