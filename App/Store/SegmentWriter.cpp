@@ -1,0 +1,119 @@
+#include "Store/SegmentWriter.h"
+
+#include "Store/Log.h"
+#include "Storage/OstrelPaths.h"
+
+#include <QSemaphore>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <cmath>
+#include <thread>
+
+namespace vesperline {
+
+namespace {
+
+// Frames between keyframes at most: a frame decodes after at most this many others.
+constexpr int maxKeyFrameInterval = 60;
+constexpr auto busyWaitStep = std::chrono::milliseconds(5);
+
+void removeFile(const std::filesystem::path& url) {
+    std::error_code ignored;
+    std::filesystem::remove(url, ignored);
+}
+
+QString describe(const std::optional<std::string>& error) {
+    return QString::fromStdString(error.value_or("none"));
+}
+
+} // namespace
+
+SegmentWriter::SegmentWriter(const std::filesystem::path& url, ostrel::Size sourceSize, ostrel::Size outputSize,
+                             ostrel::Time start, std::unique_ptr<platform::VideoFileWriter> writer)
+    : url_(url), sourceSize_(sourceSize), outputSize_(outputSize), startedAt_(start), lastFrameAt_(start),
+      writer_(std::move(writer)) {}
+
+std::shared_ptr<SegmentWriter> SegmentWriter::create(platform::VideoFiles& files, const std::filesystem::path& url,
+                                                     int maxWidth, ostrel::Size sourceSize, float quality,
+                                                     bool realTime, ostrel::Time start) {
+    const ostrel::Size output = outputSize(maxWidth, sourceSize);
+    removeFile(url);
+    platform::VideoEncoderSettings settings;
+    settings.width = static_cast<int>(output.width);
+    settings.height = static_cast<int>(output.height);
+    settings.quality = quality;
+    settings.maxKeyFrameInterval = maxKeyFrameInterval;
+    settings.realTime = realTime;
+    auto writer = files.createWriter(url, settings);
+    return std::shared_ptr<SegmentWriter>(new SegmentWriter(url, sourceSize, output, start, std::move(writer)));
+}
+
+ostrel::Size SegmentWriter::outputSize(int maxWidth, ostrel::Size sourceSize) {
+    auto width = static_cast<std::int64_t>(sourceSize.width);
+    auto height = static_cast<std::int64_t>(sourceSize.height);
+    if (maxWidth < width) {
+        height = std::llround(static_cast<double>(maxWidth) * static_cast<double>(height) /
+                              static_cast<double>(width));
+        width = maxWidth;
+    }
+    return {static_cast<double>(width & ~std::int64_t{1}), static_cast<double>(height & ~std::int64_t{1})};
+}
+
+std::optional<std::int64_t> SegmentWriter::append(const ostrel::BGRAImageView& image, ostrel::Time date,
+                                                  int maxWaits) {
+    if (writer_->status() != platform::VideoFileWriter::Status::writing) {
+        return std::nullopt;
+    }
+    for (int waits = 0; !writer_->isReadyForMoreFrames() && waits < maxWaits; ++waits) {
+        std::this_thread::sleep_for(busyWaitStep);
+    }
+    if (!writer_->isReadyForMoreFrames()) {
+        qCCritical(Log::capture, "Encoder busy, frame dropped");
+        return std::nullopt;
+    }
+    if (!writer_->appendFrame(image, frameCount_)) {
+        qCCritical(Log::capture, "Append failed: %s", qUtf8Printable(describe(writer_->error())));
+        return std::nullopt;
+    }
+    lastFrameAt_ = date;
+    return frameCount_++;
+}
+
+QFuture<std::int64_t> SegmentWriter::finish() {
+    return QtConcurrent::run(QThreadPool::globalInstance(),
+                             [self = shared_from_this()] { return self->finishNow(); });
+}
+
+std::int64_t SegmentWriter::finishSynchronously(std::chrono::milliseconds timeout) {
+    auto box = std::make_shared<Box>();
+    auto done = std::make_shared<QSemaphore>(0);
+    QThreadPool::globalInstance()->start([self = shared_from_this(), box, done] {
+        box->bytes = self->finishNow();
+        done->release();
+    });
+    done->tryAcquire(1, static_cast<int>(timeout.count()));
+    return box->bytes;
+}
+
+std::int64_t SegmentWriter::finishNow() {
+    using Status = platform::VideoFileWriter::Status;
+    const bool writing = writer_->status() == Status::writing;
+    if (frameCount_ == 0) {
+        if (writing) {
+            writer_->cancel();
+        }
+        removeFile(url_);
+        return 0;
+    }
+    if (writing) {
+        writer_->finish();
+        if (writer_->status() != Status::completed) {
+            qCCritical(Log::capture, "Segment finish failed: %s", qUtf8Printable(describe(writer_->error())));
+        }
+    }
+    // A writer that failed earlier is not finished: the fragments written so far stay readable.
+    return ostrel::OstrelPaths::allocatedSize(url_);
+}
+
+} // namespace vesperline
