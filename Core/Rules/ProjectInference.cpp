@@ -158,32 +158,6 @@ bool isBlank(UChar32 c) {
     return u_isUWhiteSpace(c) && !isLineBreak(c);
 }
 
-// `text` without the leading and trailing characters that `drop` selects.
-template <typename Drop> std::string_view trimmed(std::string_view text, Drop drop) {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    const auto length = static_cast<int32_t>(text.size());
-    int32_t start = 0;
-    while (start < length) {
-        int32_t next = start;
-        UChar32 c = 0;
-        U8_NEXT(bytes, next, length, c);
-        if (c < 0 || !drop(c)) {
-            break;
-        }
-        start = next;
-    }
-    int32_t end = length;
-    while (end > start) {
-        int32_t previous = end;
-        UChar32 c = 0;
-        U8_PREV(bytes, start, previous, c);
-        if (c < 0 || !drop(c)) {
-            break;
-        }
-        end = previous;
-    }
-    return text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
-}
 
 std::vector<std::string> split(const std::string& text, std::string_view separator) {
     std::vector<std::string> pieces;
@@ -240,7 +214,7 @@ std::optional<std::string> cleaned(std::string candidate) {
     for (std::size_t at; (at = candidate.find(edited)) != std::string::npos;) {
         candidate.erase(at, edited.size());
     }
-    const auto text = trimmed(Whitespace::trimmed(candidate), isBracket);
+    const auto text = Whitespace::trimmed(Whitespace::trimmed(candidate), isBracket);
     const auto length = Graphemes::count(text);
     if (length < 2 || length > 80) {
         return std::nullopt;
@@ -294,7 +268,7 @@ std::optional<std::string> matchingRule(const std::string& title, const std::opt
     const std::string haystack = TextNormalizer::fold(title + " " + address.value_or(""));
     for (const auto& rule : rules) {
         for (const auto& keyword : rule.keywords) {
-            const std::string needle = TextNormalizer::fold(trimmed(keyword, isBlank));
+            const std::string needle = TextNormalizer::fold(Whitespace::trimmed(keyword, isBlank));
             if (!needle.empty() && haystack.find(needle) != std::string::npos) {
                 return rule.name;
             }
@@ -376,7 +350,7 @@ std::vector<std::string> cleanTitle(const std::string& title) {
     }
     std::vector<std::string> parts;
     for (const auto& piece : pieces) {
-        const auto part = trimmed(Whitespace::trimmed(piece), isStatusGlyph);
+        const auto part = Whitespace::trimmed(Whitespace::trimmed(piece), isStatusGlyph);
         if (!part.empty()) {
             parts.emplace_back(part);
         }

@@ -19,15 +19,15 @@ bool startsWithWhitespace(std::string_view character) {
     return scalar >= 0 && isWhitespace(static_cast<char32_t>(scalar));
 }
 
-std::string_view trimmed(std::string_view text) {
+std::string_view trimmed(std::string_view text, const std::function<bool(char32_t)>& drop) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    int32_t start = 0;
     const auto length = static_cast<int32_t>(text.size());
+    int32_t start = 0;
     while (start < length) {
         int32_t next = start;
         UChar32 scalar = 0;
         U8_NEXT(bytes, next, length, scalar);
-        if (scalar < 0 || !isWhitespace(static_cast<char32_t>(scalar))) {
+        if (scalar < 0 || !drop(static_cast<char32_t>(scalar))) {
             break;
         }
         start = next;
@@ -37,12 +37,14 @@ std::string_view trimmed(std::string_view text) {
         int32_t previous = end;
         UChar32 scalar = 0;
         U8_PREV(bytes, start, previous, scalar);
-        if (scalar < 0 || !isWhitespace(static_cast<char32_t>(scalar))) {
+        if (scalar < 0 || !drop(static_cast<char32_t>(scalar))) {
             break;
         }
         end = previous;
     }
     return text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
 }
+
+std::string_view trimmed(std::string_view text) { return trimmed(text, isWhitespace); }
 
 } // namespace ostrel::Whitespace

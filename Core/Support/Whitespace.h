@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 namespace ostrel::Whitespace {
@@ -12,5 +13,8 @@ bool startsWithWhitespace(std::string_view character);
 
 // `text` without white space and line breaks at either end.
 std::string_view trimmed(std::string_view text);
+
+// `text` without the characters that `drop` selects at either end.
+std::string_view trimmed(std::string_view text, const std::function<bool(char32_t)>& drop);
 
 } // namespace ostrel::Whitespace
