@@ -114,20 +114,26 @@ MemoryStore::DeletionResult MemoryStore::deleteRange(Time start, Time end) {
     if (!(start < end)) {
         return {};
     }
-    const auto ids = selectIDs(*db_, "SELECT id FROM frames WHERE ts >= ? AND ts < ?",
-                               {SQLValue::real(start), SQLValue::real(end)});
-    DeletionResult result = deleteFrames(ids);
-    clipActivity(*db_, start, end);
-    return result;
+    // One transaction: a failure or crash halfway through clipping would otherwise lose the second
+    // half of a span that was already shortened.
+    return db_->transaction([&] {
+        const auto ids = selectIDs(*db_, "SELECT id FROM frames WHERE ts >= ? AND ts < ?",
+                                   {SQLValue::real(start), SQLValue::real(end)});
+        DeletionResult result = deleteFrames(ids);
+        clipActivity(*db_, start, end);
+        return result;
+    });
 }
 
 MemoryStore::DeletionResult MemoryStore::deleteOldestFrames(Time before, std::int64_t limit) {
     // SQLite reads a negative LIMIT as no limit at all; a negative budget must delete nothing.
-    const auto ids = selectIDs(*db_, "SELECT id FROM frames WHERE ts < ? ORDER BY ts LIMIT ?",
-                               {SQLValue::real(before), SQLValue::integer(std::max<std::int64_t>(limit, 0))});
-    DeletionResult result = deleteFrames(ids);
-    db_->run("DELETE FROM activity WHERE end_ts < ?", {SQLValue::real(before)});
-    return result;
+    return db_->transaction([&] {
+        const auto ids = selectIDs(*db_, "SELECT id FROM frames WHERE ts < ? ORDER BY ts LIMIT ?",
+                                   {SQLValue::real(before), SQLValue::integer(std::max<std::int64_t>(limit, 0))});
+        DeletionResult result = deleteFrames(ids);
+        db_->run("DELETE FROM activity WHERE end_ts < ?", {SQLValue::real(before)});
+        return result;
+    });
 }
 
 } // namespace ostrel

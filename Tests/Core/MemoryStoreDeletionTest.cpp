@@ -263,6 +263,18 @@ TEST_F(DeletionTest, DeletingARangeClipsTheActivitySpans) {
     EXPECT_EQ(spans()[3], (Span{day + 11 * hour, day + 11.25 * hour, "app.d", "Dune", std::nullopt}));
 }
 
+TEST_F(DeletionTest, ARangeDeletionThatFailsWhileClippingChangesNothing) {
+    const Span straddling{day + 9 * hour, day + 12 * hour, "app.a", "Atlas", "Straddles"};
+    addSpan(straddling);
+    const std::int64_t moment = addMoment(day + 10 * hour, "opening", 3);
+    // The second half of the cut span cannot be written.
+    store->db().execute("CREATE TRIGGER refuse_span BEFORE INSERT ON activity BEGIN SELECT RAISE(ABORT, 'full'); END;");
+    EXPECT_THROW(store->deleteRange(day + 10 * hour, day + 11 * hour), SQLiteError);
+    EXPECT_EQ(spans(), std::vector<Span>{straddling});
+    EXPECT_EQ(found("opening"), std::vector<std::int64_t>{moment});
+    EXPECT_TRUE(pending().empty());
+}
+
 TEST_F(DeletionTest, EmptyOrInvertedRangesChangeNothing) {
     addSpan({day + 9 * hour, day + 12 * hour, "app.a", "Atlas", "Straddles"});
     addSpan({day + 10 * hour, day + 10.5 * hour, "app.b", "Bay", "Short"});
