@@ -48,6 +48,16 @@ const IdentifierSet& browsers() {
         "app.zen_browser.zen",
         "yandex-browser",
         "yandex-browser-stable",
+        // The window-class names the Chromium family reports when started without a launcher, where
+        // no desktop-file id is known.
+        "Google-chrome",
+        "Google-chrome-beta",
+        "Google-chrome-unstable",
+        "Chromium",
+        "Chromium-browser",
+        "Microsoft-edge",
+        "Brave-browser",
+        "Vivaldi-stable",
     };
     return set;
 }
@@ -139,6 +149,15 @@ const IdentifierSet& ocrPreferredApps() {
         "vivaldi-stable",
         "chromium",
         "chromium-browser",
+        // Their window-class names without a launcher.
+        "Google-chrome",
+        "Google-chrome-beta",
+        "Google-chrome-unstable",
+        "Chromium",
+        "Chromium-browser",
+        "Microsoft-edge",
+        "Brave-browser",
+        "Vivaldi-stable",
         "slack",
         "com.slack.Slack",
         "code",

@@ -29,6 +29,7 @@ TEST(AppCatalog, CategoriesFollowListPrecedence) {
         {"spotify", AppCategory::media},
         {"discord", AppCategory::call},
         {"google-chrome", AppCategory::ocrPreferred},
+        {"Google-chrome", AppCategory::ocrPreferred},
         {"code", AppCategory::ocrPreferred},
         {"firefox", AppCategory::normal},
     };
@@ -40,7 +41,8 @@ TEST(AppCatalog, CategoriesFollowListPrecedence) {
 TEST(AppCatalog, RecognisesBrowsersExactly) {
     for (const char* id :
          {"com.apple.Safari", "org.mozilla.firefox", "ru.yandex.desktop.yandex-browser", "firefox",
-          "firefox-esr", "chromium", "google-chrome", "brave-browser", "microsoft-edge", "vivaldi-stable"}) {
+          "firefox-esr", "chromium", "google-chrome", "brave-browser", "microsoft-edge", "vivaldi-stable",
+          "Google-chrome", "Chromium"}) {
         EXPECT_TRUE(AppCatalog::isBrowser(std::string(id))) << id;
     }
     for (const char* id : {"com.apple.safari", "Firefox", "com.tinyspeck.slackmacgap", "", "code"}) {
