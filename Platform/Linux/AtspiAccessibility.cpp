@@ -93,7 +93,8 @@ std::optional<long long> integerOf(QDBusPendingCall& call) {
     return number;
 }
 
-std::optional<ostrel::Rect> extentsOf(QDBusPendingCall& call) {
+// The reply's structured first value when it has the given D-Bus signature, or absent.
+std::optional<QDBusArgument> structuredReply(QDBusPendingCall& call, QLatin1String signature) {
     const auto reply = replyOf(call);
     if (!reply) {
         return std::nullopt;
@@ -102,10 +103,19 @@ std::optional<ostrel::Rect> extentsOf(QDBusPendingCall& call) {
     if (value.userType() != qMetaTypeId<QDBusArgument>()) {
         return std::nullopt;
     }
-    const QDBusArgument argument = value.value<QDBusArgument>();
-    if (argument.currentSignature() != QLatin1String("(iiii)")) {
+    QDBusArgument argument = value.value<QDBusArgument>();
+    if (argument.currentSignature() != signature) {
         return std::nullopt;
     }
+    return argument;
+}
+
+std::optional<ostrel::Rect> extentsOf(QDBusPendingCall& call) {
+    const auto structured = structuredReply(call, QLatin1String("(iiii)"));
+    if (!structured) {
+        return std::nullopt;
+    }
+    const QDBusArgument& argument = *structured;
     int x = 0, y = 0, width = 0, height = 0;
     argument.beginStructure();
     argument >> x >> y >> width >> height;
@@ -114,18 +124,11 @@ std::optional<ostrel::Rect> extentsOf(QDBusPendingCall& call) {
 }
 
 std::optional<std::vector<AccessibleElement>> elementsOf(QDBusPendingCall& call, const QString& ownBus) {
-    const auto reply = replyOf(call);
-    if (!reply) {
+    const auto structured = structuredReply(call, QLatin1String("a(so)"));
+    if (!structured) {
         return std::nullopt;
     }
-    const QVariant value = reply->arguments().constFirst();
-    if (value.userType() != qMetaTypeId<QDBusArgument>()) {
-        return std::nullopt;
-    }
-    const QDBusArgument argument = value.value<QDBusArgument>();
-    if (argument.currentSignature() != QLatin1String("a(so)")) {
-        return std::nullopt;
-    }
+    const QDBusArgument& argument = *structured;
     std::vector<AccessibleElement> elements;
     argument.beginArray();
     while (!argument.atEnd()) {
@@ -143,18 +146,11 @@ std::optional<std::vector<AccessibleElement>> elementsOf(QDBusPendingCall& call,
 
 // The state bits of a node (two 32-bit words), or absent.
 std::optional<std::uint64_t> statesOf(QDBusPendingCall& call) {
-    const auto reply = replyOf(call);
-    if (!reply) {
+    const auto structured = structuredReply(call, QLatin1String("au"));
+    if (!structured) {
         return std::nullopt;
     }
-    const QVariant value = reply->arguments().constFirst();
-    if (value.userType() != qMetaTypeId<QDBusArgument>()) {
-        return std::nullopt;
-    }
-    const QDBusArgument argument = value.value<QDBusArgument>();
-    if (argument.currentSignature() != QLatin1String("au")) {
-        return std::nullopt;
-    }
+    const QDBusArgument& argument = *structured;
     std::vector<std::uint32_t> words;
     argument.beginArray();
     while (!argument.atEnd()) {
