@@ -5,10 +5,43 @@
 namespace ostrel::AppCatalog {
 namespace {
 
+// The Chromium family on Linux: browsers whose page text reads poorly through accessibility. Their
+// desktop-file ids, then the window-class names they report when started without a launcher, where no
+// desktop-file id is known.
+constexpr std::string_view chromiumFamilyOnLinux[] = {
+    "google-chrome",
+    "google-chrome-beta",
+    "google-chrome-unstable",
+    "microsoft-edge",
+    "microsoft-edge-beta",
+    "microsoft-edge-dev",
+    "com.microsoft.Edge",
+    "brave-browser",
+    "opera",
+    "com.opera.Opera",
+    "vivaldi-stable",
+    "chromium",
+    "chromium-browser",
+    "Google-chrome",
+    "Google-chrome-beta",
+    "Google-chrome-unstable",
+    "Chromium",
+    "Chromium-browser",
+    "Microsoft-edge",
+    "Brave-browser",
+    "Vivaldi-stable",
+};
+
+IdentifierSet withChromiumFamily(std::initializer_list<std::string_view> identifiers) {
+    IdentifierSet set(identifiers);
+    set.insert(std::begin(chromiumFamilyOnLinux), std::end(chromiumFamilyOnLinux));
+    return set;
+}
+
 // Function-local statics: built once on first use, thread-safe, never changed.
 
 const IdentifierSet& browsers() {
-    static const IdentifierSet set{
+    static const IdentifierSet set = withChromiumFamily({
         "com.apple.Safari",
         "com.apple.SafariTechnologyPreview",
         "com.google.Chrome",
@@ -27,38 +60,15 @@ const IdentifierSet& browsers() {
         "com.sigmaos.sigmaos.macos",
         "org.chromium.Chromium",
         "ru.yandex.desktop.yandex-browser",
-        // Linux desktop-file ids (distribution packages, then Flatpak ids not already above).
+        // Linux desktop-file ids besides the Chromium family (distribution packages, then Flatpak ids).
         "firefox",
         "firefox-esr",
         "firefox-developer-edition",
-        "google-chrome",
-        "google-chrome-beta",
-        "google-chrome-unstable",
-        "chromium",
-        "chromium-browser",
-        "microsoft-edge",
-        "microsoft-edge-beta",
-        "microsoft-edge-dev",
-        "com.microsoft.Edge",
-        "brave-browser",
-        "opera",
-        "com.opera.Opera",
-        "vivaldi-stable",
         "zen",
         "app.zen_browser.zen",
         "yandex-browser",
         "yandex-browser-stable",
-        // The window-class names the Chromium family reports when started without a launcher, where
-        // no desktop-file id is known.
-        "Google-chrome",
-        "Google-chrome-beta",
-        "Google-chrome-unstable",
-        "Chromium",
-        "Chromium-browser",
-        "Microsoft-edge",
-        "Brave-browser",
-        "Vivaldi-stable",
-    };
+    });
     return set;
 }
 
@@ -105,7 +115,7 @@ const IdentifierSet& callApps() {
 }
 
 const IdentifierSet& ocrPreferredApps() {
-    static const IdentifierSet set{
+    static const IdentifierSet set = withChromiumFamily({
         "com.google.Chrome",
         "com.google.Chrome.canary",
         "company.thebrowser.Browser",
@@ -136,28 +146,6 @@ const IdentifierSet& ocrPreferredApps() {
         "com.microsoft.rdc.macos",
         "com.utmapp.UTM",
         // Linux desktop-file ids.
-        "google-chrome",
-        "google-chrome-beta",
-        "google-chrome-unstable",
-        "microsoft-edge",
-        "microsoft-edge-beta",
-        "microsoft-edge-dev",
-        "com.microsoft.Edge",
-        "brave-browser",
-        "opera",
-        "com.opera.Opera",
-        "vivaldi-stable",
-        "chromium",
-        "chromium-browser",
-        // Their window-class names without a launcher.
-        "Google-chrome",
-        "Google-chrome-beta",
-        "Google-chrome-unstable",
-        "Chromium",
-        "Chromium-browser",
-        "Microsoft-edge",
-        "Brave-browser",
-        "Vivaldi-stable",
         "slack",
         "com.slack.Slack",
         "code",
@@ -174,7 +162,7 @@ const IdentifierSet& ocrPreferredApps() {
         "Zoom",
         "zoom",
         "us.zoom.Zoom",
-    };
+    });
     return set;
 }
 
