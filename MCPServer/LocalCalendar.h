@@ -16,7 +16,7 @@ namespace vesperline::mcp {
 
 // Calendar days of the Gregorian calendar in the process's time zone (TZ).
 class LocalCalendar final {
-public:
+  public:
     LocalCalendar();
     ~LocalCalendar();
     LocalCalendar(const LocalCalendar&) = delete;
@@ -30,7 +30,7 @@ public:
     // long; none when the calendar cannot add the day.
     std::optional<ostrel::Time> addingOneDay(ostrel::Time time);
 
-private:
+  private:
     std::unique_ptr<icu::TimeZone> zone_;
     std::unique_ptr<icu::Calendar> calendar_;
 };

@@ -45,8 +45,8 @@ LocalDateFormat::~LocalDateFormat() = default;
 icu::SimpleDateFormat& LocalDateFormat::icuFormat() const {
     if (!icuFormat_) {
         UErrorCode status = U_ZERO_ERROR;
-        auto format = std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString(icuPattern(form_), -1, US_INV),
-                                                              icu::Locale("en_US_POSIX"), status);
+        auto format = std::make_unique<icu::SimpleDateFormat>(
+            icu::UnicodeString(icuPattern(form_), -1, US_INV), icu::Locale("en_US_POSIX"), status);
         if (U_FAILURE(status)) {
             throw std::runtime_error(std::string("date format: ") + u_errorName(status));
         }

@@ -17,7 +17,7 @@ namespace vesperline::mcp {
 // The fixed numeric date forms of the tools, in the process's time zone (TZ): the same text whatever
 // the user's language settings are.
 class LocalDateFormat final {
-public:
+  public:
     enum class Form {
         dateAndTime, // "yyyy-MM-dd HH:mm"
         day,         // "yyyy-MM-dd"
@@ -34,7 +34,7 @@ public:
     // does not have the form or names no real date.
     std::optional<ostrel::Time> parse(const std::string& text) const;
 
-private:
+  private:
     icu::SimpleDateFormat& icuFormat() const;
 
     Form form_;

@@ -34,7 +34,9 @@ std::optional<Json> parseMessage(std::string_view line) {
     return std::nullopt;
 }
 
-Json invalidRequest(const char* message) { return Server::errorResponse(nullptr, -32600, message); }
+Json invalidRequest(const char* message) {
+    return Server::errorResponse(nullptr, -32600, message);
+}
 
 void answerBatch(Server& server, const Json& batch, ReplyWriter& writer) {
     if (batch.empty()) {

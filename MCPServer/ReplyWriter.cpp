@@ -13,7 +13,9 @@ std::string compact(const Json& value) {
 
 } // namespace
 
-void ReplyWriter::writeMessage(const Json& reply) { writeLine(compact(reply)); }
+void ReplyWriter::writeMessage(const Json& reply) {
+    writeLine(compact(reply));
+}
 
 void ReplyWriter::writeBatch(const Json& replies) {
     // Batch replies have always been written with forward slashes escaped; a slash can only occur

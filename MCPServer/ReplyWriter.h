@@ -8,7 +8,7 @@ namespace vesperline::mcp {
 
 // Writes replies as single lines of compact JSON to a file descriptor, each in one piece.
 class ReplyWriter final {
-public:
+  public:
     explicit ReplyWriter(int fd) : fd_(fd) {}
 
     // Writes one reply object. Bytes that are not UTF-8 in its strings become U+FFFD, so every
@@ -20,7 +20,7 @@ public:
     // Whether the reader has gone away (a write failed); nothing more can be delivered.
     bool isClosed() const { return closed_; }
 
-private:
+  private:
     void writeLine(std::string line);
 
     int fd_;

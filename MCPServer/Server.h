@@ -29,7 +29,7 @@ inline constexpr std::array<const char*, 3> supportedProtocolVersions = {"2025-0
 // nothing between requests but its formatters: every tool call opens the memory read-only and
 // releases it at the end, so changes of the data or of the permission are seen at the next call.
 class Server final {
-public:
+  public:
     Server(std::string version, const ostrel::Clock& clock);
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -54,7 +54,7 @@ public:
     // "HH:mm" of `time` in the current time zone.
     std::string timeString(ostrel::Time time) const;
 
-private:
+  private:
     Json initializeResult(const Json& params) const;
     Json toolCallResult(const std::string& name, const Json& arguments);
     std::unique_ptr<ostrel::MemoryStore> openStore() const;

@@ -53,7 +53,8 @@ std::vector<TimelineBlock> timeline(const std::vector<ostrel::ActivitySpan>& spa
             blocks.push_back({span.start, span.end, name, span.project});
         }
     }
-    std::erase_if(blocks, [](const TimelineBlock& block) { return block.end - block.start < shortestBlockShown; });
+    std::erase_if(blocks,
+                  [](const TimelineBlock& block) { return block.end - block.start < shortestBlockShown; });
     if (blocks.size() > timelineEntriesShown) {
         blocks.resize(timelineEntriesShown);
     }

@@ -99,7 +99,8 @@ Json Server::initializeResult(const Json& params) const {
     }
     return Json{{"protocolVersion", protocolVersion},
                 {"capabilities", {{"tools", {{"listChanged", false}}}}},
-                {"serverInfo", {{"name", "vesperline"}, {"title", "Vesperline — Screen Memory"}, {"version", version_}}},
+                {"serverInfo",
+                 {{"name", "vesperline"}, {"title", "Vesperline — Screen Memory"}, {"version", version_}}},
                 {"instructions", instructions}};
 }
 
@@ -153,7 +154,8 @@ const Json& Server::toolDefinitions() {
                  {{"type", "object"},
                   {"properties",
                    {{"date",
-                     {{"type", "string"}, {"description", "Day as YYYY-MM-DD in local time. Default today."}}}}}}),
+                     {{"type", "string"},
+                      {"description", "Day as YYYY-MM-DD in local time. Default today."}}}}}}),
             tool("recent_screen_activity", "Recent screen activity",
                  "What was on the user's screen in the last minutes: windows with titles and text excerpts, "
                  "newest first.",

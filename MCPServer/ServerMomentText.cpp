@@ -30,7 +30,8 @@ std::string Server::getMomentText(ostrel::MemoryStore& store, const Json& argume
     const std::string text = store.contextText(frame->id, textLimit, textWindow);
 
     std::vector<std::string> lines;
-    lines.push_back("Moment " + std::to_string(frame->id) + ToolText::separator + dateFormatter_.format(frame->timestamp));
+    lines.push_back("Moment " + std::to_string(frame->id) + ToolText::separator +
+                    dateFormatter_.format(frame->timestamp));
     lines.push_back("App: " + ToolText::appLabel(frame->appName, frame->appBundleID));
     if (ToolText::hasText(frame->windowTitle)) {
         lines.push_back("Window: " + *frame->windowTitle);

@@ -40,9 +40,11 @@ std::vector<std::string> nonEmptyLines(const std::string& text) {
 } // namespace
 
 std::string Server::recentScreenActivity(ostrel::MemoryStore& store, const Json& arguments) {
-    const std::int64_t minutes = std::clamp<std::int64_t>(intArgument(arguments, "minutes").value_or(30), 1, 1440);
+    const std::int64_t minutes =
+        std::clamp<std::int64_t>(intArgument(arguments, "minutes").value_or(30), 1, 1440);
     const ostrel::Time since = clock_.now() - static_cast<double>(minutes) * 60.0;
-    const std::vector<ostrel::ContextDigest> contexts = store.recentContexts(since, contextsRead, textPerContext);
+    const std::vector<ostrel::ContextDigest> contexts =
+        store.recentContexts(since, contextsRead, textPerContext);
     if (contexts.empty()) {
         return "Nothing was recorded in the last " + std::to_string(minutes) + " minutes.";
     }
@@ -52,7 +54,8 @@ std::string Server::recentScreenActivity(ostrel::MemoryStore& store, const Json&
     lines.push_back("");
     for (const ostrel::ContextDigest& context : contexts) {
         std::string line = ToolText::bullet + timeString(context.start) + ToolText::timeRangeDash +
-                           timeString(context.end) + " " + ToolText::appLabel(context.appName, context.appBundleID);
+                           timeString(context.end) + " " +
+                           ToolText::appLabel(context.appName, context.appBundleID);
         if (ToolText::hasText(context.windowTitle)) {
             line += ToolText::separator + *context.windowTitle;
         }

@@ -32,7 +32,8 @@ std::string Server::searchScreenMemory(ostrel::MemoryStore& store, const Json& a
     // The added space makes the last word match whole: an assistant sends finished words, not a
     // prefix being typed.
     const ostrel::SearchQuery search(query + " ", from, std::nullopt, {}, limit,
-                                     newest ? ostrel::SearchQuery::Sort::newest : ostrel::SearchQuery::Sort::relevance);
+                                     newest ? ostrel::SearchQuery::Sort::newest
+                                            : ostrel::SearchQuery::Sort::relevance);
     const std::vector<ostrel::SearchHit> hits = store.search(search, now);
 
     if (hits.empty()) {

@@ -30,7 +30,8 @@ bool accessAllowed(ostrel::MemoryStore& store) {
 
 } // namespace
 
-Server::Server(std::string version, const ostrel::Clock& clock) : version_(std::move(version)), clock_(clock) {}
+Server::Server(std::string version, const ostrel::Clock& clock)
+    : version_(std::move(version)), clock_(clock) {}
 
 std::string Server::callTool(const std::string& name, const Json& arguments) {
     const std::unique_ptr<ostrel::MemoryStore> store = openStore();
@@ -53,7 +54,8 @@ std::string Server::callTool(const std::string& name, const Json& arguments) {
 }
 
 std::unique_ptr<ostrel::MemoryStore> Server::openStore() const {
-    const std::filesystem::path file = ostrel::OstrelPaths::rootDirectory() / ostrel::OstrelPaths::databaseFileName;
+    const std::filesystem::path file =
+        ostrel::OstrelPaths::rootDirectory() / ostrel::OstrelPaths::databaseFileName;
     std::error_code ignored;
     if (!std::filesystem::exists(file, ignored)) {
         throw ToolError("Vesperline has not recorded anything yet on this computer. Open the Vesperline app "
@@ -110,6 +112,8 @@ std::optional<std::int64_t> Server::intArgument(const Json& arguments, const std
     return std::nullopt;
 }
 
-std::string Server::timeString(ostrel::Time time) const { return timeFormatter_.format(time); }
+std::string Server::timeString(ostrel::Time time) const {
+    return timeFormatter_.format(time);
+}
 
 } // namespace vesperline::mcp

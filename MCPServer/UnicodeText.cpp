@@ -85,8 +85,9 @@ bool canonicallyEqual(std::string_view first, std::string_view second) {
         return false;
     }
     const auto normalized = [&](std::string_view text) {
-        return nfc->normalize(icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size()))),
-                              status);
+        return nfc->normalize(
+            icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size()))),
+            status);
     };
     const icu::UnicodeString a = normalized(first);
     const icu::UnicodeString b = normalized(second);

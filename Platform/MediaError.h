@@ -7,7 +7,7 @@ namespace vesperline::platform {
 
 // A failure of the video layer: creating, writing or reading a segment file.
 class MediaError : public std::runtime_error {
-public:
+  public:
     enum class Kind {
         // The file could not be reached now (permissions, I/O, out of descriptors or memory): trying
         // again later may succeed, so nothing may be concluded about what the file holds.
@@ -23,7 +23,7 @@ public:
 
     Kind kind() const { return kind_; }
 
-private:
+  private:
     Kind kind_;
 };
 

@@ -33,7 +33,7 @@ struct TextRecognitionError : std::runtime_error {
 // Text recognition on an image. Implementations are safe to call from several threads at once and
 // block the calling thread until recognition ends.
 class TextRecognizer {
-public:
+  public:
     virtual ~TextRecognizer() = default;
 
     // Language identifiers such as "en-US" that recognition supports, in the engine's order.

@@ -10,7 +10,7 @@ namespace vesperline::platform {
 // Reads the frames of one video file, frame i being the one presented at i seconds. Keeps the file
 // open; not safe for concurrent use.
 class VideoFileReader {
-public:
+  public:
     virtual ~VideoFileReader() = default;
 
     // Frames the file lists (its duration in whole seconds). A file cut while it was written may list

@@ -11,7 +11,7 @@ namespace vesperline::platform {
 // Writes one video file frame by frame. Created writing; `finish` or `cancel` ends it. Not safe for
 // concurrent use: append from one thread, and finish or cancel only after the last append.
 class VideoFileWriter {
-public:
+  public:
     enum class Status { writing, completed, failed, cancelled };
 
     virtual ~VideoFileWriter() = default;

@@ -11,7 +11,7 @@ namespace vesperline::platform {
 
 // Creates writers and readers of segment files (HEVC in fragmented MPEG-4).
 class VideoFiles {
-public:
+  public:
     virtual ~VideoFiles() = default;
 
     // A writer of a new file at `file` (replacing any), already writing. Throws `MediaError`.

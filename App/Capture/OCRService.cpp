@@ -12,8 +12,10 @@
 
 namespace vesperline {
 
-OCRService::OCRService(platform::TextRecognizer& recognizer, const std::vector<std::string>& preferredLanguages)
-    : recognizer_(recognizer), languages_(chooseLanguages(recognizer.supportedLanguages(), preferredLanguages)) {}
+OCRService::OCRService(platform::TextRecognizer& recognizer,
+                       const std::vector<std::string>& preferredLanguages)
+    : recognizer_(recognizer),
+      languages_(chooseLanguages(recognizer.supportedLanguages(), preferredLanguages)) {}
 
 std::vector<std::string> OCRService::systemPreferredLanguages() {
     std::vector<std::string> tags;
@@ -29,8 +31,9 @@ std::vector<std::string> OCRService::chooseLanguages(const std::vector<std::stri
     std::vector<std::string> chosen;
     for (const std::string& tag : preferred) {
         const std::string code = tag.substr(0, 2);
-        const auto match = std::find_if(supported.begin(), supported.end(),
-                                        [&](const std::string& candidate) { return candidate.starts_with(code); });
+        const auto match =
+            std::find_if(supported.begin(), supported.end(),
+                         [&](const std::string& candidate) { return candidate.starts_with(code); });
         if (match != supported.end() && std::find(chosen.begin(), chosen.end(), *match) == chosen.end()) {
             chosen.push_back(*match);
         }
@@ -60,18 +63,20 @@ std::optional<ostrel::Rect> OCRService::recognitionRegion(const ostrel::Relative
     return ostrel::Rect{x, 1.0 - y - height, width, height};
 }
 
-std::vector<platform::TextObservation> OCRService::recognize(const ostrel::BGRAImageView& image,
-                                                   const std::optional<ostrel::RelativeRect>& regionOfInterest) const {
+std::vector<platform::TextObservation>
+OCRService::recognize(const ostrel::BGRAImageView& image,
+                      const std::optional<ostrel::RelativeRect>& regionOfInterest) const {
     try {
-        return recognizer_.recognize(image, regionOfInterest ? recognitionRegion(*regionOfInterest) : std::nullopt,
-                                     languages_);
+        return recognizer_.recognize(
+            image, regionOfInterest ? recognitionRegion(*regionOfInterest) : std::nullopt, languages_);
     } catch (const std::exception& error) {
         qCCritical(Log::ocr(), "OCR failed: %s", error.what());
         return {};
     }
 }
 
-std::vector<std::string> OCRService::orderedLines(const std::vector<platform::TextObservation>& observations) {
+std::vector<std::string>
+OCRService::orderedLines(const std::vector<platform::TextObservation>& observations) {
     struct Placed {
         long row;
         double x;
@@ -83,7 +88,8 @@ std::vector<std::string> OCRService::orderedLines(const std::vector<platform::Te
             continue;
         }
         const double midY = observation.boundingBox.y + observation.boundingBox.height / 2;
-        placed.push_back({std::lround((1.0 - midY) * 200), observation.boundingBox.x, &observation.topCandidate->text});
+        placed.push_back(
+            {std::lround((1.0 - midY) * 200), observation.boundingBox.x, &observation.topCandidate->text});
     }
     std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
         return a.row != b.row ? a.row < b.row : a.x < b.x;
@@ -99,8 +105,8 @@ std::vector<std::string> OCRService::orderedLines(const std::vector<platform::Te
 namespace {
 
 // The union of the boxes of characters [lower, upper), or none when the engine placed none of them.
-std::optional<ostrel::Rect> boxOfRange(const platform::TextObservation::Candidate& candidate, std::size_t lower,
-                                       std::size_t upper) {
+std::optional<ostrel::Rect> boxOfRange(const platform::TextObservation::Candidate& candidate,
+                                       std::size_t lower, std::size_t upper) {
     std::optional<ostrel::Rect> box;
     for (std::size_t i = lower; i < upper && i < candidate.characterBoxes.size(); ++i) {
         const auto& character = candidate.characterBoxes[i];

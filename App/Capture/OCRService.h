@@ -15,7 +15,7 @@ namespace vesperline {
 // order, and finds where search terms stand in a stored picture. Immutable after construction, so
 // the recorder, the OCR backlog and the moment view use one instance from several threads at once.
 class OCRService final {
-public:
+  public:
     // `preferredLanguages` are the user's language tags in priority order ("tr-TR", "en-GB", ...).
     OCRService(platform::TextRecognizer& recognizer, const std::vector<std::string>& preferredLanguages);
     OCRService(const OCRService&) = delete;
@@ -29,8 +29,9 @@ public:
 
     // Lines of the image; with a usable region of interest (top-left origin, as window rectangles
     // are) only that part is read. A failure is logged and reads as no lines.
-    std::vector<platform::TextObservation> recognize(const ostrel::BGRAImageView& image,
-                                           const std::optional<ostrel::RelativeRect>& regionOfInterest) const;
+    std::vector<platform::TextObservation>
+    recognize(const ostrel::BGRAImageView& image,
+              const std::optional<ostrel::RelativeRect>& regionOfInterest) const;
 
     // The texts of the confident observations, top to bottom, then left to right within a row of
     // 1/200 of the image height.
@@ -49,7 +50,7 @@ public:
     static std::vector<std::string> chooseLanguages(const std::vector<std::string>& supported,
                                                     const std::vector<std::string>& preferred);
 
-private:
+  private:
     platform::TextRecognizer& recognizer_;
     std::vector<std::string> languages_;
 };

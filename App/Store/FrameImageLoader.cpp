@@ -15,7 +15,9 @@ FrameImageLoader::FrameImageLoader(platform::VideoFiles& files) : files_(files) 
     pool_.setObjectName("FrameImageLoader");
 }
 
-FrameImageLoader::~FrameImageLoader() { pool_.waitForDone(); }
+FrameImageLoader::~FrameImageLoader() {
+    pool_.waitForDone();
+}
 
 std::string FrameImageLoader::rawValue(Size size) {
     switch (size) {
@@ -53,14 +55,16 @@ std::optional<QImage> FrameImageLoader::Decoder::decode(std::int64_t index) {
     }
     // The picture keeps the decoded pixels alive; BGRA in memory is Qt's 32-bit RGB on this byte order.
     auto pixels = std::make_shared<ostrel::BGRAImage>(std::move(*frame));
-    QImage picture(pixels->pixels.data(), pixels->width, pixels->height,
-                   static_cast<qsizetype>(pixels->bytesPerRow), QImage::Format_RGB32,
-                   [](void* owner) { delete static_cast<std::shared_ptr<ostrel::BGRAImage>*>(owner); },
-                   new std::shared_ptr<ostrel::BGRAImage>(pixels));
+    QImage picture(
+        pixels->pixels.data(), pixels->width, pixels->height, static_cast<qsizetype>(pixels->bytesPerRow),
+        QImage::Format_RGB32,
+        [](void* owner) { delete static_cast<std::shared_ptr<ostrel::BGRAImage>*>(owner); },
+        new std::shared_ptr<ostrel::BGRAImage>(pixels));
     return picture;
 }
 
-std::string FrameImageLoader::cacheKey(const std::string& segmentPath, std::int64_t frameID, Size size) const {
+std::string FrameImageLoader::cacheKey(const std::string& segmentPath, std::int64_t frameID,
+                                       Size size) const {
     // The path is part of the key, so a rewritten file under a new name never serves an old picture.
     return std::to_string(frameID) + "-" + rawValue(size) + "-" +
            std::to_string(std::hash<std::string>()(segmentPath));
@@ -76,8 +80,8 @@ void FrameImageLoader::touch(const std::string& generatorKey) {
     order_.push_back(generatorKey);
 }
 
-std::shared_ptr<FrameImageLoader::Decoder> FrameImageLoader::generator(const std::string& segmentPath, Size size,
-                                                                       bool fresh) {
+std::shared_ptr<FrameImageLoader::Decoder> FrameImageLoader::generator(const std::string& segmentPath,
+                                                                       Size size, bool fresh) {
     const std::string key = segmentPath + "|" + rawValue(size);
     {
         std::lock_guard lock(mutex_);
@@ -132,8 +136,9 @@ std::optional<QImage> FrameImageLoader::image(const std::string& segmentPath, st
     return picture;
 }
 
-QFuture<std::optional<QImage>> FrameImageLoader::imageAsync(const std::string& segmentPath, std::int64_t index,
-                                                            std::int64_t frameID, Size size) {
+QFuture<std::optional<QImage>> FrameImageLoader::imageAsync(const std::string& segmentPath,
+                                                            std::int64_t index, std::int64_t frameID,
+                                                            Size size) {
     return QtConcurrent::run(&pool_, [this, segmentPath, index, frameID, size] {
         return image(segmentPath, index, frameID, size);
     });

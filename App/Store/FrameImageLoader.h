@@ -22,7 +22,7 @@ namespace vesperline {
 // keeps decoded pictures in a cache bounded by their bytes (260 MiB). Safe to use from any thread;
 // decoding runs outside the loader's lock, one decode at a time per decoder.
 class FrameImageLoader final {
-public:
+  public:
     enum class Size { thumbnail, preview, full };
 
     static constexpr std::int64_t cacheCostLimit = 272629760;
@@ -48,7 +48,8 @@ public:
 
     // The picture of frame `index` of the segment at `segmentPath` (relative to the frames folder),
     // or none when it cannot be decoded even with a fresh decoder. Blocks while decoding.
-    std::optional<QImage> image(const std::string& segmentPath, std::int64_t index, std::int64_t frameID, Size size);
+    std::optional<QImage> image(const std::string& segmentPath, std::int64_t index, std::int64_t frameID,
+                                Size size);
     // The same on the loader's own threads.
     QFuture<std::optional<QImage>> imageAsync(const std::string& segmentPath, std::int64_t index,
                                               std::int64_t frameID, Size size);
@@ -61,7 +62,7 @@ public:
     // Drops every decoder and picture.
     void removeAll();
 
-private:
+  private:
     std::string cacheKey(const std::string& segmentPath, std::int64_t frameID, Size size) const;
     bool droppedSince(const std::string& segmentPath, std::uint64_t moment) const;
     void touch(const std::string& generatorKey);

@@ -38,7 +38,8 @@ void createPrivateFolder(const std::filesystem::path& folder) {
     }
     createPrivateFolder(folder.parent_path());
     std::filesystem::create_directory(folder);
-    std::filesystem::permissions(folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace);
 }
 
 void removeFile(const std::filesystem::path& file) {
@@ -57,7 +58,8 @@ std::optional<SegmentManager::Appended> SegmentManager::append(const ostrel::BGR
     const ostrel::Size size{static_cast<double>(image.width), static_cast<double>(image.height)};
     if (auto found = open_.find(display); found != open_.end()) {
         const SegmentWriter& writer = *found->second.writer;
-        const bool rollOver = date - writer.startedAt() >= rollOverAge || writer.frameCount() >= rollOverCount ||
+        const bool rollOver = date - writer.startedAt() >= rollOverAge ||
+                              writer.frameCount() >= rollOverCount ||
                               writer.status() != platform::VideoFileWriter::Status::writing ||
                               writer.sourceSize() != size || found->second.quality != quality;
         if (rollOver) {
@@ -83,8 +85,8 @@ std::optional<SegmentManager::Appended> SegmentManager::append(const ostrel::BGR
     return Appended{current->second.id, *index};
 }
 
-SegmentManager::Open SegmentManager::openSegment(ostrel::Size size, std::uint32_t display, ImageQuality quality,
-                                                 ostrel::Time date) {
+SegmentManager::Open SegmentManager::openSegment(ostrel::Size size, std::uint32_t display,
+                                                 ImageQuality quality, ostrel::Time date) {
     const std::string path = storedPath(display, date);
     const std::filesystem::path url = ostrel::OstrelPaths::frameFileURL(path);
     createPrivateFolder(url.parent_path());
@@ -158,7 +160,8 @@ void SegmentManager::closeIdle(ostrel::Time now, double interval) {
 void SegmentManager::closeInBackground(Open open) {
     StoreHub* hub = &hub_;
     auto writer = open.writer;
-    writer->finish().then([hub, open = std::move(open)](std::int64_t bytes) { recordClose(*hub, open, bytes); });
+    writer->finish().then(
+        [hub, open = std::move(open)](std::int64_t bytes) { recordClose(*hub, open, bytes); });
 }
 
 void SegmentManager::closeAllSynchronously() {

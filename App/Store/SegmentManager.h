@@ -25,7 +25,7 @@ class StoreHub;
 // in the background, when idle, or synchronously at shutdown. At start-up it repairs the rows an
 // earlier run left open. Instance operations run on the recorder's queue only.
 class SegmentManager final {
-public:
+  public:
     struct Open {
         std::int64_t id = 0;
         std::string path; // relative to the frames folder, as stored in the row
@@ -43,11 +43,11 @@ public:
     // Free bytes of the volume holding `folder`; none when they cannot be read.
     using FreeSpace = std::function<std::optional<std::int64_t>(const std::filesystem::path& folder)>;
 
-    static constexpr double rollOverAge = 1800;            // seconds since the segment's first frame
-    static constexpr std::int64_t rollOverCount = 300;     // frames 0 to 299
-    static constexpr int encoderWaits = 60;                // x 5 ms
+    static constexpr double rollOverAge = 1800;                  // seconds since the segment's first frame
+    static constexpr std::int64_t rollOverCount = 300;           // frames 0 to 299
+    static constexpr int encoderWaits = 60;                      // x 5 ms
     static constexpr std::int64_t lowDiskThreshold = 2147483648; // 2 GiB
-    static constexpr double diskCheckInterval = 60;        // seconds
+    static constexpr double diskCheckInterval = 60;              // seconds
 
     SegmentManager(StoreHub& hub, platform::VideoFiles& files, FreeSpace freeSpace = volumeFreeSpace);
     SegmentManager(const SegmentManager&) = delete;
@@ -55,8 +55,8 @@ public:
 
     // Stores `image` as the next frame of the display's segment; none when it was not stored (disk
     // low, no segment could be opened, encoder busy or failed).
-    std::optional<Appended> append(const ostrel::BGRAImageView& image, std::uint32_t display, ostrel::Time date,
-                                   ImageQuality quality);
+    std::optional<Appended> append(const ostrel::BGRAImageView& image, std::uint32_t display,
+                                   ostrel::Time date, ImageQuality quality);
     // Closing finishes the file and records it in the background; the display's next frame opens a
     // new segment.
     void close(std::uint32_t display);
@@ -85,7 +85,7 @@ public:
     static std::string storedPath(std::uint32_t display, ostrel::Time start);
     static std::optional<std::int64_t> volumeFreeSpace(const std::filesystem::path& folder);
 
-private:
+  private:
     void closeInBackground(Open open);
 
     StoreHub& hub_;

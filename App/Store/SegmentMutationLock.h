@@ -14,7 +14,7 @@ namespace vesperline {
 // `acquire` does not block: its future finishes once the caller holds the lock, so a caller may
 // continue with `.then(...)` or, on a worker thread, wait for it.
 class SegmentMutationLock final {
-public:
+  public:
     SegmentMutationLock() = default;
     SegmentMutationLock(const SegmentMutationLock&) = delete;
     SegmentMutationLock& operator=(const SegmentMutationLock&) = delete;
@@ -25,7 +25,7 @@ public:
 
     bool isBusy() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     bool busy_ = false;
     std::deque<std::shared_ptr<QPromise<void>>> waiters_;

@@ -1,7 +1,7 @@
 #include "Store/SegmentWriter.h"
 
-#include "Store/Log.h"
 #include "Storage/OstrelPaths.h"
+#include "Store/Log.h"
 
 #include <QSemaphore>
 #include <QThreadPool>
@@ -29,14 +29,16 @@ QString describe(const std::optional<std::string>& error) {
 
 } // namespace
 
-SegmentWriter::SegmentWriter(const std::filesystem::path& url, ostrel::Size sourceSize, ostrel::Size outputSize,
-                             ostrel::Time start, std::unique_ptr<platform::VideoFileWriter> writer)
+SegmentWriter::SegmentWriter(const std::filesystem::path& url, ostrel::Size sourceSize,
+                             ostrel::Size outputSize, ostrel::Time start,
+                             std::unique_ptr<platform::VideoFileWriter> writer)
     : url_(url), sourceSize_(sourceSize), outputSize_(outputSize), startedAt_(start), lastFrameAt_(start),
       writer_(std::move(writer)) {}
 
-std::shared_ptr<SegmentWriter> SegmentWriter::create(platform::VideoFiles& files, const std::filesystem::path& url,
-                                                     int maxWidth, ostrel::Size sourceSize, float quality,
-                                                     bool realTime, ostrel::Time start) {
+std::shared_ptr<SegmentWriter> SegmentWriter::create(platform::VideoFiles& files,
+                                                     const std::filesystem::path& url, int maxWidth,
+                                                     ostrel::Size sourceSize, float quality, bool realTime,
+                                                     ostrel::Time start) {
     const ostrel::Size output = outputSize(maxWidth, sourceSize);
     removeFile(url);
     platform::VideoEncoderSettings settings;
@@ -46,7 +48,8 @@ std::shared_ptr<SegmentWriter> SegmentWriter::create(platform::VideoFiles& files
     settings.maxKeyFrameInterval = maxKeyFrameInterval;
     settings.realTime = realTime;
     auto writer = files.createWriter(url, settings);
-    return std::shared_ptr<SegmentWriter>(new SegmentWriter(url, sourceSize, output, start, std::move(writer)));
+    return std::shared_ptr<SegmentWriter>(
+        new SegmentWriter(url, sourceSize, output, start, std::move(writer)));
 }
 
 ostrel::Size SegmentWriter::outputSize(int maxWidth, ostrel::Size sourceSize) {

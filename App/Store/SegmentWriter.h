@@ -24,16 +24,17 @@ namespace vesperline {
 // finish running in the background keeps it alive. Released without a finish, it leaves its file
 // as written so far.
 class SegmentWriter final : public std::enable_shared_from_this<SegmentWriter> {
-public:
+  public:
     // Carries the result of a finish to a thread that waits for it with a time limit.
     struct Box {
         std::atomic<std::int64_t> bytes{0};
     };
 
     // Replaces any file at `url` and starts writing. Throws `platform::MediaError`.
-    static std::shared_ptr<SegmentWriter> create(platform::VideoFiles& files, const std::filesystem::path& url,
-                                                 int maxWidth, ostrel::Size sourceSize, float quality,
-                                                 bool realTime, ostrel::Time start);
+    static std::shared_ptr<SegmentWriter> create(platform::VideoFiles& files,
+                                                 const std::filesystem::path& url, int maxWidth,
+                                                 ostrel::Size sourceSize, float quality, bool realTime,
+                                                 ostrel::Time start);
 
     // The source scaled to at most `maxWidth` pixels wide (aspect ratio kept), both edges even.
     static ostrel::Size outputSize(int maxWidth, ostrel::Size sourceSize);
@@ -60,7 +61,7 @@ public:
     SegmentWriter(const SegmentWriter&) = delete;
     SegmentWriter& operator=(const SegmentWriter&) = delete;
 
-private:
+  private:
     SegmentWriter(const std::filesystem::path& url, ostrel::Size sourceSize, ostrel::Size outputSize,
                   ostrel::Time start, std::unique_ptr<platform::VideoFileWriter> writer);
     std::int64_t finishNow();

@@ -24,8 +24,9 @@ using namespace vesperline;
 
 namespace {
 
-const QStringList words = {"release", "notes", "meeting", "budget", "quarterly", "draft", "review", "server",
-                           "deploy", "invoice", "project", "design", "search", "memory", "window", "display"};
+const QStringList words = {"release", "notes",  "meeting", "budget",  "quarterly", "draft",
+                           "review",  "server", "deploy",  "invoice", "project",   "design",
+                           "search",  "memory", "window",  "display"};
 
 // A 1920x1080 screen with `lines` lines of 14 px text in the given columns.
 ostrel::BGRAImage screen(int lines, int columns) {
@@ -65,8 +66,12 @@ void recognise(benchmark::State& state, const ostrel::BGRAImage& picture,
     state.counters["lines"] = static_cast<double>(lines);
 }
 
-void ocrDenseScreen(benchmark::State& state) { recognise(state, screen(46, 3), std::nullopt); }
-void ocrSparseScreen(benchmark::State& state) { recognise(state, screen(6, 1), std::nullopt); }
+void ocrDenseScreen(benchmark::State& state) {
+    recognise(state, screen(46, 3), std::nullopt);
+}
+void ocrSparseScreen(benchmark::State& state) {
+    recognise(state, screen(6, 1), std::nullopt);
+}
 // A 900x600 window on the dense screen: only its region is read.
 void ocrWindowRegion(benchmark::State& state) {
     recognise(state, screen(46, 3), ostrel::RelativeRect{0.0, 0.0, 900.0 / 1920, 600.0 / 1080});
@@ -74,14 +79,16 @@ void ocrWindowRegion(benchmark::State& state) {
 
 // Decodes thumbnails of frames of one stored segment; `coldDecoder` opens the file every time.
 void thumbnailDecode(benchmark::State& state, bool coldDecoder) {
-    const auto folder = std::filesystem::temp_directory_path() / ("vesperline-thumbnail-bench-" + std::to_string(getpid()));
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("vesperline-thumbnail-bench-" + std::to_string(getpid()));
     ::setenv("OSTREL_DATA_DIR", folder.c_str(), 1);
     ostrel::OstrelPaths::ensureDirectories();
     const std::string path = "segments/bench/1-0.mp4";
     std::filesystem::create_directories(ostrel::OstrelPaths::frameFileURL(path).parent_path());
     platform::FFmpegVideoFiles files;
     {
-        auto writer = files.createWriter(ostrel::OstrelPaths::frameFileURL(path), {1920, 1080, 0.5f, 60, false});
+        auto writer =
+            files.createWriter(ostrel::OstrelPaths::frameFileURL(path), {1920, 1080, 0.5f, 60, false});
         const ostrel::BGRAImage picture = screen(46, 3);
         for (int i = 0; i < 30; ++i) {
             writer->appendFrame(picture.view(), i);
@@ -105,8 +112,14 @@ void thumbnailDecode(benchmark::State& state, bool coldDecoder) {
 BENCHMARK(ocrDenseScreen)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(ocrSparseScreen)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(ocrWindowRegion)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-BENCHMARK_CAPTURE(thumbnailDecode, coldDecoder, true)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-BENCHMARK_CAPTURE(thumbnailDecode, openDecoder, false)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK_CAPTURE(thumbnailDecode, coldDecoder, true)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK_CAPTURE(thumbnailDecode, openDecoder, false)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 } // namespace
 

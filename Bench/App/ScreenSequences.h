@@ -33,12 +33,13 @@ inline ostrel::BGRAImage copyOf(const ostrel::BGRAImageView& view) {
 }
 
 class TextMaker {
-public:
+  public:
     QString line(int words) {
-        static const QStringList vocabulary = {"auto", "return", "const", "segment", "frame", "writer", "index",
-                                               "std::string", "if", "for", "while", "display", "quality",
-                                               "width", "height", "= 0;", "{", "}", "// keeps", "bytes",
-                                               "open", "close", "(", ")", "->", "::", "hub", "path"};
+        static const QStringList vocabulary = {
+            "auto",        "return", "const", "segment", "frame",    "writer",  "index",
+            "std::string", "if",     "for",   "while",   "display",  "quality", "width",
+            "height",      "= 0;",   "{",     "}",       "// keeps", "bytes",   "open",
+            "close",       "(",      ")",     "->",      "::",       "hub",     "path"};
         QString text;
         for (int i = 0; i < words; ++i) {
             text += vocabulary[pick(vocabulary.size())] + ' ';
@@ -47,7 +48,7 @@ public:
     }
     int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random_); }
 
-private:
+  private:
     std::mt19937 random_{7};
 };
 
@@ -72,7 +73,7 @@ inline void paintEditor(QPainter& painter, int width, int height, TextMaker& tex
 
 // An editor in which the user types on the line below the text.
 class TypingScreen {
-public:
+  public:
     TypingScreen() : image_(screenWidth, screenHeight, QImage::Format_ARGB32) {
         QPainter painter(&image_);
         paintEditor(painter, screenWidth, screenHeight - 200, text_, 20);
@@ -97,7 +98,7 @@ public:
         return viewOf(image_);
     }
 
-private:
+  private:
     QImage image_;
     TextMaker text_;
     int x_ = 280;
@@ -106,7 +107,7 @@ private:
 
 // A long page of text moved up by a few lines per frame, as wheel scrolling between captures does.
 class ScrollingScreen {
-public:
+  public:
     static constexpr int pages = 12;
     static constexpr int step = 180;
 
@@ -120,7 +121,7 @@ public:
         return view;
     }
 
-private:
+  private:
     QImage image_;
     TextMaker text_;
     int top_ = 0;

@@ -29,7 +29,8 @@ namespace {
 double processCPUSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double threadCPUSeconds() {
@@ -97,7 +98,8 @@ void encodeSequence(benchmark::State& state, const std::function<NextScreen()>& 
             }
             writer.finish();
         }
-        wallPerFrame += std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count() / frames;
+        wallPerFrame +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count() / frames;
         cpu = std::min(cpu, processCPUSeconds() - cpuStart - painting);
         bytes += static_cast<double>(std::filesystem::file_size(file));
         FFmpegVideoFileReader reader(file);
@@ -160,11 +162,13 @@ void registerEncodeBenchmarks() {
     }
     for (const X265Options& run : runs) {
         const std::string name = run.preset + "/crf" + std::to_string(int(run.crf)) + "/keyint" +
-                                 std::to_string(run.keyFrameInterval) + "/threads" + std::to_string(run.threads);
+                                 std::to_string(run.keyFrameInterval) + "/threads" +
+                                 std::to_string(run.threads);
         benchmark::RegisterBenchmark(("Encode/typing/" + name).c_str(), encodeSequence, typing(), 120, run)
             ->Iterations(2)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("Encode/scrolling/" + name).c_str(), encodeSequence, scrolling(), 40, run)
+        benchmark::RegisterBenchmark(("Encode/scrolling/" + name).c_str(), encodeSequence, scrolling(), 40,
+                                     run)
             ->Iterations(2)
             ->Unit(benchmark::kMillisecond);
     }

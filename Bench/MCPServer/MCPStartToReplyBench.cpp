@@ -37,7 +37,8 @@ std::filesystem::path dataFolder() {
 
 // Pronounceable made-up words; word i is drawn with probability proportional to 1 / (i + 1).
 std::vector<std::string> vocabulary() {
-    static const char* syllables[] = {"ka", "lo", "mi", "ne", "ru", "ta", "shi", "po", "ve", "zu", "da", "fe", "gi", "ho", "ja"};
+    static const char* syllables[] = {"ka", "lo", "mi", "ne", "ru", "ta", "shi", "po",
+                                      "ve", "zu", "da", "fe", "gi", "ho", "ja"};
     std::vector<std::string> words;
     for (int i = 0; i < vocabularySize; ++i) {
         std::string word;
@@ -142,19 +143,32 @@ void searchCall(benchmark::State& state, const char* query) {
     ::setenv("OSTREL_DATA_DIR", dataFolder().c_str(), 1);
     buildStore(ostrel::OstrelPaths::databaseURL());
     const std::string request = std::string(R"({"jsonrpc":"2.0","id":1,"method":"tools/call","params":)") +
-                                R"({"name":"search_screen_memory","arguments":{"query":")" + query + R"("}}})";
+                                R"({"name":"search_screen_memory","arguments":{"query":")" + query +
+                                R"("}}})";
     for (auto _ : state) {
         state.SetIterationTime(startToReply(request));
     }
 }
 
 // A word in about one moment in a hundred, a word in nearly every moment, and two words together.
-BENCHMARK_CAPTURE(searchCall, rareWord, "kapomi")->UseManualTime()->Unit(benchmark::kMillisecond)
-    ->Iterations(10)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK_CAPTURE(searchCall, commonWord, "los")->UseManualTime()->Unit(benchmark::kMillisecond)
-    ->Iterations(10)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK_CAPTURE(searchCall, twoWords, "kalos kapomi")->UseManualTime()->Unit(benchmark::kMillisecond)
-    ->Iterations(10)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(searchCall, rareWord, "kapomi")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(searchCall, commonWord, "los")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(searchCall, twoWords, "kalos kapomi")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 

@@ -158,7 +158,6 @@ bool isBlank(UChar32 c) {
     return u_isUWhiteSpace(c) && !isLineBreak(c);
 }
 
-
 std::vector<std::string> split(const std::string& text, std::string_view separator) {
     std::vector<std::string> pieces;
     std::size_t from = 0;

@@ -15,7 +15,8 @@ namespace ostrel::ProjectInference {
 std::optional<std::string> infer(const std::optional<std::string>& bundleID,
                                  const std::optional<std::string>& appName,
                                  const std::optional<std::string>& windowTitle,
-                                 const std::optional<std::string>& address, const std::vector<ProjectRule>& rules);
+                                 const std::optional<std::string>& address,
+                                 const std::vector<ProjectRule>& rules);
 
 // The title cut at its separators (" — ", " – ", " - ", " | ", " · "), each part trimmed of white space
 // and status glyphs; empty parts are dropped.

@@ -96,7 +96,9 @@ inline constexpr const char* pendingRewritesStatement = "CREATE TABLE IF NOT EXI
                                                         ");";
 
 // SQLite 3.43.0 and later can delete rows of a contentless table with a plain DELETE.
-inline bool supportsContentlessDelete(int libraryVersion) { return libraryVersion >= 3043000; }
+inline bool supportsContentlessDelete(int libraryVersion) {
+    return libraryVersion >= 3043000;
+}
 
 inline std::string fullTextStatement(int libraryVersion) {
     return std::string("CREATE VIRTUAL TABLE IF NOT EXISTS frame_fts USING fts5(\n    title, url, body, ") +

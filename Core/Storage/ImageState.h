@@ -20,6 +20,8 @@ inline std::optional<ImageState> imageStateFromRaw(std::int64_t raw) {
     return static_cast<ImageState>(raw);
 }
 
-inline int toRaw(ImageState state) { return static_cast<int>(state); }
+inline int toRaw(ImageState state) {
+    return static_cast<int>(state);
+}
 
 } // namespace ostrel

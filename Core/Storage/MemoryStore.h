@@ -31,7 +31,7 @@ namespace ostrel {
 // upgrades the file) or read-only. Holds no lock: use it from one thread or serial queue at a time.
 // Its operations are grouped over several source files, one per area, declared in sections below.
 class MemoryStore final {
-public:
+  public:
     static constexpr int schemaVersion = 2;
 
     MemoryStore(const std::filesystem::path& databaseFile, bool readOnly);
@@ -53,7 +53,8 @@ public:
     // The columns `readFrameRecord` reads, in order; callers add FROM, WHERE and ORDER, with the
     // segment path from "LEFT JOIN segments s ON s.id = f.segment_id".
     static constexpr const char* frameRecordColumns =
-        "f.id, f.ts, f.display_id, f.app_bundle, f.app_name, f.window_title, f.url, f.project, f.width, f.height,\n"
+        "f.id, f.ts, f.display_id, f.app_bundle, f.app_name, f.window_title, f.url, f.project, f.width, "
+        "f.height,\n"
         "f.image_state, f.image_path, f.segment_id, f.segment_index, s.path, f.ocr_state, f.text_source,\n"
         "f.text_chars, f.keyframe, f.bytes, f.win_x, f.win_y, f.win_w, f.win_h";
     // The columns `readFrameSummary` reads, in order; columns after them are ignored.
@@ -221,7 +222,7 @@ public:
 
     // ---- Find counter -------------------------------------------------------------------------
 
-private:
+  private:
     void migrate();
     void createSchema();
     void upgradeFromVersion1();

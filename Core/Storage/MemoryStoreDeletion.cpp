@@ -128,8 +128,9 @@ MemoryStore::DeletionResult MemoryStore::deleteRange(Time start, Time end) {
 MemoryStore::DeletionResult MemoryStore::deleteOldestFrames(Time before, std::int64_t limit) {
     // SQLite reads a negative LIMIT as no limit at all; a negative budget must delete nothing.
     return db_->transaction([&] {
-        const auto ids = selectIDs(*db_, "SELECT id FROM frames WHERE ts < ? ORDER BY ts LIMIT ?",
-                                   {SQLValue::real(before), SQLValue::integer(std::max<std::int64_t>(limit, 0))});
+        const auto ids =
+            selectIDs(*db_, "SELECT id FROM frames WHERE ts < ? ORDER BY ts LIMIT ?",
+                      {SQLValue::real(before), SQLValue::integer(std::max<std::int64_t>(limit, 0))});
         DeletionResult result = deleteFrames(ids);
         db_->run("DELETE FROM activity WHERE end_ts < ?", {SQLValue::real(before)});
         return result;

@@ -20,6 +20,8 @@ inline std::optional<OCRState> ocrStateFromRaw(std::int64_t raw) {
     return static_cast<OCRState>(raw);
 }
 
-inline int toRaw(OCRState state) { return static_cast<int>(state); }
+inline int toRaw(OCRState state) {
+    return static_cast<int>(state);
+}
 
 } // namespace ostrel

@@ -42,7 +42,8 @@ void createDirectoryTree(const fs::path& path) {
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         if (::mkdir(it->c_str(), 0700) != 0 && errno != EEXIST) {
-            throw fs::filesystem_error("cannot create folder", *it, std::error_code(errno, std::generic_category()));
+            throw fs::filesystem_error("cannot create folder", *it,
+                                       std::error_code(errno, std::generic_category()));
         }
         ::chmod(it->c_str(), 0700);
     }
@@ -61,23 +62,38 @@ fs::path rootDirectory() {
     return dataHome / folderName;
 }
 
-fs::path databaseURL() { return rootDirectory() / databaseFileName; }
+fs::path databaseURL() {
+    return rootDirectory() / databaseFileName;
+}
 
-fs::path framesDirectory() { return rootDirectory() / framesFolderName; }
+fs::path framesDirectory() {
+    return rootDirectory() / framesFolderName;
+}
 
-fs::path framesSubdirectory(const std::string& name) { return framesDirectory() / name; }
+fs::path framesSubdirectory(const std::string& name) {
+    return framesDirectory() / name;
+}
 
-fs::path segmentsDirectory() { return framesSubdirectory("segments"); }
+fs::path segmentsDirectory() {
+    return framesSubdirectory("segments");
+}
 
-fs::path pendingDirectory() { return framesSubdirectory("pending"); }
+fs::path pendingDirectory() {
+    return framesSubdirectory("pending");
+}
 
-fs::path tmpDirectory() { return framesSubdirectory("tmp"); }
+fs::path tmpDirectory() {
+    return framesSubdirectory("tmp");
+}
 
-fs::path frameFileURL(const std::string& relativePath) { return framesDirectory() / relativePath; }
+fs::path frameFileURL(const std::string& relativePath) {
+    return framesDirectory() / relativePath;
+}
 
 void ensureDirectories() {
     const fs::path root = rootDirectory();
-    for (const fs::path& folder : {root, framesDirectory(), pendingDirectory(), segmentsDirectory(), tmpDirectory()}) {
+    for (const fs::path& folder :
+         {root, framesDirectory(), pendingDirectory(), segmentsDirectory(), tmpDirectory()}) {
         std::error_code ignored;
         if (!fs::exists(fs::symlink_status(folder, ignored)) && !fs::exists(folder, ignored)) {
             createDirectoryTree(folder);

@@ -4,9 +4,13 @@
 
 namespace ostrel {
 
-std::int64_t SQLRow::int64(int i) const { return sqlite3_column_int64(statement, i); }
+std::int64_t SQLRow::int64(int i) const {
+    return sqlite3_column_int64(statement, i);
+}
 
-double SQLRow::real(int i) const { return sqlite3_column_double(statement, i); }
+double SQLRow::real(int i) const {
+    return sqlite3_column_double(statement, i);
+}
 
 std::optional<std::string> SQLRow::text(int i) const {
     const unsigned char* value = sqlite3_column_text(statement, i);
@@ -30,6 +34,8 @@ std::optional<double> SQLRow::optionalDouble(int i) const {
     return sqlite3_column_double(statement, i);
 }
 
-bool SQLRow::isNull(int i) const { return sqlite3_column_type(statement, i) == SQLITE_NULL; }
+bool SQLRow::isNull(int i) const {
+    return sqlite3_column_type(statement, i) == SQLITE_NULL;
+}
 
 } // namespace ostrel

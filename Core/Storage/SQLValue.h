@@ -9,7 +9,7 @@ namespace ostrel {
 
 // A parameter value bound to a statement.
 class SQLValue {
-public:
+  public:
     struct Null {
         bool operator==(const Null&) const = default;
     };
@@ -36,7 +36,7 @@ public:
     // Same case with equal payloads; doubles compare by IEEE equality, so NaN never equals.
     bool operator==(const SQLValue&) const = default;
 
-private:
+  private:
     using Storage = std::variant<std::int64_t, double, std::string, Null>;
     explicit SQLValue(Storage v) : value_(std::move(v)) {}
     Storage value_;

@@ -22,7 +22,9 @@ SQLiteDatabase::SQLiteDatabase(std::string path, bool readOnly) : path_(std::mov
     sqlite3_extended_result_codes(handle_, 1);
 }
 
-SQLiteDatabase::~SQLiteDatabase() { close(); }
+SQLiteDatabase::~SQLiteDatabase() {
+    close();
+}
 
 void SQLiteDatabase::close() {
     for (auto& [text, statement] : cache_) {
@@ -35,7 +37,9 @@ void SQLiteDatabase::close() {
     }
 }
 
-int SQLiteDatabase::libraryVersion() { return sqlite3_libversion_number(); }
+int SQLiteDatabase::libraryVersion() {
+    return sqlite3_libversion_number();
+}
 
 SQLiteError SQLiteDatabase::errorFor(int code, const std::string& sql) const {
     return SQLiteError(code, handle_ ? sqlite3_errmsg(handle_) : "closed", sql);
@@ -63,8 +67,8 @@ sqlite3_stmt* SQLiteDatabase::prepare(const std::string& sql, bool cached) {
         throw SQLiteError(SQLITE_MISUSE, "closed", sql);
     }
     sqlite3_stmt* statement = nullptr;
-    const int result =
-        sqlite3_prepare_v3(handle_, sql.c_str(), -1, cached ? SQLITE_PREPARE_PERSISTENT : 0, &statement, nullptr);
+    const int result = sqlite3_prepare_v3(handle_, sql.c_str(), -1, cached ? SQLITE_PREPARE_PERSISTENT : 0,
+                                          &statement, nullptr);
     if (result != SQLITE_OK) {
         throw errorFor(result, sql);
     }
@@ -78,7 +82,8 @@ sqlite3_stmt* SQLiteDatabase::prepare(const std::string& sql, bool cached) {
     return statement;
 }
 
-void SQLiteDatabase::bind(const std::vector<SQLValue>& values, sqlite3_stmt* statement, const std::string& sql) {
+void SQLiteDatabase::bind(const std::vector<SQLValue>& values, sqlite3_stmt* statement,
+                          const std::string& sql) {
     for (std::size_t i = 0; i < values.size(); ++i) {
         const SQLValue& value = values[i];
         const int index = static_cast<int>(i) + 1;
@@ -150,7 +155,7 @@ void SQLiteDatabase::forEachRow(const std::string& sql, const std::vector<SQLVal
 }
 
 std::optional<SQLValue> SQLiteDatabase::scalar(const std::string& sql, const std::vector<SQLValue>& values,
-                                                int kind) {
+                                               int kind) {
     std::optional<SQLValue> first;
     bool seenRow = false;
     // The whole result is stepped through before answering, like any cached query.
@@ -173,17 +178,20 @@ std::optional<SQLValue> SQLiteDatabase::scalar(const std::string& sql, const std
     return first;
 }
 
-std::optional<std::string> SQLiteDatabase::scalarText(const std::string& sql, const std::vector<SQLValue>& values) {
+std::optional<std::string> SQLiteDatabase::scalarText(const std::string& sql,
+                                                      const std::vector<SQLValue>& values) {
     auto value = scalar(sql, values, SQLITE_TEXT);
     return value ? std::optional<std::string>(value->asText()) : std::nullopt;
 }
 
-std::optional<std::int64_t> SQLiteDatabase::scalarInt(const std::string& sql, const std::vector<SQLValue>& values) {
+std::optional<std::int64_t> SQLiteDatabase::scalarInt(const std::string& sql,
+                                                      const std::vector<SQLValue>& values) {
     auto value = scalar(sql, values, SQLITE_INTEGER);
     return value ? std::optional<std::int64_t>(value->asInteger()) : std::nullopt;
 }
 
-std::optional<double> SQLiteDatabase::scalarDouble(const std::string& sql, const std::vector<SQLValue>& values) {
+std::optional<double> SQLiteDatabase::scalarDouble(const std::string& sql,
+                                                   const std::vector<SQLValue>& values) {
     auto value = scalar(sql, values, SQLITE_FLOAT);
     return value ? std::optional<double>(value->asReal()) : std::nullopt;
 }
@@ -192,9 +200,13 @@ std::int64_t SQLiteDatabase::lastInsertRowID() const {
     return handle_ ? sqlite3_last_insert_rowid(handle_) : 0;
 }
 
-bool SQLiteDatabase::inTransaction() const { return handle_ != nullptr && sqlite3_get_autocommit(handle_) == 0; }
+bool SQLiteDatabase::inTransaction() const {
+    return handle_ != nullptr && sqlite3_get_autocommit(handle_) == 0;
+}
 
-void SQLiteDatabase::commit() { execute("COMMIT"); }
+void SQLiteDatabase::commit() {
+    execute("COMMIT");
+}
 
 void SQLiteDatabase::rollbackQuietly() {
     try {

@@ -19,7 +19,7 @@ namespace ostrel {
 // One SQLite connection with a cache of prepared statements keyed by their exact text. Not safe for
 // concurrent use: every call on one object must come from one thread or serial queue at a time.
 class SQLiteDatabase final {
-public:
+  public:
     SQLiteDatabase(std::string path, bool readOnly);
     ~SQLiteDatabase();
     SQLiteDatabase(const SQLiteDatabase&) = delete;
@@ -78,7 +78,7 @@ public:
     // The library's version as major*1000000 + minor*1000 + patch.
     static int libraryVersion();
 
-private:
+  private:
     void forEachRow(const std::string& sql, const std::vector<SQLValue>& values, bool cached,
                     const std::function<void(const SQLRow&)>& visit);
     std::optional<SQLValue> scalar(const std::string& sql, const std::vector<SQLValue>& values, int kind);

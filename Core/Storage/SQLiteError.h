@@ -8,7 +8,7 @@ namespace ostrel {
 
 // The one error of the database layer: SQLite's result code, its message, and the failing text.
 class SQLiteError : public std::exception {
-public:
+  public:
     SQLiteError(int code, std::string message, std::optional<std::string> sql = std::nullopt);
 
     int code() const { return code_; }
@@ -20,7 +20,7 @@ public:
     const std::string& description() const { return description_; }
     const char* what() const noexcept override { return description_.c_str(); }
 
-private:
+  private:
     int code_;
     std::string message_;
     std::optional<std::string> sql_;

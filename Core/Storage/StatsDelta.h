@@ -15,8 +15,8 @@ struct StatsDelta {
 
     // An empty increment is not written.
     bool isEmpty() const {
-        return framesSaved == 0 && framesSkipped == 0 && ocrRuns == 0 && cpuSeconds == 0 && energyJoules == 0 &&
-               bytesWritten == 0;
+        return framesSaved == 0 && framesSkipped == 0 && ocrRuns == 0 && cpuSeconds == 0 &&
+               energyJoules == 0 && bytesWritten == 0;
     }
 };
 

@@ -21,7 +21,9 @@ struct TextSource {
     }
 
     constexpr bool isEmpty() const { return rawValue == 0; }
-    constexpr bool contains(TextSource member) const { return (rawValue & member.rawValue) == member.rawValue; }
+    constexpr bool contains(TextSource member) const {
+        return (rawValue & member.rawValue) == member.rawValue;
+    }
     constexpr TextSource unionWith(TextSource other) const { return {rawValue | other.rawValue}; }
     constexpr TextSource intersection(TextSource other) const { return {rawValue & other.rawValue}; }
     constexpr TextSource symmetricDifference(TextSource other) const { return {rawValue ^ other.rawValue}; }

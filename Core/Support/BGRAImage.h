@@ -15,7 +15,8 @@ struct BGRAImageView {
 
     const std::uint8_t* row(int y) const { return data + static_cast<std::size_t>(y) * bytesPerRow; }
     bool isValid() const {
-        return data != nullptr && width > 0 && height > 0 && bytesPerRow >= static_cast<std::size_t>(width) * 4;
+        return data != nullptr && width > 0 && height > 0 &&
+               bytesPerRow >= static_cast<std::size_t>(width) * 4;
     }
 };
 

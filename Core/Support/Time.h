@@ -10,7 +10,7 @@ using Time = double;
 
 // Where logic takes "now" and "uptime" from, so it can be tested without sleeping.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual Time now() const = 0;
     // Seconds since an arbitrary fixed point that never jumps (monotonic).
@@ -18,7 +18,7 @@ public:
 };
 
 class SystemClock final : public Clock {
-public:
+  public:
     Time now() const override {
         return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
     }
@@ -28,7 +28,9 @@ public:
 };
 
 // The current wall-clock time.
-inline Time currentTime() { return SystemClock().now(); }
+inline Time currentTime() {
+    return SystemClock().now();
+}
 
 // "2025-03-01T08:15:30Z": ISO 8601 internet date-time with seconds, in UTC.
 std::string iso8601UTC(Time time);

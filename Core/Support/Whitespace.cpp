@@ -45,6 +45,8 @@ std::string_view trimmed(std::string_view text, const std::function<bool(char32_
     return text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
 }
 
-std::string_view trimmed(std::string_view text) { return trimmed(text, isWhitespace); }
+std::string_view trimmed(std::string_view text) {
+    return trimmed(text, isWhitespace);
+}
 
 } // namespace ostrel::Whitespace

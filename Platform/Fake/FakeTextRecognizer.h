@@ -9,7 +9,7 @@ namespace vesperline::platform {
 
 // Answers every recognition with the observations it was given, and records what it was asked.
 class FakeTextRecognizer final : public TextRecognizer {
-public:
+  public:
     std::vector<std::string> languages = {"en-US"};
     std::vector<TextObservation> observations;
     bool fails = false;
@@ -33,7 +33,7 @@ public:
         return observations;
     }
 
-private:
+  private:
     std::mutex mutex_;
 };
 

@@ -11,8 +11,9 @@ namespace vesperline::platform {
 namespace {
 
 class FakeVideoFileWriter final : public VideoFileWriter {
-public:
-    FakeVideoFileWriter(FakeVideoFiles& files, const std::filesystem::path& file) : files_(files), file_(file) {
+  public:
+    FakeVideoFileWriter(FakeVideoFiles& files, const std::filesystem::path& file)
+        : files_(files), file_(file) {
         std::ofstream out(file_, std::ios::trunc);
         out << FakeVideoFiles::header << '\n';
         if (!out) {
@@ -40,8 +41,8 @@ public:
             error_ = "the encoder refused the frame";
             return false;
         }
-        std::ofstream(file_, std::ios::app) << "frame " << seconds << ' ' << image.width << 'x' << image.height
-                                            << '\n';
+        std::ofstream(file_, std::ios::app)
+            << "frame " << seconds << ' ' << image.width << 'x' << image.height << '\n';
         return true;
     }
 
@@ -67,7 +68,7 @@ public:
         }
     }
 
-private:
+  private:
     FakeVideoFiles& files_;
     std::filesystem::path file_;
     mutable std::mutex mutex_;
@@ -78,7 +79,7 @@ private:
 } // namespace
 
 class FakeVideoFileReader final : public VideoFileReader {
-public:
+  public:
     FakeVideoFileReader(const FakeVideoFiles& files, const std::filesystem::path& file) : files_(files) {
         std::ifstream in(file);
         if (!in) {
@@ -124,7 +125,7 @@ public:
                                  std::max(1, int(std::lround(height * scale))));
     }
 
-private:
+  private:
     const FakeVideoFiles& files_;
     std::vector<std::pair<int, int>> sizes_;
 };

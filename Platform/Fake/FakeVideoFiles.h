@@ -16,7 +16,7 @@ namespace vesperline::platform {
 // appended ("frame <seconds> <width>x<height>"), and "end" when finished. Tests steer the encoder
 // (busy, refusing, slow or failing finish) and the reader (open failures, frames that do not decode).
 class FakeVideoFiles final : public VideoFiles {
-public:
+  public:
     // Steering, set by the test; read from any thread.
     std::atomic<bool> ready{true};
     std::atomic<bool> rejectAppends{false};
@@ -39,7 +39,7 @@ public:
 
     static constexpr const char* header = "fake segment";
 
-private:
+  private:
     friend class FakeVideoFileReader;
 
     mutable std::mutex mutex_;

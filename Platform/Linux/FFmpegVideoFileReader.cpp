@@ -10,7 +10,8 @@ using namespace ffmpeg;
 FFmpegVideoFileReader::FFmpegVideoFileReader(const std::filesystem::path& file)
     : packet_(av_packet_alloc()), frame_(av_frame_alloc()) {
     try {
-        check(avformat_open_input(&format_, file.c_str(), nullptr, nullptr), "Could not open " + file.string());
+        check(avformat_open_input(&format_, file.c_str(), nullptr, nullptr),
+              "Could not open " + file.string());
         check(avformat_find_stream_info(format_, nullptr), "Could not read " + file.string());
         const AVCodec* decoder = nullptr;
         streamIndex_ = av_find_best_stream(format_, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
@@ -30,7 +31,9 @@ FFmpegVideoFileReader::FFmpegVideoFileReader(const std::filesystem::path& file)
     }
 }
 
-FFmpegVideoFileReader::~FFmpegVideoFileReader() { avformat_close_input(&format_); }
+FFmpegVideoFileReader::~FFmpegVideoFileReader() {
+    avformat_close_input(&format_);
+}
 
 void FFmpegVideoFileReader::indexSamples() {
     const AVRational timeBase = format_->streams[streamIndex_]->time_base;
@@ -52,7 +55,9 @@ void FFmpegVideoFileReader::indexSamples() {
     endOfFile_ = true;
 }
 
-std::int64_t FFmpegVideoFileReader::frameCount() const { return static_cast<std::int64_t>(samples_.size()); }
+std::int64_t FFmpegVideoFileReader::frameCount() const {
+    return static_cast<std::int64_t>(samples_.size());
+}
 
 std::optional<ostrel::BGRAImage> FFmpegVideoFileReader::decodeFrame(std::int64_t index, int maxWidth,
                                                                     int maxHeight) {

@@ -12,7 +12,7 @@ namespace vesperline::platform {
 // small) to learn which frames the file lists and where its keyframes are; a frame is then decoded
 // from the keyframe before it, or straight on from the last decoded frame when that is nearer.
 class FFmpegVideoFileReader final : public VideoFileReader {
-public:
+  public:
     // Throws `MediaError`.
     explicit FFmpegVideoFileReader(const std::filesystem::path& file);
     ~FFmpegVideoFileReader() override;
@@ -20,9 +20,10 @@ public:
     FFmpegVideoFileReader& operator=(const FFmpegVideoFileReader&) = delete;
 
     std::int64_t frameCount() const override;
-    std::optional<ostrel::BGRAImage> decodeFrame(std::int64_t index, int maxWidth = 0, int maxHeight = 0) override;
+    std::optional<ostrel::BGRAImage> decodeFrame(std::int64_t index, int maxWidth = 0,
+                                                 int maxHeight = 0) override;
 
-private:
+  private:
     struct Sample {
         std::int64_t pts = 0; // in the stream's time base
         bool isKey = false;
@@ -40,8 +41,8 @@ private:
     ffmpeg::PacketPtr packet_;
     ffmpeg::FramePtr frame_;
     ffmpeg::ScalerPtr scaler_;
-    std::vector<Sample> samples_;  // by frame index
-    std::int64_t nextIndex_ = -1;  // the frame the decoder gives next without a seek; -1 after a seek
+    std::vector<Sample> samples_; // by frame index
+    std::int64_t nextIndex_ = -1; // the frame the decoder gives next without a seek; -1 after a seek
     bool endOfFile_ = false;
 };
 

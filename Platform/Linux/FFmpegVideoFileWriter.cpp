@@ -73,7 +73,8 @@ void FFmpegVideoFileWriter::openFile(const std::filesystem::path& file) {
     if (!stream_) {
         throw MediaError(MediaError::Kind::other, "Could not add the video track");
     }
-    check(avcodec_parameters_from_context(stream_->codecpar, codec_.get()), "Could not set up the video track");
+    check(avcodec_parameters_from_context(stream_->codecpar, codec_.get()),
+          "Could not set up the video track");
     stream_->codecpar->codec_tag = MKTAG('h', 'v', 'c', '1');
     stream_->time_base = codec_->time_base;
     check(avio_open(&format_->pb, file.c_str(), AVIO_FLAG_WRITE), "Could not create " + file.string());

@@ -18,7 +18,7 @@ namespace vesperline::platform {
 // with swscale; a named worker thread encodes and writes, so capture never waits for the encoder
 // unless frames pile up.
 class FFmpegVideoFileWriter final : public VideoFileWriter {
-public:
+  public:
     // Creates the file and writes its header. Throws `MediaError`.
     FFmpegVideoFileWriter(const std::filesystem::path& file, const VideoEncoderSettings& settings,
                           const X265Options& options);
@@ -34,7 +34,7 @@ public:
     void finish() override;
     void cancel() override;
 
-private:
+  private:
     // Frames converted but not yet taken by the worker before the writer counts as busy.
     static constexpr std::size_t maxWaitingFrames = 2;
 

@@ -16,8 +16,8 @@ namespace {
 // Tesseract names its data by ISO 639-2 codes; the rest of the system speaks language tags.
 const std::map<std::string, std::string>& tagsByTesseractCode() {
     static const std::map<std::string, std::string> table = {
-        {"eng", "en-US"}, {"tur", "tr-TR"}, {"deu", "de-DE"}, {"fra", "fr-FR"}, {"spa", "es-ES"},
-        {"ita", "it-IT"}, {"por", "pt-BR"}, {"nld", "nl-NL"}, {"rus", "ru-RU"}, {"ukr", "uk-UA"},
+        {"eng", "en-US"}, {"tur", "tr-TR"},       {"deu", "de-DE"},       {"fra", "fr-FR"}, {"spa", "es-ES"},
+        {"ita", "it-IT"}, {"por", "pt-BR"},       {"nld", "nl-NL"},       {"rus", "ru-RU"}, {"ukr", "uk-UA"},
         {"pol", "pl-PL"}, {"chi_sim", "zh-Hans"}, {"chi_tra", "zh-Hant"}, {"jpn", "ja-JP"}, {"kor", "ko-KR"},
     };
     return table;
@@ -103,9 +103,10 @@ std::vector<std::string> TesseractTextRecognizer::supportedLanguages() const {
     return tags;
 }
 
-std::vector<TextObservation> TesseractTextRecognizer::recognize(const ostrel::BGRAImageView& image,
-                                                                const std::optional<ostrel::Rect>& regionOfInterest,
-                                                                const std::vector<std::string>& languages) {
+std::vector<TextObservation>
+TesseractTextRecognizer::recognize(const ostrel::BGRAImageView& image,
+                                   const std::optional<ostrel::Rect>& regionOfInterest,
+                                   const std::vector<std::string>& languages) {
     if (!image.isValid()) {
         throw TextRecognitionError("The image is empty");
     }
@@ -116,9 +117,11 @@ std::vector<TextObservation> TesseractTextRecognizer::recognize(const ostrel::BG
         // The region arrives bottom-left based; the engine counts rows from the top.
         const ostrel::Rect& r = *regionOfInterest;
         const int left = std::clamp(static_cast<int>(std::lround(r.x * image.width)), 0, image.width);
-        const int top = std::clamp(static_cast<int>(std::lround((1.0 - r.maxY()) * image.height)), 0, image.height);
+        const int top =
+            std::clamp(static_cast<int>(std::lround((1.0 - r.maxY()) * image.height)), 0, image.height);
         const int right = std::clamp(static_cast<int>(std::lround(r.maxX() * image.width)), 0, image.width);
-        const int bottom = std::clamp(static_cast<int>(std::lround((1.0 - r.y) * image.height)), 0, image.height);
+        const int bottom =
+            std::clamp(static_cast<int>(std::lround((1.0 - r.y) * image.height)), 0, image.height);
         api.SetRectangle(left, top, right - left, bottom - top);
     }
     if (api.Recognize(nullptr) != 0) {

@@ -6,7 +6,7 @@ namespace vesperline::platform {
 
 // Recognition with Tesseract's LSTM engine: one engine per thread, one thread inside each engine.
 class TesseractTextRecognizer final : public TextRecognizer {
-public:
+  public:
     std::vector<std::string> supportedLanguages() const override;
     std::vector<TextObservation> recognize(const ostrel::BGRAImageView& image,
                                            const std::optional<ostrel::Rect>& regionOfInterest,

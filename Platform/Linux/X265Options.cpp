@@ -25,8 +25,7 @@ X265Options X265Options::forSettings(const VideoEncoderSettings& settings) {
 
 std::string X265Options::parameters() const {
     return "bframes=0:rc-lookahead=0:open-gop=0:keyint=" + std::to_string(keyFrameInterval) +
-           ":min-keyint=1:frame-threads=1:pools=" + std::to_string(std::max(1, threads)) +
-           ":log-level=error";
+           ":min-keyint=1:frame-threads=1:pools=" + std::to_string(std::max(1, threads)) + ":log-level=error";
 }
 
 } // namespace vesperline::platform

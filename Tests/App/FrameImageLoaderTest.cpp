@@ -1,6 +1,6 @@
+#include "Store/FrameImageLoader.h"
 #include "Platform/Fake/FakeVideoFiles.h"
 #include "Storage/OstrelPaths.h"
-#include "Store/FrameImageLoader.h"
 #include "Support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ namespace {
 
 // Counts decodes, and can hold one until the test lets it go.
 class CountingVideoFiles final : public platform::VideoFiles {
-public:
+  public:
     FakeVideoFiles fake;
     std::atomic<int> decodes{0};
     std::atomic<int> opens{0};
@@ -26,8 +26,8 @@ public:
     bool holdDecodes = false;
     bool decodeWaiting = false;
 
-    std::unique_ptr<platform::VideoFileWriter> createWriter(const std::filesystem::path& file,
-                                                            const platform::VideoEncoderSettings& settings) override {
+    std::unique_ptr<platform::VideoFileWriter>
+    createWriter(const std::filesystem::path& file, const platform::VideoEncoderSettings& settings) override {
         return fake.createWriter(file, settings);
     }
     std::unique_ptr<platform::VideoFileReader> openReader(const std::filesystem::path& file) override {
@@ -41,13 +41,14 @@ public:
         changed.notify_all();
     }
 
-private:
+  private:
     class Reader final : public platform::VideoFileReader {
-    public:
+      public:
         Reader(CountingVideoFiles& owner, std::unique_ptr<platform::VideoFileReader> inner)
             : owner_(owner), inner_(std::move(inner)) {}
         std::int64_t frameCount() const override { return inner_->frameCount(); }
-        std::optional<ostrel::BGRAImage> decodeFrame(std::int64_t index, int maxWidth, int maxHeight) override {
+        std::optional<ostrel::BGRAImage> decodeFrame(std::int64_t index, int maxWidth,
+                                                     int maxHeight) override {
             ++owner_.decodes;
             std::unique_lock lock(owner_.mutex);
             owner_.decodeWaiting = true;
@@ -57,14 +58,14 @@ private:
             return inner_->decodeFrame(index, maxWidth, maxHeight);
         }
 
-    private:
+      private:
         CountingVideoFiles& owner_;
         std::unique_ptr<platform::VideoFileReader> inner_;
     };
 };
 
 class FrameImageLoaderTest : public ::testing::Test {
-protected:
+  protected:
     testsupport::ScopedDataDirectory data;
     CountingVideoFiles files;
     FrameImageLoader loader{files};
@@ -78,7 +79,8 @@ protected:
         auto writer = files.fake.createWriter(file, {});
         const ostrel::BGRAImage picture(8, 8);
         for (int i = 0; i < frames; ++i) {
-            ostrel::BGRAImageView view{picture.pixels.data(), width, height, static_cast<std::size_t>(width) * 4};
+            ostrel::BGRAImageView view{picture.pixels.data(), width, height,
+                                       static_cast<std::size_t>(width) * 4};
             writer->appendFrame(view, i);
         }
         writer->finish();
@@ -92,7 +94,8 @@ TEST_F(FrameImageLoaderTest, SizesKeepTheAspectRatioAndNeverEnlarge) {
         Size size;
         int width, height;
     };
-    for (const Case& c : {Case{Size::thumbnail, 520, 325}, Case{Size::preview, 1800, 1125}, Case{Size::full, 2880, 1800}}) {
+    for (const Case& c :
+         {Case{Size::thumbnail, 520, 325}, Case{Size::preview, 1800, 1125}, Case{Size::full, 2880, 1800}}) {
         const auto picture = loader.image(path, 1, 7, c.size);
         ASSERT_TRUE(picture.has_value());
         EXPECT_EQ(picture->width(), c.width);

@@ -48,10 +48,10 @@ TEST(OCRServiceTest, RegionOfInterestTurnsToTheRecognisersOrigin) {
     };
     const Case cases[] = {
         {{0.1, 0.2, 0.5, 0.4}, Rect{0.1, 0.4, 0.5, 0.4}},
-        {{0.1, 0.2, 0.05, 0.4}, std::nullopt},          // too narrow
+        {{0.1, 0.2, 0.05, 0.4}, std::nullopt},             // too narrow
         {{-0.2, 0.0, 0.5, 1.0}, Rect{0.0, 0.0, 0.5, 1.0}}, // moved in, width kept
         {{0.0, 0.9, 0.5, 0.3}, Rect{0.0, 0.0, 0.5, 0.1}},  // cut at the bottom edge
-        {{0.97, 0.0, 0.5, 0.5}, std::nullopt},          // what is left is too narrow
+        {{0.97, 0.0, 0.5, 0.5}, std::nullopt},             // what is left is too narrow
     };
     for (const Case& c : cases) {
         const auto region = OCRService::recognitionRegion(c.region);

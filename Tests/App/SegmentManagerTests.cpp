@@ -32,17 +32,16 @@ struct SegmentRow {
 };
 
 class SegmentManagerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         hub = std::make_unique<StoreHub>();
-        manager = std::make_unique<SegmentManager>(*hub, files, [this](const std::filesystem::path&) {
-            return freeBytes;
-        });
+        manager = std::make_unique<SegmentManager>(
+            *hub, files, [this](const std::filesystem::path&) { return freeBytes; });
     }
     void TearDown() override { QThreadPool::globalInstance()->waitForDone(); }
 
-    std::optional<SegmentManager::Appended> append(ostrel::Time date, ImageQuality quality = ImageQuality::balanced,
-                                                   std::uint32_t display = 1) {
+    std::optional<SegmentManager::Appended>
+    append(ostrel::Time date, ImageQuality quality = ImageQuality::balanced, std::uint32_t display = 1) {
         return manager->append(image.view(), display, date, quality);
     }
     // Waits for the closes running in the background.
@@ -51,20 +50,23 @@ protected:
     std::optional<SegmentRow> row(std::int64_t id) {
         auto rows = hub->readSync([&](ostrel::MemoryStore& store) {
             return store.db().query(
-                "SELECT frame_count, bytes, end_ts, closed, width, height FROM segments WHERE id = ?", {ostrel::SQLValue::integer(id)}, false,
-                [](const ostrel::SQLRow& r) {
-                    return SegmentRow{r.int64(0), r.int64(1), r.real(2), r.int64(3) == 1, r.int64(4), r.int64(5)};
+                "SELECT frame_count, bytes, end_ts, closed, width, height FROM segments WHERE id = ?",
+                {ostrel::SQLValue::integer(id)}, false, [](const ostrel::SQLRow& r) {
+                    return SegmentRow{r.int64(0),      r.int64(1), r.real(2),
+                                      r.int64(3) == 1, r.int64(4), r.int64(5)};
                 });
         });
         return rows.empty() ? std::nullopt : std::optional(rows[0]);
     }
     std::int64_t segmentRowCount() {
-        return hub->readSync(
-            [](ostrel::MemoryStore& store) { return *store.db().scalarInt("SELECT COUNT(*) FROM segments"); });
+        return hub->readSync([](ostrel::MemoryStore& store) {
+            return *store.db().scalarInt("SELECT COUNT(*) FROM segments");
+        });
     }
     std::filesystem::path fileOf(std::int64_t id) {
         const std::string path = *hub->readSync([&](ostrel::MemoryStore& store) {
-            return store.db().scalarText("SELECT path FROM segments WHERE id = ?", {ostrel::SQLValue::integer(id)});
+            return store.db().scalarText("SELECT path FROM segments WHERE id = ?",
+                                         {ostrel::SQLValue::integer(id)});
         });
         return ostrel::OstrelPaths::frameFileURL(path);
     }
@@ -85,7 +87,8 @@ TEST(SegmentManagerPaths, DayFolderDisplayAndWholeMillisecondsOfTheStart) {
     };
     const Case cases[] = {
         {1, march7, "segments/2025-03-07/1-1741338000000.mp4"},
-        {1, march7 + 0.0005678, "segments/2025-03-07/1-1741338000000.mp4"}, // a part of a millisecond is dropped
+        {1, march7 + 0.0005678,
+         "segments/2025-03-07/1-1741338000000.mp4"}, // a part of a millisecond is dropped
         {42, march7 + 0.25, "segments/2025-03-07/42-1741338000250.mp4"},
         {3, march7 + 12 * 3600 - 1, "segments/2025-03-07/3-1741381199000.mp4"}, // 23:59:59 local
         {3, march7 + 12 * 3600, "segments/2025-03-08/3-1741381200000.mp4"},     // local midnight
@@ -242,7 +245,8 @@ TEST_F(SegmentManagerTest, FailuresToOpenAreLoggedAndLeaveNoOrphanFile) {
     });
     EXPECT_FALSE(append(march7 + 1));
     EXPECT_EQ(log.count("capture: Could not open segment:"), 2);
-    EXPECT_FALSE(std::filesystem::exists(ostrel::OstrelPaths::frameFileURL(SegmentManager::storedPath(1, march7 + 1))));
+    EXPECT_FALSE(std::filesystem::exists(
+        ostrel::OstrelPaths::frameFileURL(SegmentManager::storedPath(1, march7 + 1))));
     EXPECT_TRUE(manager->open().empty());
 
     // The next frame tries again.
@@ -259,7 +263,8 @@ TEST_F(SegmentManagerTest, AFailedCloseRecordIsLoggedAndTheRowStaysOpen) {
     });
     manager->closeAllSynchronously();
     ASSERT_EQ(log.lines().size(), 1);
-    EXPECT_TRUE(log.lines()[0].startsWith("storage: Segment close record failed: ")) << log.lines()[0].toStdString();
+    EXPECT_TRUE(log.lines()[0].startsWith("storage: Segment close record failed: "))
+        << log.lines()[0].toStdString();
     EXPECT_TRUE(log.lines()[0].contains("refused"));
     EXPECT_FALSE(row(a->segmentID)->closed);
 }
@@ -267,7 +272,7 @@ TEST_F(SegmentManagerTest, AFailedCloseRecordIsLoggedAndTheRowStaysOpen) {
 // ---- Start-up recovery ----------------------------------------------------------------------
 
 class SegmentRecoveryTest : public SegmentManagerTest {
-protected:
+  protected:
     // An open row whose file lists `frames` frames, with one moment per frame.
     std::int64_t openRow(const std::string& name, int frames, bool withFile = true) {
         const std::string path = "segments/2025-03-07/" + name;
@@ -297,13 +302,15 @@ protected:
     // Moments of the segment that still have their picture.
     std::int64_t framesWithPicture(std::int64_t id) {
         return hub->readSync([&](ostrel::MemoryStore& store) {
-            return *store.db().scalarInt("SELECT COUNT(*) FROM frames WHERE segment_id = ? AND image_state = 1", {ostrel::SQLValue::integer(id)});
+            return *store.db().scalarInt(
+                "SELECT COUNT(*) FROM frames WHERE segment_id = ? AND image_state = 1",
+                {ostrel::SQLValue::integer(id)});
         });
     }
     std::int64_t framesDropped() {
         return hub->readSync([&](ostrel::MemoryStore& store) {
-            return *store.db().scalarInt(
-                "SELECT COUNT(*) FROM frames WHERE image_state = 2 AND segment_id IS NULL AND segment_index IS NULL");
+            return *store.db().scalarInt("SELECT COUNT(*) FROM frames WHERE image_state = 2 AND segment_id "
+                                         "IS NULL AND segment_index IS NULL");
         });
     }
     void recover() { SegmentManager::recoverOpenSegments(*hub, files); }

@@ -44,7 +44,7 @@ TEST(SegmentWriterOutputSize, CapsTheWidthKeepsTheAspectAndMakesEdgesEven) {
 }
 
 class SegmentWriterTest : public ::testing::Test {
-protected:
+  protected:
     std::shared_ptr<SegmentWriter> makeWriter() {
         return SegmentWriter::create(files, url, 1920, {2880, 1800}, 0.5f, true, 1000.0);
     }

@@ -39,10 +39,9 @@ TEST(AppCatalog, CategoriesFollowListPrecedence) {
 }
 
 TEST(AppCatalog, RecognisesBrowsersExactly) {
-    for (const char* id :
-         {"com.apple.Safari", "org.mozilla.firefox", "ru.yandex.desktop.yandex-browser", "firefox",
-          "firefox-esr", "chromium", "google-chrome", "brave-browser", "microsoft-edge", "vivaldi-stable",
-          "Google-chrome", "Chromium"}) {
+    for (const char* id : {"com.apple.Safari", "org.mozilla.firefox", "ru.yandex.desktop.yandex-browser",
+                           "firefox", "firefox-esr", "chromium", "google-chrome", "brave-browser",
+                           "microsoft-edge", "vivaldi-stable", "Google-chrome", "Chromium"}) {
         EXPECT_TRUE(AppCatalog::isBrowser(std::string(id))) << id;
     }
     for (const char* id : {"com.apple.safari", "Firefox", "com.tinyspeck.slackmacgap", "", "code"}) {

@@ -130,7 +130,7 @@ TEST(CoreRecordsTest, DerivedMembers) {
 
 TEST(GraphemesTest, CountsUserPerceivedCharacters) {
     const std::string family = "\U0001F468\u200D\U0001F469\u200D\U0001F467"; // one emoji of five code points
-    const std::string text = "e\u0301" + family + "ab";                         // é as e + combining accent
+    const std::string text = "e\u0301" + family + "ab";                      // é as e + combining accent
     EXPECT_EQ(Graphemes::count(text), 4u);
     EXPECT_EQ(Graphemes::prefix(text, 2), "e\u0301" + family);
     EXPECT_EQ(Graphemes::suffix(text, 3), family + "ab");

@@ -268,7 +268,8 @@ TEST_F(DeletionTest, ARangeDeletionThatFailsWhileClippingChangesNothing) {
     addSpan(straddling);
     const std::int64_t moment = addMoment(day + 10 * hour, "opening", 3);
     // The second half of the cut span cannot be written.
-    store->db().execute("CREATE TRIGGER refuse_span BEFORE INSERT ON activity BEGIN SELECT RAISE(ABORT, 'full'); END;");
+    store->db().execute(
+        "CREATE TRIGGER refuse_span BEFORE INSERT ON activity BEGIN SELECT RAISE(ABORT, 'full'); END;");
     EXPECT_THROW(store->deleteRange(day + 10 * hour, day + 11 * hour), SQLiteError);
     EXPECT_EQ(spans(), std::vector<Span>{straddling});
     EXPECT_EQ(found("opening"), std::vector<std::int64_t>{moment});

@@ -38,8 +38,9 @@ TEST(OstrelPathsTest, DataFolderFromTheEnvironment) {
 TEST(OstrelPathsTest, FirstStartCreatesFiveOwnerOnlyFolders) {
     testsupport::ScopedDataDirectory data;
     OstrelPaths::ensureDirectories();
-    for (const fs::path& folder : {data.path(), OstrelPaths::framesDirectory(), OstrelPaths::pendingDirectory(),
-                                   OstrelPaths::segmentsDirectory(), OstrelPaths::tmpDirectory()}) {
+    for (const fs::path& folder :
+         {data.path(), OstrelPaths::framesDirectory(), OstrelPaths::pendingDirectory(),
+          OstrelPaths::segmentsDirectory(), OstrelPaths::tmpDirectory()}) {
         EXPECT_TRUE(fs::is_directory(folder)) << folder;
         EXPECT_EQ(mode(folder), 0700u) << folder;
     }

@@ -10,7 +10,7 @@ using namespace ostrel;
 namespace {
 
 class SQLiteDatabaseTest : public ::testing::Test {
-protected:
+  protected:
     testsupport::TemporaryDirectory folder;
     std::string path = (folder.path() / "test.sqlite").string();
     SQLiteDatabase db{path, false};
@@ -27,9 +27,8 @@ TEST_F(SQLiteDatabaseTest, CachedStatementReusedWithFewerValuesBindsNull) {
     const std::string insert = "INSERT INTO t (a, b) VALUES (?, ?)";
     db.run(insert, {SQLValue::integer(1), SQLValue::text("x")});
     db.run(insert, {SQLValue::integer(2)});
-    const auto rows = db.query("SELECT a, b FROM t ORDER BY a", {}, true, [](const SQLRow& row) {
-        return std::make_pair(row.int64(0), row.text(1));
-    });
+    const auto rows = db.query("SELECT a, b FROM t ORDER BY a", {}, true,
+                               [](const SQLRow& row) { return std::make_pair(row.int64(0), row.text(1)); });
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].second, std::optional<std::string>("x"));
     EXPECT_EQ(rows[1].second, std::nullopt);
@@ -108,7 +107,8 @@ TEST_F(SQLiteDatabaseTest, ErrorsCarryCodeMessageAndStatement) {
     } catch (const SQLiteError& error) {
         EXPECT_EQ(error.code(), SQLITE_ERROR);
         EXPECT_EQ(error.message(), "no such table: nowhere");
-        EXPECT_EQ(error.description(), "SQLite 1: no such table: nowhere \u2014 INSERT INTO nowhere VALUES (1)");
+        EXPECT_EQ(error.description(),
+                  "SQLite 1: no such table: nowhere \u2014 INSERT INTO nowhere VALUES (1)");
     }
     // Too many values for the statement's parameters: SQLite's range error.
     EXPECT_THROW(db.run("INSERT INTO t (a) VALUES (?)", {SQLValue::integer(1), SQLValue::integer(2)}),

@@ -6,8 +6,8 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 #include <fstream>
+#include <thread>
 
 using namespace vesperline::platform;
 
@@ -55,7 +55,7 @@ void writeFrames(VideoFileWriter& writer, int count, int width, int height) {
 }
 
 class FFmpegVideoFilesTest : public ::testing::Test {
-protected:
+  protected:
     testsupport::TemporaryDirectory folder;
     FFmpegVideoFiles files;
     std::filesystem::path file = folder.path() / "1-1000.mp4";

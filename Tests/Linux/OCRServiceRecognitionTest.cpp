@@ -10,7 +10,8 @@ using namespace vesperline::platform;
 namespace {
 
 TEST(OCRServiceRecognitionTest, BoxesASearchTermWhereItStandsInThePicture) {
-    const ostrel::BGRAImage picture = testsupport::renderText({{"Quarterly report draft", QPoint(40, 80)}}, false);
+    const ostrel::BGRAImage picture =
+        testsupport::renderText({{"Quarterly report draft", QPoint(40, 80)}}, false);
     TesseractTextRecognizer recognizer;
     OCRService service(recognizer, {"en-US"});
 

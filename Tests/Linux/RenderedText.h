@@ -14,7 +14,8 @@
 namespace testsupport {
 
 // Renders lines of text, dark on light or light on dark, as a BGRA picture.
-inline ostrel::BGRAImage renderText(const std::vector<std::pair<QString, QPoint>>& lines, bool darkMode, QSize size = {800, 300}) {
+inline ostrel::BGRAImage renderText(const std::vector<std::pair<QString, QPoint>>& lines, bool darkMode,
+                                    QSize size = {800, 300}) {
     int argc = 0;
     static QGuiApplication* app = QGuiApplication::instance() ? nullptr : new QGuiApplication(argc, nullptr);
     (void)app;

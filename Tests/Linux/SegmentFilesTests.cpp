@@ -86,7 +86,8 @@ TEST(SegmentFilesOnDisk, AFileCutWhileWritingIsRecoveredWithTheFramesThatSurvive
     {
         SegmentManager manager(hub, files);
         for (int i = 0; i < 4; ++i) {
-            const auto appended = manager.append(screen(i).view(), 1, 1741338000.0 + 2 * i, ImageQuality::balanced);
+            const auto appended =
+                manager.append(screen(i).view(), 1, 1741338000.0 + 2 * i, ImageQuality::balanced);
             ASSERT_TRUE(appended);
             segmentID = appended->segmentID;
             hub.sync([&](ostrel::MemoryStore& store) {
@@ -120,8 +121,9 @@ TEST(SegmentFilesOnDisk, AFileCutWhileWritingIsRecoveredWithTheFramesThatSurvive
     ASSERT_EQ(row.size(), 1u);
     EXPECT_EQ(row[0], std::tuple(std::int64_t{3}, std::int64_t{1}, 1741338000.0 + 4));
     const auto states = hub.readSync([&](ostrel::MemoryStore& store) {
-        return store.db().query("SELECT image_state, segment_index FROM frames ORDER BY ts", {}, false,
-                                [](const ostrel::SQLRow& r) { return std::pair(r.int64(0), r.optionalInt64(1)); });
+        return store.db().query(
+            "SELECT image_state, segment_index FROM frames ORDER BY ts", {}, false,
+            [](const ostrel::SQLRow& r) { return std::pair(r.int64(0), r.optionalInt64(1)); });
     });
     ASSERT_EQ(states.size(), 4u);
     for (int i = 0; i < 3; ++i) {

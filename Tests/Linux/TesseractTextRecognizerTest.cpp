@@ -13,8 +13,8 @@ using testsupport::renderText;
 
 TEST(TesseractTextRecognizerTest, ReadsRenderedLinesBackWithBoxes) {
     for (bool darkMode : {false, true}) {
-        const ostrel::BGRAImage picture =
-            renderText({{"Quarterly report draft", QPoint(40, 80)}, {"Meeting at noon", QPoint(40, 200)}}, darkMode);
+        const ostrel::BGRAImage picture = renderText(
+            {{"Quarterly report draft", QPoint(40, 80)}, {"Meeting at noon", QPoint(40, 200)}}, darkMode);
         TesseractTextRecognizer recognizer;
         const auto lines = recognizer.recognize(picture.view(), std::nullopt, {"en-US"});
         ASSERT_EQ(lines.size(), 2u) << "dark mode " << darkMode;
@@ -44,7 +44,8 @@ TEST(TesseractTextRecognizerTest, ListsEnglishAndRejectsAnEmptyImage) {
     TesseractTextRecognizer recognizer;
     const auto languages = recognizer.supportedLanguages();
     EXPECT_NE(std::find(languages.begin(), languages.end(), "en-US"), languages.end());
-    EXPECT_THROW(recognizer.recognize(ostrel::BGRAImageView{}, std::nullopt, {"en-US"}), TextRecognitionError);
+    EXPECT_THROW(recognizer.recognize(ostrel::BGRAImageView{}, std::nullopt, {"en-US"}),
+                 TextRecognitionError);
 }
 
 } // namespace

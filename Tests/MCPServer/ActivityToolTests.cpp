@@ -9,7 +9,7 @@ using mcptest::localTime;
 namespace {
 
 class ActivityTool : public mcptest::MemoryFixture {
-protected:
+  protected:
     std::string dayLog() { return toolText("get_activity", Json{{"date", "2026-10-22"}}); }
 };
 
@@ -70,8 +70,8 @@ TEST_F(ActivityTool, CutsSpansAtTheDayEdges) {
 
 TEST_F(ActivityTool, WritesDurationsInWholeMinutes) {
     const std::vector<std::pair<const char*, std::string>> cases = {
-        {"2026-10-22 10:00:59", "<1 min"},   {"2026-10-22 10:01:00", "1 min"},
-        {"2026-10-22 10:59:59", "59 min"},   {"2026-10-22 11:00:00", "1 h 0 min"},
+        {"2026-10-22 10:00:59", "<1 min"},    {"2026-10-22 10:01:00", "1 min"},
+        {"2026-10-22 10:59:59", "59 min"},    {"2026-10-22 11:00:00", "1 h 0 min"},
         {"2026-10-22 12:05:00", "2 h 5 min"},
     };
     for (const auto& [end, duration] : cases) {
@@ -94,7 +94,9 @@ TEST_F(ActivityTool, ADayOfOnlyShortBlocksEndsWithTheTimelineHeading) {
                         "Timeline:");
 }
 
-std::string timelineOf(const std::string& log) { return log.substr(log.find("Timeline:")); }
+std::string timelineOf(const std::string& log) {
+    return log.substr(log.find("Timeline:"));
+}
 
 TEST_F(ActivityTool, MergesSpansOfOneAppLessThanTwoMinutesApart) {
     addSpan("2026-10-22 10:00:00", "2026-10-22 10:20:00", "Code", "first");

@@ -37,7 +37,7 @@ inline std::string localText(ostrel::Time time, const char* format) {
 
 // A memory in a temporary data folder that assistants may read, and a server started on it.
 class MemoryFixture : public testing::Test {
-protected:
+  protected:
     MemoryFixture() {
         ostrel::OstrelPaths::ensureDirectories();
         store = std::make_unique<ostrel::MemoryStore>(ostrel::OstrelPaths::databaseURL(), false);
@@ -83,8 +83,10 @@ protected:
     // The tool's result: its text, and whether it is an error.
     std::pair<std::string, bool> callTool(const std::string& name, const Json& arguments = Json::object()) {
         ServerProcess& process = server();
-        const Json reply = process.call(
-            Json{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "tools/call"}, {"params", {{"name", name}, {"arguments", arguments}}}});
+        const Json reply = process.call(Json{{"jsonrpc", "2.0"},
+                                             {"id", 1},
+                                             {"method", "tools/call"},
+                                             {"params", {{"name", name}, {"arguments", arguments}}}});
         const Json& result = reply["result"];
         EXPECT_EQ(result.size(), 2u) << reply.dump();
         return {result["content"][0]["text"].get<std::string>(), result["isError"].get<bool>()};
@@ -107,7 +109,7 @@ protected:
     testsupport::ScopedDataDirectory data;
     std::unique_ptr<ostrel::MemoryStore> store;
 
-private:
+  private:
     std::unique_ptr<ServerProcess> process_;
 };
 

@@ -11,7 +11,8 @@ using mcptest::runSession;
 
 namespace {
 
-constexpr const char* parseError = R"({"jsonrpc":"2.0","id":null,"error":{"code":-32700,"message":"Parse error"}})";
+constexpr const char* parseError =
+    R"({"jsonrpc":"2.0","id":null,"error":{"code":-32700,"message":"Parse error"}})";
 constexpr const char* invalidRequest =
     R"({"jsonrpc":"2.0","id":null,"error":{"code":-32600,"message":"Invalid request"}})";
 
@@ -31,41 +32,51 @@ TEST_P(Framing, AnswersEachLineExactly) {
     EXPECT_EQ(ending.exitStatus, 0);
 }
 
-std::string line(const std::string& text) { return text + "\n"; }
+std::string line(const std::string& text) {
+    return text + "\n";
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, Framing,
     testing::Values(
-        FramingCase{"NoInput", "", ""},
-        FramingCase{"BlankLines", "\n   \t \n\r\n", ""},
+        FramingCase{"NoInput", "", ""}, FramingCase{"BlankLines", "\n   \t \n\r\n", ""},
         FramingCase{"UnicodeSpaceOnly", "\u00a0\u3000\u2028\n", ""},
-        FramingCase{"EmptyBatch", "[]\n",
-                    line(R"({"jsonrpc":"2.0","id":null,"error":{"code":-32600,"message":"Invalid request: empty batch"}})")},
+        FramingCase{
+            "EmptyBatch", "[]\n",
+            line(
+                R"({"jsonrpc":"2.0","id":null,"error":{"code":-32600,"message":"Invalid request: empty batch"}})")},
         FramingCase{"BareNumber", "5\n", line(parseError)},
         FramingCase{"BareString", "\"ping\"\n", line(parseError)},
         FramingCase{"BareNull", "null\n", line(parseError)},
         FramingCase{"BareBoolean", "true\n", line(parseError)},
         FramingCase{"TruncatedObject", "{\"id\":1,\"method\":\"ping\"\n", line(parseError)},
-        FramingCase{"TwoObjects", "{\"id\":1,\"method\":\"ping\"}{\"id\":2,\"method\":\"ping\"}\n", line(parseError)},
+        FramingCase{"TwoObjects", "{\"id\":1,\"method\":\"ping\"}{\"id\":2,\"method\":\"ping\"}\n",
+                    line(parseError)},
         FramingCase{"NestedTooDeep",
-                    "{\"id\":" + std::string(100000, '[') + std::string(100000, ']') + ",\"method\":\"ping\"}\n",
+                    "{\"id\":" + std::string(100000, '[') + std::string(100000, ']') +
+                        ",\"method\":\"ping\"}\n",
                     line(parseError)},
         FramingCase{"NestedModerately",
                     "{\"id\":" + std::string(100, '[') + std::string(100, ']') + ",\"method\":\"ping\"}\n",
                     line("{\"jsonrpc\":\"2.0\",\"id\":" + std::string(100, '[') + std::string(100, ']') +
                          ",\"result\":{}}")},
-        FramingCase{"NotificationsOnlyBatch",
-                    "[{\"jsonrpc\":\"2.0\",\"method\":\"notifications/initialized\"},{\"method\":\"ping\"}]\n", ""},
+        FramingCase{
+            "NotificationsOnlyBatch",
+            "[{\"jsonrpc\":\"2.0\",\"method\":\"notifications/initialized\"},{\"method\":\"ping\"}]\n", ""},
         FramingCase{"MixedBatch",
-                    "[{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"ping\"},5,{\"method\":\"notifications/initialized\"}]\n",
+                    "[{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"ping\"},5,{\"method\":\"notifications/"
+                    "initialized\"}]\n",
                     line(std::string(R"([{"jsonrpc":"2.0","id":1,"result":{}},)") + invalidRequest + "]")},
         FramingCase{"SlashInSingleReply", "{\"id\":\"a/b\",\"method\":\"ping\"}\n",
                     line(R"({"jsonrpc":"2.0","id":"a/b","result":{}})")},
         FramingCase{"SlashInBatchReply", "[{\"id\":\"a/b\",\"method\":\"ping\"}]\n",
                     line(R"([{"jsonrpc":"2.0","id":"a\/b","result":{}}])")},
-        FramingCase{"IdNull", "{\"id\":null,\"method\":\"ping\"}\n", line(R"({"jsonrpc":"2.0","id":null,"result":{}})")},
-        FramingCase{"IdString", "{\"id\":\"abc\",\"method\":\"ping\"}\n", line(R"({"jsonrpc":"2.0","id":"abc","result":{}})")},
-        FramingCase{"IdNumber", "{\"id\":7,\"method\":\"ping\"}\n", line(R"({"jsonrpc":"2.0","id":7,"result":{}})")},
+        FramingCase{"IdNull", "{\"id\":null,\"method\":\"ping\"}\n",
+                    line(R"({"jsonrpc":"2.0","id":null,"result":{}})")},
+        FramingCase{"IdString", "{\"id\":\"abc\",\"method\":\"ping\"}\n",
+                    line(R"({"jsonrpc":"2.0","id":"abc","result":{}})")},
+        FramingCase{"IdNumber", "{\"id\":7,\"method\":\"ping\"}\n",
+                    line(R"({"jsonrpc":"2.0","id":7,"result":{}})")},
         FramingCase{"IdObject", "{\"id\":{\"b\":[1,2],\"a\":true},\"method\":\"ping\"}\n",
                     line(R"({"jsonrpc":"2.0","id":{"b":[1,2],"a":true},"result":{}})")},
         FramingCase{"CarriageReturnAndSpaces", "  {\"id\":1,\"method\":\"ping\"}\t\r\n",

@@ -9,7 +9,7 @@ using mcptest::localText;
 namespace {
 
 class MomentTextTool : public mcptest::MemoryFixture {
-protected:
+  protected:
     ostrel::Time at = ostrel::currentTime() - 3600;
 
     std::string header(std::int64_t id, ostrel::Time time) {
@@ -39,11 +39,11 @@ TEST_F(MomentTextTool, ReadsTheWindowsTextUpToTheMoment) {
 
     EXPECT_EQ(toolText("get_moment_text", Json{{"moment_id", moment}}),
               header(moment, at) + "\n"
-              "App: Firefox\n"
-              "Window: Docs\n"
-              "URL: https://docs.example.com/page\n"
-              "\n"
-              "first line\nsecond line\nthird line\nsame second");
+                                   "App: Firefox\n"
+                                   "Window: Docs\n"
+                                   "URL: https://docs.example.com/page\n"
+                                   "\n"
+                                   "first line\nsecond line\nthird line\nsame second");
 }
 
 TEST_F(MomentTextTool, WritesOnlyWhatTheMomentHas) {
@@ -51,12 +51,18 @@ TEST_F(MomentTextTool, WritesOnlyWhatTheMomentHas) {
     EXPECT_EQ(toolText("get_moment_text", Json{{"moment_id", bare}}),
               header(bare, at) + "\nApp: org.example.Tool\n\n(No text was recorded for this moment.)");
     const std::int64_t unnamed = addFrame({at + 5, std::nullopt, std::nullopt, std::nullopt, "", {"hello"}});
-    EXPECT_EQ(toolText("get_moment_text", Json{{"moment_id", unnamed}}), header(unnamed, at + 5) + "\nApp: ?\n\nhello");
+    EXPECT_EQ(toolText("get_moment_text", Json{{"moment_id", unnamed}}),
+              header(unnamed, at + 5) + "\nApp: ?\n\nhello");
 }
 
 TEST_F(MomentTextTool, ChoosesTheIdFromMomentIdThenFrameId) {
     for (int i = 1; i <= 9; ++i) {
-        addFrame({at + i, "App", "app", "Window " + std::to_string(i), std::nullopt, {"text " + std::to_string(i)}});
+        addFrame({at + i,
+                  "App",
+                  "app",
+                  "Window " + std::to_string(i),
+                  std::nullopt,
+                  {"text " + std::to_string(i)}});
     }
     const std::vector<std::pair<Json, std::string>> found = {
         {Json{{"moment_id", 7}, {"frame_id", 9}}, "text 7"},
@@ -85,7 +91,8 @@ TEST_F(MomentTextTool, ChoosesTheIdFromMomentIdThenFrameId) {
 
 TEST_F(MomentTextTool, KeepsTheTwentyThousandCharactersNearestTheMoment) {
     addFrame({at - 10, "Editor", "editor", "Long", std::nullopt, {std::string(15000, 'a')}});
-    const std::int64_t moment = addFrame({at, "Editor", "editor", "Long", std::nullopt, {std::string(15000, 'b')}});
+    const std::int64_t moment =
+        addFrame({at, "Editor", "editor", "Long", std::nullopt, {std::string(15000, 'b')}});
     const std::string text = toolText("get_moment_text", Json{{"moment_id", moment}});
     const std::string body = text.substr(text.find("\n\n") + 2);
     EXPECT_EQ(body, std::string(4999, 'a') + "\n" + std::string(15000, 'b'));

@@ -9,7 +9,7 @@ using mcptest::localText;
 namespace {
 
 class RecentActivityTool : public mcptest::MemoryFixture {
-protected:
+  protected:
     ostrel::Time now = ostrel::currentTime();
 
     std::string recent(const Json& arguments = Json::object()) {
@@ -19,17 +19,25 @@ protected:
 };
 
 TEST_F(RecentActivityTool, ListsEachWindowWithItsTimesAddressAndText) {
-    addFrame({now - 1200, "Firefox", "firefox", "Docs", "https://docs.example.com/", {"Getting started", "", "Install"}});
+    addFrame({now - 1200,
+              "Firefox",
+              "firefox",
+              "Docs",
+              "https://docs.example.com/",
+              {"Getting started", "", "Install"}});
     addFrame({now - 600, "Terminal", "terminal", "", std::nullopt, {}});
     addFrame({now - 300, "Firefox", "firefox", "Docs", "https://docs.example.com/", {"Configure"}});
     EXPECT_EQ(recent(), "Screen activity in the last 30 minutes (newest first):\n"
                         "\n"
-                        "• " + hhmm(now - 1200) + "–" + hhmm(now - 300) + " Firefox — Docs\n"
-                        "  URL: https://docs.example.com/\n"
-                        "  | Getting started\n"
-                        "  | Install\n"
-                        "  | Configure\n"
-                        "• " + hhmm(now - 600) + "–" + hhmm(now - 600) + " Terminal");
+                        "• " +
+                            hhmm(now - 1200) + "–" + hhmm(now - 300) +
+                            " Firefox — Docs\n"
+                            "  URL: https://docs.example.com/\n"
+                            "  | Getting started\n"
+                            "  | Install\n"
+                            "  | Configure\n"
+                            "• " +
+                            hhmm(now - 600) + "–" + hhmm(now - 600) + " Terminal");
 }
 
 TEST_F(RecentActivityTool, ReadsMinutesClampedToADay) {
@@ -80,7 +88,8 @@ TEST_F(RecentActivityTool, ListsTheFifteenWindowsSeenLast) {
     EXPECT_TRUE(text.ends_with("— File 2")) << text;
     EXPECT_EQ(text.find("— File 1\n"), std::string::npos) << text;
     EXPECT_TRUE(text.starts_with("Screen activity in the last 30 minutes (newest first):\n\n• " +
-                                 hhmm(now - 1000 + 160) + "–" + hhmm(now - 1000 + 160) + " Editor — File 16\n"));
+                                 hhmm(now - 1000 + 160) + "–" + hhmm(now - 1000 + 160) +
+                                 " Editor — File 16\n"));
 }
 
 } // namespace

@@ -11,7 +11,9 @@ using mcptest::Json;
 
 namespace {
 
-bool nodeIsInstalled() { return std::system("command -v node >/dev/null 2>&1") == 0; }
+bool nodeIsInstalled() {
+    return std::system("command -v node >/dev/null 2>&1") == 0;
+}
 
 std::string commandOutput(const std::string& command) {
     std::string output;
@@ -27,7 +29,9 @@ std::string commandOutput(const std::string& command) {
     return output;
 }
 
-std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+std::string quoted(const std::filesystem::path& path) {
+    return "'" + path.string() + "'";
+}
 
 TEST(SDKClient, ListsToolsAndCallsOneWithAccessOffAndOn) {
     if (!nodeIsInstalled()) {
@@ -35,7 +39,8 @@ TEST(SDKClient, ListsToolsAndCallsOneWithAccessOffAndOn) {
     }
     const std::filesystem::path sdk = VESPERLINE_MCP_SDK_DIR;
     ASSERT_TRUE(std::filesystem::exists(sdk / "node_modules/@modelcontextprotocol/sdk/package.json"))
-        << "the MCP SDK is not installed in " << sdk << ": run scripts/install-deps or scripts/install-mcp-sdk";
+        << "the MCP SDK is not installed in " << sdk
+        << ": run scripts/install-deps or scripts/install-mcp-sdk";
 
     testsupport::TemporaryDirectory folders;
     const std::filesystem::path off = folders.path() / "off";
@@ -52,8 +57,9 @@ TEST(SDKClient, ListsToolsAndCallsOneWithAccessOffAndOn) {
         store.insertFrame(frame);
     }
 
-    const std::string output = commandOutput("timeout 60 node " + quoted(sdk / "sdk-client.mjs") + " " +
-                                             quoted(VESPERLINE_MCP_PATH) + " " + quoted(off) + " " + quoted(on));
+    const std::string output =
+        commandOutput("timeout 60 node " + quoted(sdk / "sdk-client.mjs") + " " +
+                      quoted(VESPERLINE_MCP_PATH) + " " + quoted(off) + " " + quoted(on));
     const Json seen = Json::parse(output, nullptr, false);
     ASSERT_TRUE(seen.is_object()) << output;
     for (const char* session : {"off", "on"}) {
@@ -63,15 +69,17 @@ TEST(SDKClient, ListsToolsAndCallsOneWithAccessOffAndOn) {
         EXPECT_EQ(seen[session]["stderr"], "");
     }
     EXPECT_EQ(seen["off"]["result"].dump(),
-              Json({{"content", Json::array({{{"type", "text"},
-                                              {"text", "Access is turned off. Ask the user to enable it in Vesperline → "
-                                                       "Settings → AI → \"Allow assistants like Claude to search my "
-                                                       "memory\"."}}})},
+              Json({{"content",
+                     Json::array({{{"type", "text"},
+                                   {"text", "Access is turned off. Ask the user to enable it in Vesperline → "
+                                            "Settings → AI → \"Allow assistants like Claude to search my "
+                                            "memory\"."}}})},
                     {"isError", true}})
                   .dump());
     EXPECT_EQ(seen["on"]["result"]["isError"], false);
     const std::string found = seen["on"]["result"]["content"][0]["text"];
-    EXPECT_TRUE(found.starts_with("Found 1 moment(s) for \"pelican\":\n\n• [moment 1] 2026-10-22 10:00 — Notes — Birds\n"))
+    EXPECT_TRUE(found.starts_with(
+        "Found 1 moment(s) for \"pelican\":\n\n• [moment 1] 2026-10-22 10:00 — Notes — Birds\n"))
         << found;
 }
 

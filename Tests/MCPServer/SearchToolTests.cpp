@@ -9,7 +9,7 @@ using mcptest::localText;
 namespace {
 
 class SearchTool : public mcptest::MemoryFixture {
-protected:
+  protected:
     ostrel::Time now = ostrel::currentTime();
 
     std::string search(const Json& arguments) { return toolText("search_screen_memory", arguments); }
@@ -28,26 +28,40 @@ protected:
 
 TEST_F(SearchTool, WritesOneBlockPerHit) {
     const ostrel::Time first = now - 3600;
-    addFrame({first - 60, "Firefox", "firefox", "Invoice 2041 — Mail", "https://mail.example.com/inbox",
+    addFrame({first - 60,
+              "Firefox",
+              "firefox",
+              "Invoice 2041 — Mail",
+              "https://mail.example.com/inbox",
               {"invoice 2041 was paid"}});
     // Newest first, the window's latest moment stands for it.
-    const std::int64_t mail = addFrame({first, "Firefox", "firefox", "Invoice 2041 — Mail",
-                                        "https://mail.example.com/inbox", {"invoice 2041 is due"}});
-    const std::int64_t bare = addFrame({now - 7200, std::nullopt, std::nullopt, "", std::nullopt, {"copy of invoice 2041"}});
+    const std::int64_t mail = addFrame({first,
+                                        "Firefox",
+                                        "firefox",
+                                        "Invoice 2041 — Mail",
+                                        "https://mail.example.com/inbox",
+                                        {"invoice 2041 is due"}});
+    const std::int64_t bare =
+        addFrame({now - 7200, std::nullopt, std::nullopt, "", std::nullopt, {"copy of invoice 2041"}});
     EXPECT_EQ(search(Json{{"query", "invoice 2041"}, {"sort", "newest"}}),
               "Found 2 moment(s) for \"invoice 2041\":\n"
               "\n"
-              "• [moment " + std::to_string(mail) + "] " + dateText(first) + " — Firefox — Invoice 2041 — Mail\n"
-              "  URL: https://mail.example.com/inbox\n"
-              "  “invoice 2041 is due”\n"
-              "  (2 nearby matches in this window)\n"
-              "• [moment " + std::to_string(bare) + "] " + dateText(now - 7200) + " — ?\n"
-              "  “copy of invoice 2041”");
+              "• [moment " +
+                  std::to_string(mail) + "] " + dateText(first) +
+                  " — Firefox — Invoice 2041 — Mail\n"
+                  "  URL: https://mail.example.com/inbox\n"
+                  "  “invoice 2041 is due”\n"
+                  "  (2 nearby matches in this window)\n"
+                  "• [moment " +
+                  std::to_string(bare) + "] " + dateText(now - 7200) +
+                  " — ?\n"
+                  "  “copy of invoice 2041”");
 }
 
 TEST_F(SearchTool, RequiresAQueryWithSomethingBesidesSpaces) {
-    for (const Json& arguments : {Json::object(), Json{{"query", 5}}, Json{{"query", nullptr}}, Json{{"query", ""}},
-                                  Json{{"query", "  "}}, Json{{"query", "\t\u00a0\u3000"}}}) {
+    for (const Json& arguments :
+         {Json::object(), Json{{"query", 5}}, Json{{"query", nullptr}}, Json{{"query", ""}},
+          Json{{"query", "  "}}, Json{{"query", "\t\u00a0\u3000"}}}) {
         const auto [text, isError] = callTool("search_screen_memory", arguments);
         EXPECT_TRUE(isError) << arguments.dump();
         EXPECT_EQ(text, "query is required") << arguments.dump();
@@ -82,11 +96,18 @@ TEST_F(SearchTool, DaysReachBackAsFarAsAsked) {
 
 TEST_F(SearchTool, LimitIsClampedToOneToTwentyFive) {
     for (int i = 0; i < 30; ++i) {
-        addFrame({now - 600.0 * (i + 1), "Editor", "editor", "File " + std::to_string(i), std::nullopt, {"walrus"}});
+        addFrame({now - 600.0 * (i + 1),
+                  "Editor",
+                  "editor",
+                  "File " + std::to_string(i),
+                  std::nullopt,
+                  {"walrus"}});
     }
     const std::vector<std::pair<Json, long>> cases = {
-        {Json{{"query", "walrus"}}, 10},           {Json{{"query", "walrus"}, {"limit", 0}}, 1},
-        {Json{{"query", "walrus"}, {"limit", 100}}, 25}, {Json{{"query", "walrus"}, {"limit", "5"}}, 5},
+        {Json{{"query", "walrus"}}, 10},
+        {Json{{"query", "walrus"}, {"limit", 0}}, 1},
+        {Json{{"query", "walrus"}, {"limit", 100}}, 25},
+        {Json{{"query", "walrus"}, {"limit", "5"}}, 5},
         {Json{{"query", "walrus"}, {"limit", 3.9}}, 3},
     };
     for (const auto& [arguments, count] : cases) {
@@ -99,13 +120,15 @@ TEST_F(SearchTool, LimitIsClampedToOneToTwentyFive) {
 TEST_F(SearchTool, OnlyTheExactWordNewestSortsByTime) {
     // A busy older window outranks a newer single mention by relevance.
     for (int i = 0; i < 5; ++i) {
-        addFrame({now - 7200 + i * 10.0, "Editor", "editor", "Notes", std::nullopt, {"pelican pelican pelican"}});
+        addFrame(
+            {now - 7200 + i * 10.0, "Editor", "editor", "Notes", std::nullopt, {"pelican pelican pelican"}});
     }
     const std::int64_t recent = addFrame({now - 60, "Chat", "chat", "Team", std::nullopt, {"a pelican"}});
     const std::string newest = search(Json{{"query", "pelican"}, {"sort", "newest"}});
     const std::string relevance = search(Json{{"query", "pelican"}});
     ASSERT_NE(newest, relevance);
-    EXPECT_TRUE(newest.starts_with("Found 2 moment(s) for \"pelican\":\n\n• [moment " + std::to_string(recent) + "]"))
+    EXPECT_TRUE(
+        newest.starts_with("Found 2 moment(s) for \"pelican\":\n\n• [moment " + std::to_string(recent) + "]"))
         << newest;
     EXPECT_EQ(search(Json{{"query", "pelican"}, {"sort", "Newest"}}), relevance);
     EXPECT_EQ(search(Json{{"query", "pelican"}, {"sort", 1}}), relevance);

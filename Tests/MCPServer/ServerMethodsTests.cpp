@@ -10,7 +10,7 @@ using mcptest::Json;
 namespace {
 
 class ServerMethods : public testing::Test {
-protected:
+  protected:
     Json call(const std::string& method, const Json& params = nullptr) {
         Json request{{"jsonrpc", "2.0"}, {"id", 1}, {"method", method}};
         if (!params.is_null()) {
@@ -37,18 +37,21 @@ TEST_F(ServerMethods, InitializeEchoesSupportedVersionsAndOtherwiseAnswersTheNew
         EXPECT_EQ(reply["result"]["protocolVersion"], expected) << params.dump();
     }
     const Json result = call("initialize")["result"];
-    EXPECT_EQ(result.dump(),
-              Json({{"protocolVersion", "2025-06-18"},
-                    {"capabilities", {{"tools", {{"listChanged", false}}}}},
-                    {"serverInfo",
-                     {{"name", "vesperline"}, {"title", "Vesperline — Screen Memory"}, {"version", VESPERLINE_VERSION}}},
-                    {"instructions",
-                     "Vesperline is the user's private, on-device memory of everything they have seen on their "
-                     "computer screen. Use search_screen_memory to find text they saw earlier (IDs, articles, "
-                     "messages, settings), get_moment_text to read a full screen, get_activity for what they "
-                     "worked on during a day, and recent_screen_activity for the last minutes. Quote what you "
-                     "find and mention when it was seen."}})
-                  .dump());
+    EXPECT_EQ(
+        result.dump(),
+        Json({{"protocolVersion", "2025-06-18"},
+              {"capabilities", {{"tools", {{"listChanged", false}}}}},
+              {"serverInfo",
+               {{"name", "vesperline"},
+                {"title", "Vesperline — Screen Memory"},
+                {"version", VESPERLINE_VERSION}}},
+              {"instructions",
+               "Vesperline is the user's private, on-device memory of everything they have seen on their "
+               "computer screen. Use search_screen_memory to find text they saw earlier (IDs, articles, "
+               "messages, settings), get_moment_text to read a full screen, get_activity for what they "
+               "worked on during a day, and recent_screen_activity for the last minutes. Quote what you "
+               "find and mention when it was seen."}})
+            .dump());
 }
 
 TEST_F(ServerMethods, RequestErrorsCarryTheRequestId) {
@@ -56,16 +59,18 @@ TEST_F(ServerMethods, RequestErrorsCarryTheRequestId) {
               R"({"jsonrpc":"2.0","id":"x","error":{"code":-32600,"message":"Invalid request"}})");
     EXPECT_EQ(server.call(Json{{"id", 3}}).dump(),
               R"({"jsonrpc":"2.0","id":3,"error":{"code":-32600,"message":"Invalid request"}})");
-    EXPECT_EQ(call("resources/list").dump(),
-              R"({"jsonrpc":"2.0","id":1,"error":{"code":-32601,"message":"Method not found: resources/list"}})");
+    EXPECT_EQ(
+        call("resources/list").dump(),
+        R"({"jsonrpc":"2.0","id":1,"error":{"code":-32601,"message":"Method not found: resources/list"}})");
     EXPECT_EQ(call("Ping").dump(),
               R"({"jsonrpc":"2.0","id":1,"error":{"code":-32601,"message":"Method not found: Ping"}})");
 }
 
 TEST_F(ServerMethods, NotificationsAreNeverAnswered) {
     // Not even a malformed one or one naming a tool call; the ping after them is the next line out.
-    server.send("{\"method\":\"ping\"}\n{\"method\":5}\n{\"method\":\"tools/call\",\"params\":{\"name\":\"x\"}}\n"
-                "{\"method\":\"notifications/initialized\"}\n");
+    server.send(
+        "{\"method\":\"ping\"}\n{\"method\":5}\n{\"method\":\"tools/call\",\"params\":{\"name\":\"x\"}}\n"
+        "{\"method\":\"notifications/initialized\"}\n");
     EXPECT_EQ(call("ping").dump(), R"({"jsonrpc":"2.0","id":1,"result":{}})");
 }
 
@@ -94,11 +99,13 @@ TEST_F(ServerMethods, ToolsListHasTheFourDefinitionsInOrder) {
     EXPECT_EQ(tools[1]["inputSchema"]["required"].dump(), R"(["moment_id"])");
     EXPECT_FALSE(tools[2]["inputSchema"].contains("required"));
     EXPECT_FALSE(tools[3]["inputSchema"].contains("required"));
-    EXPECT_EQ(tools[0]["inputSchema"]["properties"]["limit"].dump(),
-              R"({"type":"integer","minimum":1,"maximum":25,"description":"Maximum results (1-25). Default 10."})");
+    EXPECT_EQ(
+        tools[0]["inputSchema"]["properties"]["limit"].dump(),
+        R"({"type":"integer","minimum":1,"maximum":25,"description":"Maximum results (1-25). Default 10."})");
     EXPECT_EQ(tools[0]["inputSchema"]["properties"]["sort"]["enum"].dump(), R"(["relevance","newest"])");
-    EXPECT_EQ(tools[3]["inputSchema"]["properties"]["minutes"].dump(),
-              R"({"type":"integer","minimum":1,"maximum":1440,"description":"How far back to look. Default 30, max 1440."})");
+    EXPECT_EQ(
+        tools[3]["inputSchema"]["properties"]["minutes"].dump(),
+        R"({"type":"integer","minimum":1,"maximum":1440,"description":"How far back to look. Default 30, max 1440."})");
     const std::string queryHelp = tools[0]["inputSchema"]["properties"]["query"]["description"];
     EXPECT_TRUE(queryHelp.starts_with("Words to look for. Example: \"")) << queryHelp;
     EXPECT_NE(queryHelp.find("\" site:"), std::string::npos) << queryHelp;

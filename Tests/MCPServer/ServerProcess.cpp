@@ -123,7 +123,9 @@ Json ServerProcess::call(const Json& request) {
     return Json::parse(line, nullptr, false);
 }
 
-void ServerProcess::closeOutput() { closeQuietly(output_); }
+void ServerProcess::closeOutput() {
+    closeQuietly(output_);
+}
 
 ServerProcess::Ending ServerProcess::finish() {
     closeQuietly(input_);

@@ -13,7 +13,7 @@ using Json = nlohmann::ordered_json;
 // The built vesperline-mcp as a child process, talked to through pipes the way an assistant does.
 // It inherits this process's environment (OSTREL_DATA_DIR, TZ).
 class ServerProcess {
-public:
+  public:
     ServerProcess();
     ~ServerProcess();
     ServerProcess(const ServerProcess&) = delete;
@@ -29,14 +29,14 @@ public:
     void closeOutput();
 
     struct Ending {
-        std::string output; // everything written to standard output after the last readLine
-        std::string errors; // everything written to standard error
+        std::string output;  // everything written to standard output after the last readLine
+        std::string errors;  // everything written to standard error
         int exitStatus = -1; // -1 when the process did not exit normally
     };
     // Closes the server's input and waits for it to end.
     Ending finish();
 
-private:
+  private:
     // Reads what is available from the output pipes, waiting at most `timeoutMs`. False on timeout.
     bool pump(int timeoutMs, bool wantInput);
 

@@ -13,8 +13,8 @@ using mcptest::Json;
 
 namespace {
 
-constexpr const char* notRecorded =
-    "Vesperline has not recorded anything yet on this computer. Open the Vesperline app and finish setup first.";
+constexpr const char* notRecorded = "Vesperline has not recorded anything yet on this computer. Open the "
+                                    "Vesperline app and finish setup first.";
 constexpr const char* accessOff =
     "Access is turned off. Ask the user to enable it in Vesperline → Settings → AI → \"Allow assistants like "
     "Claude to search my memory\".";
@@ -32,8 +32,9 @@ Json callTool(mcptest::ServerProcess& server, const Json& params) {
 }
 
 void expectToolError(const Json& reply, const std::string& text) {
-    EXPECT_EQ(reply["result"].dump(),
-              Json({{"content", Json::array({{{"type", "text"}, {"text", text}}})}, {"isError", true}}).dump());
+    EXPECT_EQ(
+        reply["result"].dump(),
+        Json({{"content", Json::array({{{"type", "text"}, {"text", text}}})}, {"isError", true}}).dump());
 }
 
 void setAccess(const std::optional<std::string>& value) {
@@ -53,9 +54,10 @@ TEST(ToolAccess, WithoutADatabaseEveryToolSaysNothingIsRecordedAndCreatesNothing
 }
 
 TEST(ToolAccess, EveryToolIsRefusedUnlessTheFlagIsExactlyOne) {
-    for (const std::optional<std::string>& value : {std::optional<std::string>(), std::optional<std::string>("0"),
-                                                     std::optional<std::string>("yes"), std::optional<std::string>("1 "),
-                                                     std::optional<std::string>(" 1"), std::optional<std::string>("")}) {
+    for (const std::optional<std::string>& value :
+         {std::optional<std::string>(), std::optional<std::string>("0"), std::optional<std::string>("yes"),
+          std::optional<std::string>("1 "), std::optional<std::string>(" 1"),
+          std::optional<std::string>("")}) {
         testsupport::ScopedDataDirectory data;
         setAccess(value);
         mcptest::ServerProcess server;
@@ -68,7 +70,8 @@ TEST(ToolAccess, EveryToolIsRefusedUnlessTheFlagIsExactlyOne) {
 TEST(ToolAccess, AFileWithoutTheSettingsTableIsRefused) {
     testsupport::ScopedDataDirectory data;
     ostrel::OstrelPaths::ensureDirectories();
-    ostrel::SQLiteDatabase(ostrel::OstrelPaths::databaseURL().string(), false).execute("CREATE TABLE other (x)");
+    ostrel::SQLiteDatabase(ostrel::OstrelPaths::databaseURL().string(), false)
+        .execute("CREATE TABLE other (x)");
     mcptest::ServerProcess server;
     expectToolError(callTool(server, everyToolBadlyCalled[0]), accessOff);
 }

@@ -11,7 +11,7 @@ namespace testsupport {
 // Collects the Qt log lines written while it lives (from any thread), as "<category>: <message>"
 // with the category name's last part ("capture", "storage", ...). One at a time.
 class LogCapture {
-public:
+  public:
     LogCapture() {
         std::lock_guard lock(instanceMutex());
         current() = this;
@@ -39,7 +39,7 @@ public:
         return found;
     }
 
-private:
+  private:
     static LogCapture*& current() {
         static LogCapture* capture = nullptr;
         return capture;

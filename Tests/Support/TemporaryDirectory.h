@@ -9,7 +9,7 @@ namespace testsupport {
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TemporaryDirectory {
-public:
+  public:
     TemporaryDirectory() {
         std::string pattern = (std::filesystem::temp_directory_path() / "vesperline-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) {
@@ -26,13 +26,13 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // Points OSTREL_DATA_DIR at a temporary folder for the life of the object, restoring it afterwards.
 class ScopedDataDirectory {
-public:
+  public:
     ScopedDataDirectory() : dataDir_(folder_.path() / "data") {
         if (const char* old = std::getenv("OSTREL_DATA_DIR")) {
             previous_ = old;
@@ -53,7 +53,7 @@ public:
     // The parent temporary folder, for files that must lie outside the data folder.
     const std::filesystem::path& scratch() const { return folder_.path(); }
 
-private:
+  private:
     TemporaryDirectory folder_;
     std::filesystem::path dataDir_;
     std::string previous_;
