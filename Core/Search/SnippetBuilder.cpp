@@ -158,7 +158,18 @@ std::vector<Snippet::Range> highlightRanges(std::string_view text,
                 std::equal(wanted.begin(), wanted.end(), folded.begin() + p) &&
                 std::none_of(taken.begin() + p, taken.begin() + p + wanted.size(), [](bool t) { return t; });
             if (matches) {
-                std::fill(taken.begin() + p, taken.begin() + p + wanted.size(), true);
+                // The whole text characters are taken, so the other half of a character that folds to
+                // two (ß to ss) cannot give the same range again.
+                std::size_t from = p;
+                std::size_t to = p + wanted.size();
+                while (from > 0 && origin[from - 1] == origin[p]) {
+                    --from;
+                }
+                while (to < folded.size() && origin[to] == origin[p + wanted.size() - 1]) {
+                    ++to;
+                }
+                std::fill(taken.begin() + static_cast<std::ptrdiff_t>(from),
+                          taken.begin() + static_cast<std::ptrdiff_t>(to), true);
                 ranges.push_back({origin[p], origin[p + wanted.size() - 1] + 1});
                 p += wanted.size();
             } else {
@@ -200,6 +211,12 @@ Snippet window(const std::vector<std::string>& characters, const std::vector<Sni
                 break;
             }
         }
+    }
+    // A lone mark (after a tab or another control) would fuse with the leading "…" into one character
+    // and move every highlight after it; with nothing to sit on, it is left out.
+    while (start > 0 && start < end &&
+           Graphemes::count(std::string(ellipsis) + characters[static_cast<std::size_t>(start)]) == 1) {
+        ++start;
     }
     if (cutAtEnd) {
         for (std::int64_t i = end - 1; i >= std::max(end - wordSearchSpan, start); --i) {

@@ -1,4 +1,5 @@
 #include "Search/SnippetBuilder.h"
+#include "Support/Graphemes.h"
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,29 @@ TEST(SnippetBuilderTest, FindsEveryOccurrenceWithoutOverlap) {
     EXPECT_EQ(SnippetBuilder::highlightRanges("aaaa", {"aa"}), (Ranges{{0, 2}, {2, 4}}));
     EXPECT_EQ(SnippetBuilder::highlightRanges("invoice in", {"invoice", "in"}), (Ranges{{0, 7}, {8, 10}}));
     EXPECT_EQ(SnippetBuilder::highlightRanges("ab", {"abc", ""}), Ranges{});
+    // One character that folds to two letters is highlighted once, whichever term reaches it.
+    EXPECT_EQ(SnippetBuilder::highlightRanges("\u00df", {"s"}), (Ranges{{0, 1}}));
+    EXPECT_EQ(SnippetBuilder::highlightRanges("Stra\u00dfe \u00df", {"as", "s"}),
+              (Ranges{{0, 1}, {3, 5}, {7, 8}}));
+    EXPECT_EQ(SnippetBuilder::highlightRanges("\u00df\u00df", {"ss"}), (Ranges{{0, 1}, {1, 2}}));
+}
+
+// A cut that starts at a lone mark (after a tab) must not shift the highlights: each one covers
+// exactly its word in the text as shown.
+TEST(SnippetBuilderTest, CutBeforeALoneMarkKeepsHighlightsOnTheirWords) {
+    const std::string line = std::string(100, 'a') + "\t\u0301" + std::string(59, 'b') + "needle" +
+                             std::string(100, 'c') + " needle " + std::string(100, 'd');
+    const Snippet snippet = SnippetBuilder::build(line, {}, {}, {"needle"}, 180);
+    ASSERT_TRUE(snippet.text.starts_with("\u2026b"));
+    ASSERT_EQ(snippet.highlights.size(), 2u);
+    const std::vector<std::size_t> bounds = Graphemes::boundaries(snippet.text);
+    for (const Snippet::Range& range : snippet.highlights) {
+        ASSERT_LE(static_cast<std::size_t>(range.upper), bounds.size() - 1);
+        EXPECT_EQ(snippet.text.substr(bounds[static_cast<std::size_t>(range.lower)],
+                                      bounds[static_cast<std::size_t>(range.upper)] -
+                                          bounds[static_cast<std::size_t>(range.lower)]),
+                  "needle");
+    }
 }
 
 TEST(SnippetBuilderTest, WindowClipsHighlightsAtTheCuts) {
