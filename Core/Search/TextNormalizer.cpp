@@ -7,6 +7,7 @@
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/utf8.h>
+#include <unicode/uversion.h>
 
 namespace ostrel::TextNormalizer {
 namespace {
@@ -139,6 +140,22 @@ bool isLetterOrNumber(UChar32 c) {
                       u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE) != U_NT_NONE);
 }
 
+// The index's tokenizer (unicode61) knows the character classes of Unicode 6.1. It keeps private-use
+// characters inside words by default, and every code point its tables do not know as well. Ill-formed
+// bytes count too: ICU reads them as U+FFFD, at which `words` cuts.
+bool isKeptByIndex(UChar32 c) {
+    if (c < 0) {
+        return true;
+    }
+    const int8_t type = u_charType(c);
+    if (type == U_UNASSIGNED || type == U_PRIVATE_USE_CHAR) {
+        return true;
+    }
+    UVersionInfo age;
+    u_charAge(c, age);
+    return age[0] > 6 || (age[0] == 6 && age[1] >= 2);
+}
+
 } // namespace
 
 std::string fold(std::string_view text) {
@@ -178,6 +195,44 @@ std::vector<std::string> words(std::string_view text) {
         }
     }
     visit({}, false);
+    return result;
+}
+
+bool hasGlyphsTheIndexKeeps(std::string_view text) {
+    const auto length = static_cast<int32_t>(text.size());
+    for (int32_t offset = 0; offset < length;) {
+        if (static_cast<unsigned char>(text[static_cast<std::size_t>(offset)]) < 0x80) {
+            ++offset;
+            continue;
+        }
+        UChar32 c = 0;
+        U8_NEXT(text.data(), offset, length, c);
+        if (isKeptByIndex(c)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// `words` judges a whole character by its first scalar, so a separator character goes as a whole,
+// with any marks it carries.
+std::string indexForm(std::string_view text) {
+    std::string folded = fold(text);
+    if (!hasGlyphsTheIndexKeeps(folded)) {
+        return folded;
+    }
+    const std::vector<std::size_t> bounds = Graphemes::boundaries(folded);
+    std::string result;
+    result.reserve(folded.size());
+    for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
+        const std::string_view character =
+            std::string_view(folded).substr(bounds[i], bounds[i + 1] - bounds[i]);
+        if (!isLetterOrNumber(firstScalar(character)) && hasGlyphsTheIndexKeeps(character)) {
+            result += ' ';
+        } else {
+            result.append(character);
+        }
+    }
     return result;
 }
 

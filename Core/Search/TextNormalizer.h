@@ -20,6 +20,17 @@ std::string foldCharacter(std::string_view character);
 // The folded maximal runs of letters and numbers, in order.
 std::vector<std::string> words(std::string_view text);
 
+// The text as the full-text index is given it: `fold`, with every character at which `words` cuts
+// but the index's tokenizer would not replaced by a space, so a word glued to an icon glyph is
+// indexed as the word the query asks for. Like `fold`, the same text always gives the same bytes:
+// removing a row from the index needs exactly the text it was indexed with.
+std::string indexForm(std::string_view text);
+
+// Whether the text holds a character the index's tokenizer keeps inside a word although it is no
+// letter or number: private-use glyphs, unassigned code points and characters newer than the
+// tokenizer's Unicode 6.1 tables. Text without one has `indexForm` equal to `fold`.
+bool hasGlyphsTheIndexKeeps(std::string_view text);
+
 // FNV-1a, 64 bits, over the bytes as given (not folded). Stable across processes; may be stored.
 std::uint64_t stableHash(std::string_view text);
 

@@ -4,7 +4,8 @@
 
 namespace ostrel::DatabaseSchema {
 
-// The statements of schema version 2, exactly as files of every version were made with them.
+// The statements of the schema, exactly as files of every version were made with them (version 3
+// changed only the text the full-text index is given, not a statement).
 
 inline constexpr const char* tablesScript =
     "CREATE TABLE IF NOT EXISTS frames (\n"

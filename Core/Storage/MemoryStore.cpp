@@ -44,8 +44,8 @@ void MemoryStore::migrate() {
     const std::optional<std::int64_t> version = db_->scalarInt("PRAGMA user_version");
     if (!version || *version <= 0) {
         db_->transaction([&] { createSchema(); });
-    } else if (*version == 1) {
-        db_->transaction([&] { upgradeFromVersion1(); });
+    } else if (*version < schemaVersion) {
+        db_->transaction([&] { upgrade(*version); });
     }
 }
 
@@ -61,8 +61,13 @@ void MemoryStore::createSchema() {
     db_->execute("PRAGMA user_version = " + std::to_string(schemaVersion));
 }
 
-void MemoryStore::upgradeFromVersion1() {
-    db_->execute(DatabaseSchema::pendingRewritesStatement);
+void MemoryStore::upgrade(std::int64_t fromVersion) {
+    if (fromVersion < 2) {
+        db_->execute(DatabaseSchema::pendingRewritesStatement);
+    }
+    if (fromVersion < 3) {
+        reindexGlyphWords();
+    }
     db_->execute("PRAGMA user_version = " + std::to_string(schemaVersion));
 }
 

@@ -32,7 +32,7 @@ namespace ostrel {
 // Its operations are grouped over several source files, one per area, declared in sections below.
 class MemoryStore final {
   public:
-    static constexpr int schemaVersion = 2;
+    static constexpr int schemaVersion = 3;
 
     MemoryStore(const std::filesystem::path& databaseFile, bool readOnly);
     MemoryStore(const MemoryStore&) = delete;
@@ -74,7 +74,8 @@ class MemoryStore final {
     // repeated 'delete' would damage the index for good; with the text row gone, a second call finds
     // nothing to remove.
     void deleteFTSRow(std::int64_t frameID);
-    // The address as indexed: scheme and a leading "www." cut off (case-sensitive), then folded.
+    // The address as indexed: scheme and a leading "www." cut off (case-sensitive), then in the
+    // index's form (TextNormalizer::indexForm).
     static std::string searchableURL(const std::optional<std::string>& url);
     static FrameRecord readFrameRecord(const SQLRow& row);
     static FrameSummary readFrameSummary(const SQLRow& row);
@@ -225,7 +226,10 @@ class MemoryStore final {
   private:
     void migrate();
     void createSchema();
-    void upgradeFromVersion1();
+    // Brings a file of an older version to the current one, step by step.
+    void upgrade(std::int64_t fromVersion);
+    // Indexes again the moments whose texts hold glyphs that older files indexed inside words.
+    void reindexGlyphWords();
     bool readContentlessDelete();
 
     std::unique_ptr<SQLiteDatabase> db_;

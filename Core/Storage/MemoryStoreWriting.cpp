@@ -22,12 +22,26 @@ std::string joinedLines(const std::vector<std::string>& lines) {
     return body;
 }
 
-// The values of a full-text row after its rowid. Writing and removing a row must both use this, so
-// the 'delete' command sees byte for byte what was indexed.
+std::string_view withoutSchemeAndWWW(const std::optional<std::string>& url) {
+    std::string_view rest = url ? std::string_view(*url) : std::string_view();
+    for (const std::string_view prefix : {"https://", "http://", "www."}) {
+        if (rest.starts_with(prefix)) {
+            rest.remove_prefix(prefix.size());
+        }
+    }
+    return rest;
+}
+
+using TextForm = std::string (*)(std::string_view);
+
+// The values of a full-text row: its rowid, then title, address and text in `form`. Writing and
+// removing a row must both use this, so the 'delete' command sees byte for byte what was indexed.
+// Files before the current schema indexed plain folded text.
 std::vector<SQLValue> indexedValues(std::int64_t id, const std::optional<std::string>& title,
-                                    const std::optional<std::string>& url, const std::string& body) {
-    return {SQLValue::integer(id), SQLValue::text(TextNormalizer::fold(title.value_or(""))),
-            SQLValue::text(MemoryStore::searchableURL(url)), SQLValue::text(TextNormalizer::fold(body))};
+                                    const std::optional<std::string>& url, const std::string& body,
+                                    TextForm form = TextNormalizer::indexForm) {
+    return {SQLValue::integer(id), SQLValue::text(form(title.value_or(""))),
+            SQLValue::text(form(withoutSchemeAndWWW(url))), SQLValue::text(form(body))};
 }
 
 std::optional<RelativeRect> windowRect(const SQLRow& row, int first) {
@@ -58,19 +72,21 @@ std::optional<StoredText> storedText(SQLiteDatabase& db, std::int64_t frameID) {
     return result;
 }
 
+// Removes a full-text row: by rowid alone with plain deletes, else with the 'delete' command and
+// exactly the values the row was indexed with.
+void removeIndexRow(SQLiteDatabase& db, bool plainDelete, const std::vector<SQLValue>& indexed) {
+    if (plainDelete) {
+        db.run("DELETE FROM frame_fts WHERE rowid = ?", {indexed.front()});
+    } else {
+        db.run("INSERT INTO frame_fts (frame_fts, rowid, title, url, body) VALUES ('delete', ?, ?, ?, ?)",
+               indexed);
+    }
+}
+
 } // namespace
 
 std::string MemoryStore::searchableURL(const std::optional<std::string>& url) {
-    if (!url || url->empty()) {
-        return "";
-    }
-    std::string_view rest = *url;
-    for (const std::string_view prefix : {"https://", "http://", "www."}) {
-        if (rest.starts_with(prefix)) {
-            rest.remove_prefix(prefix.size());
-        }
-    }
-    return TextNormalizer::fold(rest);
+    return TextNormalizer::indexForm(withoutSchemeAndWWW(url));
 }
 
 std::int64_t MemoryStore::insertFrame(const NewFrame& frame) {
@@ -152,19 +168,45 @@ void MemoryStore::deleteFTSRow(std::int64_t frameID) {
     const SQLValue id = SQLValue::integer(frameID);
     db_->transaction([&] {
         if (contentlessDelete_) {
-            db_->run("DELETE FROM frame_fts WHERE rowid = ?", {id});
+            removeIndexRow(*db_, true, {id});
         } else {
             const std::optional<StoredText> stored = storedText(*db_, frameID);
             // Every index row is written together with its text row, so no text row means no index row.
             if (!stored || !stored->body) {
                 return;
             }
-            db_->run(
-                "INSERT INTO frame_fts (frame_fts, rowid, title, url, body) VALUES ('delete', ?, ?, ?, ?)",
-                indexedValues(frameID, stored->title, stored->url, *stored->body));
+            removeIndexRow(*db_, false, indexedValues(frameID, stored->title, stored->url, *stored->body));
         }
         db_->run("DELETE FROM frame_text WHERE frame_id = ?", {id});
     });
+}
+
+void MemoryStore::reindexGlyphWords() {
+    // Only a text with such a glyph can have been indexed differently; the rest is not folded again.
+    const auto candidates = db_->query(
+        "SELECT f.id, f.window_title, f.url, t.body FROM frames f JOIN frame_text t ON t.frame_id = f.id", {},
+        false, [](const SQLRow& row) -> std::optional<std::int64_t> {
+            for (int column = 1; column <= 3; ++column) {
+                if (TextNormalizer::hasGlyphsTheIndexKeeps(row.text(column).value_or(""))) {
+                    return row.int64(0);
+                }
+            }
+            return std::nullopt;
+        });
+    const bool plainDelete = readContentlessDelete();
+    for (const std::optional<std::int64_t> id : candidates) {
+        if (!id) {
+            continue;
+        }
+        const StoredText stored = *storedText(*db_, *id);
+        const std::string body = stored.body.value_or("");
+        const auto before = indexedValues(*id, stored.title, stored.url, body, TextNormalizer::fold);
+        const auto after = indexedValues(*id, stored.title, stored.url, body);
+        if (before != after) {
+            removeIndexRow(*db_, plainDelete, before);
+            db_->run(ftsInsertStatement, after);
+        }
+    }
 }
 
 FrameRecord MemoryStore::readFrameRecord(const SQLRow& row) {

@@ -94,6 +94,26 @@ TEST_F(MemoryStoreSearchTest, QueriesFindTheirMoments) {
     }
 }
 
+// Terminal prompts and icon fonts glue glyphs to words; the words are found as typed in the app (the
+// last word a prefix) and as an assistant sends them (with a trailing space).
+TEST_F(MemoryStoreSearchTest, FindsWordsNextToGlyphs) {
+    const auto prompt = add(now - 30, "org.term", "Terminal", "zsh", std::nullopt, {"\uE0A0main branch"});
+    const auto icon = add(now - 20, "org.prefs", "Settings", "\uF007Profile settings", std::nullopt, {});
+    const auto symbol =
+        add(now - 10, "org.notes", "Notes", "Chess", std::nullopt, {"combin\U0001FA51 moves"});
+    const struct {
+        const char* text;
+        std::int64_t expected;
+    } cases[] = {
+        {"main", prompt},   {"main ", prompt},  {"branch main ", prompt}, {"profile", icon},
+        {"Profile ", icon}, {"combin", symbol}, {"combin ", symbol},      {"\uE0A0main", prompt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ids(search(c.text)), std::vector<std::int64_t>{c.expected}) << "query: " << c.text;
+    }
+    EXPECT_EQ(search("main ").front().snippet, (Snippet{"\uE0A0main branch", {{1, 5}}}));
+}
+
 TEST_F(MemoryStoreSearchTest, FiltersByTimeAndApps) {
     const auto a = add(now - 300, "org.a", "Alpha", "One", std::nullopt, {"word"});
     const auto b = add(now - 200, "org.b", "Beta", "Two", std::nullopt, {"word"});

@@ -140,6 +140,15 @@ TEST_F(SearchTool, TheLastWordMatchesWhole) {
     EXPECT_EQ(hitCount(search(Json{{"query", "invoice"}})), 1);
 }
 
+TEST_F(SearchTool, FindsWordsGluedToGlyphs) {
+    addFrame({now - 60, "Terminal", "term", "zsh", std::nullopt, {"\uE0A0main branch"}});
+    addFrame({now - 50, "Settings", "prefs", "\uF007Profile settings", std::nullopt, {}});
+    addFrame({now - 40, "Notes", "notes", "Chess", std::nullopt, {"combin\U0001FA51 moves"}});
+    for (const char* query : {"main", "Profile", "combin"}) {
+        EXPECT_EQ(hitCount(search(Json{{"query", query}})), 1) << query;
+    }
+}
+
 TEST_F(SearchTool, TextThatIsNotUTF8StillGetsItsReply) {
     addFrame({now - 60, "Term\xff", "term", "bad \xc3 title", std::nullopt, {"gannet \xfe\xff"}});
     const std::string report = search(Json{{"query", "gannet"}});
