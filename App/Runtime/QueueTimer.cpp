@@ -50,7 +50,7 @@ Qt::TimerType QueueTimer::timerType(double interval, double leeway) {
 
 void QueueTimer::schedule(double delay, double interval, double leeway) {
     const unsigned generation = ++state_->generation;
-    queue_.async([state = state_, generation, delay, interval, leeway] {
+    queue_.async([queue = &queue_, state = state_, generation, delay, interval, leeway] {
         if (state->generation != generation) {
             return; // cancelled or rescheduled meanwhile
         }
@@ -63,7 +63,7 @@ void QueueTimer::schedule(double delay, double interval, double leeway) {
         timer.setTimerType(timerType(interval > 0 ? interval : delay, leeway));
         timer.setSingleShot(true);
         timer.setInterval(milliseconds(delay));
-        QObject::connect(&timer, &QTimer::timeout, [state = state.get(), generation, interval] {
+        QObject::connect(&timer, &QTimer::timeout, [queue, state = state.get(), generation, interval] {
             if (state->generation != generation) {
                 return;
             }
@@ -71,7 +71,7 @@ void QueueTimer::schedule(double delay, double interval, double leeway) {
                 state->timer->setSingleShot(false);
                 state->timer->start(milliseconds(interval));
             }
-            state->handler();
+            queue->runLoggingFailure(state->handler);
         });
         timer.start();
     });

@@ -1,6 +1,8 @@
 #include "Runtime/SerialQueue.h"
 
 #include "Runtime/AppIdentity.h"
+#include "Runtime/FailureDescription.h"
+#include "Store/Log.h"
 
 #include <QCoreApplication>
 
@@ -42,7 +44,17 @@ bool SerialQueue::isCurrent() const {
 }
 
 void SerialQueue::async(std::function<void()> block) {
-    QMetaObject::invokeMethod(context_, std::move(block), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        context_, [this, block = std::move(block)] { runLoggingFailure(block); }, Qt::QueuedConnection);
+}
+
+void SerialQueue::runLoggingFailure(const std::function<void()>& block) const {
+    try {
+        block();
+    } catch (...) {
+        qCCritical(Log::app(), "Block on %s failed: %s", qUtf8Printable(label_),
+                   describeFailure(std::current_exception()).c_str());
+    }
 }
 
 void SerialQueue::runAndWait(const std::function<void()>& block) {

@@ -19,7 +19,8 @@ namespace vesperline {
 // in the order they were posted. Services own one and touch their state only from blocks on it.
 //
 // Blocks must not spin an event loop of their own (it would let later blocks run inside them).
-// A block that throws from `async` loses its exception; use `submit` or `sync` to see failures.
+// A block posted with `async` that throws is logged with the queue's label and the queue goes on;
+// use `submit` or `sync` when the caller needs to see the failure.
 // Queues need the application object (QCoreApplication) for their whole life: create them after it
 // and destroy them before it.
 class SerialQueue final {
@@ -40,6 +41,11 @@ class SerialQueue final {
 
     // Posts `block` and returns at once.
     void async(std::function<void()> block);
+
+    // Runs `block` here and now, logging what it throws (with this queue's label) instead of letting
+    // it reach the event loop, which would end the program. For work started on the queue's thread
+    // by other means than `async`, such as timers.
+    void runLoggingFailure(const std::function<void()>& block) const;
 
     // Runs `block` on the queue and waits for it; returns its result or rethrows its exception.
     // Blocks posted earlier run first. Called on the queue itself, it runs the block in place
@@ -78,7 +84,7 @@ class SerialQueue final {
     }
 
     // Posts `block` and returns a future of its result; the future holds the exception if it threw.
-    // Continue on the main thread with `future.then(context, ...)`.
+    // Deliver the result to an object with `whenFinished` (Runtime/WhenFinished.h).
     template <typename Block> auto submit(Block block) -> QFuture<std::invoke_result_t<Block&>> {
         using Result = std::invoke_result_t<Block&>;
         auto promise = std::make_shared<QPromise<Result>>();

@@ -1,5 +1,6 @@
 #include "Runtime/QueueTimer.h"
 #include "Runtime/SerialQueue.h"
+#include "Support/LogCapture.h"
 
 #include <QTest>
 
@@ -7,6 +8,7 @@
 
 #include <atomic>
 #include <memory>
+#include <stdexcept>
 
 using vesperline::QueueTimer;
 using vesperline::SerialQueue;
@@ -47,6 +49,21 @@ TEST(QueueTimer, RepeatsOnTheQueueUntilCancelled) {
     QTest::qWait(60);
     EXPECT_EQ(queue.sync([&] { return fired.load(); }), atCancel);
     EXPECT_FALSE(offQueue);
+}
+
+TEST(QueueTimer, AThrowingHandlerIsLoggedAndTheTimerKeepsFiring) {
+    testsupport::LogCapture log;
+    SerialQueue queue(".timer");
+    std::atomic<int> fired{0};
+    QueueTimer timer(queue, [&] {
+        ++fired;
+        throw std::runtime_error("tick failed");
+    });
+    timer.schedule(0.0, 0.01, 0.0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fired >= 3; }, 5000));
+    timer.cancel();
+    queue.sync([] {}); // the last handler has logged
+    EXPECT_GE(log.count("app: Block on org.vesperline.Vesperline.timer failed: tick failed"), 3);
 }
 
 TEST(QueueTimer, OneShotFiresOnceAndRescheduleReplacesTheEarlierSchedule) {

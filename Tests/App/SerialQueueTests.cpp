@@ -1,6 +1,8 @@
 #include "Runtime/AppIdentity.h"
 #include "Runtime/MainThread.h"
 #include "Runtime/SerialQueue.h"
+#include "Runtime/WhenFinished.h"
+#include "Support/LogCapture.h"
 
 #include <QTest>
 #include <QThread>
@@ -12,6 +14,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 using vesperline::SerialQueue;
@@ -62,6 +65,18 @@ TEST(SerialQueue, SyncFromInsideTheQueueRunsInPlaceInsteadOfDeadlocking) {
     EXPECT_EQ(value, 6);
 }
 
+TEST(SerialQueue, AThrowingAsyncBlockIsLoggedWithTheLabelAndTheQueueGoesOn) {
+    testsupport::LogCapture log;
+    SerialQueue queue(".test");
+    queue.async([] { throw std::runtime_error("disk on fire"); });
+    queue.async([] { throw 42; });
+    std::atomic<bool> later{false};
+    queue.async([&] { later = true; });
+    EXPECT_TRUE(queue.sync([&] { return later.load(); }));
+    EXPECT_EQ(log.count("app: Block on org.vesperline.Vesperline.test failed: disk on fire"), 1);
+    EXPECT_EQ(log.count("app: Block on org.vesperline.Vesperline.test failed: unknown error"), 1);
+}
+
 TEST(SerialQueue, SubmitDeliversResultOrExceptionThroughTheFuture) {
     SerialQueue queue(".test");
     QFuture<std::string> ok = queue.submit([] { return std::string("done"); });
@@ -73,17 +88,35 @@ TEST(SerialQueue, SubmitDeliversResultOrExceptionThroughTheFuture) {
     EXPECT_TRUE(plain.isFinished());
 }
 
-TEST(SerialQueue, FutureContinuesOnTheMainThread) {
+TEST(WhenFinished, DeliversTheFutureOnTheReceiversThreadAndNothingOnceTheReceiverIsGone) {
     SerialQueue queue(".test");
-    QObject context;
+    QObject receiver;
     bool onMain = false;
-    bool done = false;
-    queue.submit([] { return 3; }).then(&context, [&](int value) {
+    int value = 0;
+    vesperline::whenFinished(queue.submit([] { return 3; }), &receiver, [&](const QFuture<int>& done) {
         onMain = vesperline::MainThread::isCurrent();
-        done = value == 3;
+        value = done.result();
     });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return value == 3; }, 5000));
     EXPECT_TRUE(onMain);
+
+    // From another thread, and with a future that finishes only after the receiver is gone.
+    std::latch release(1);
+    QFuture<int> late = queue.submit([&] {
+        release.wait();
+        return 4;
+    });
+    bool called = false;
+    auto doomed = std::make_unique<QObject>();
+    std::thread([&] {
+        vesperline::whenFinished(late, doomed.get(), [&](const QFuture<int>&) { called = true; });
+    }).join();
+    QCoreApplication::processEvents(); // the delivery is attached to the receiver on its thread
+    doomed.reset();
+    release.count_down();
+    late.waitForFinished();
+    QTest::qWait(30);
+    EXPECT_FALSE(called);
 }
 
 TEST(SerialQueue, DestructionRunsTheBlocksAlreadyPosted) {
