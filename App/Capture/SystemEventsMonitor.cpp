@@ -8,16 +8,14 @@ SystemEventsMonitor::SystemEventsMonitor(platform::SystemEventSource& source)
     : source_(source), self_(std::make_shared<SystemEventsMonitor*>(this)) {}
 
 void SystemEventsMonitor::start() {
-    const std::vector<std::string> missing =
-        source_.start([weak = std::weak_ptr<SystemEventsMonitor*>(self_)](Event event) {
+    source_.start(
+        [weak = std::weak_ptr<SystemEventsMonitor*>(self_)](Event event) {
             const auto monitor = weak.lock();
             if (monitor && (*monitor)->onEvent) {
                 (*monitor)->onEvent(event);
             }
-        });
-    for (const std::string& line : missing) {
-        qCInfo(Log::capture, "%s", line.c_str());
-    }
+        },
+        [](const std::string& line) { qCInfo(Log::capture, "%s", line.c_str()); });
 }
 
 } // namespace vesperline

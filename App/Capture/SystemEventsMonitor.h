@@ -8,8 +8,8 @@
 namespace vesperline {
 
 // Turns the session's notifications (sleep, wake, display sleep, session switch, lock, screen saver)
-// into one callback, on the main thread, in the order they arrive. Services the session lacks are
-// logged once at start and otherwise ignored.
+// into one callback, on the main thread, in the order they arrive. Starting waits for no service;
+// services the session lacks are logged once, when that is known, and otherwise ignored.
 class SystemEventsMonitor {
   public:
     using Event = platform::SystemEvent;

@@ -2,6 +2,9 @@
 
 #include "Platform/SystemEventSource.h"
 
+#include <string>
+#include <vector>
+
 namespace vesperline::platform {
 
 // Plays the session's events on demand; `missing` lists the services it pretends are absent.
@@ -10,10 +13,12 @@ class FakeSystemEventSource final : public SystemEventSource {
     std::vector<std::string> missing;
     int starts = 0;
 
-    std::vector<std::string> start(std::function<void(SystemEvent)> handler) override {
+    void start(std::function<void(SystemEvent)> handler, Unavailable unavailable) override {
         ++starts;
         handler_ = std::move(handler);
-        return missing;
+        for (const std::string& line : missing) {
+            unavailable(line);
+        }
     }
 
     void deliver(SystemEvent event) {

@@ -6,6 +6,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 
 #include <atspi/atspi-constants.h>
@@ -29,20 +30,8 @@ constexpr int timeoutMilliseconds = 300;
 
 std::atomic<int> connectionCount{0};
 
-QString busAddress() {
-    const QByteArray fromEnvironment = qgetenv("AT_SPI_BUS_ADDRESS");
-    if (!fromEnvironment.isEmpty()) {
-        return QString::fromUtf8(fromEnvironment);
-    }
-    QDBusMessage request =
-        QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
-                                       QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"));
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(request, QDBus::Block, 2000);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        return {};
-    }
-    return reply.arguments().constFirst().toString();
-}
+// The session may start the accessibility bus on demand, which can take a while.
+constexpr int busLookupMilliseconds = 5000;
 
 std::string toStd(const QString& text) {
     return text.toStdString();
@@ -174,32 +163,67 @@ std::optional<std::string> nonEmptyStd(const std::optional<QString>& text) {
 
 } // namespace
 
-AtspiAccessibility::AtspiAccessibility(QObject* parent)
-    : QObject(parent),
-      bus_(QDBusConnection::connectToBus(
-          busAddress(), QStringLiteral("vesperline-a11y-%1").arg(connectionCount.fetch_add(1)))) {
-    if (!bus_.isConnected()) {
+AtspiAccessibility::AtspiAccessibility(QObject* parent) : QObject(parent), bus_(QString()) {
+    const QByteArray fromEnvironment = qgetenv("AT_SPI_BUS_ADDRESS");
+    if (!fromEnvironment.isEmpty()) {
+        connectTo(QString::fromUtf8(fromEnvironment));
+        return;
+    }
+    QDBusMessage request =
+        QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                       QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"));
+    auto* lookup = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(request, busLookupMilliseconds), this);
+    connect(lookup, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* answer) {
+        answer->deleteLater();
+        const QDBusMessage reply = answer->reply();
+        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+            connectTo(reply.arguments().constFirst().toString());
+        }
+    });
+}
+
+AtspiAccessibility::~AtspiAccessibility() {
+    const QString name = bus().name();
+    {
+        std::lock_guard lock(mutex_);
+        bus_ = QDBusConnection(QString());
+    }
+    if (!name.isEmpty()) {
+        QDBusConnection::disconnectFromBus(name);
+    }
+}
+
+void AtspiAccessibility::connectTo(const QString& address) {
+    if (address.isEmpty()) {
+        return;
+    }
+    QDBusConnection connection = QDBusConnection::connectToBus(
+        address, QStringLiteral("vesperline-a11y-%1").arg(connectionCount.fetch_add(1)));
+    if (!connection.isConnected()) {
+        QDBusConnection::disconnectFromBus(connection.name());
         return;
     }
     // Applications send focus events only while someone has asked for them; asking from this
     // connection keeps them coming for as long as it lives.
-    bus_.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Object"),
-                 QStringLiteral("StateChanged"), this, SLOT(stateChanged(QDBusMessage)));
+    connection.connect(QString(), QString(), QStringLiteral("org.a11y.atspi.Event.Object"),
+                       QStringLiteral("StateChanged"), this, SLOT(stateChanged(QDBusMessage)));
     QDBusMessage request = QDBusMessage::createMethodCall(
         registryBus, QStringLiteral("/org/a11y/atspi/registry"), QStringLiteral("org.a11y.atspi.Registry"),
         QStringLiteral("RegisterEvent"));
     request << QStringLiteral("object:state-changed:focused") << QStringList() << QString();
-    bus_.call(request, QDBus::Block, timeoutMilliseconds);
+    connection.asyncCall(request, timeoutMilliseconds);
+    std::lock_guard lock(mutex_);
+    bus_ = connection;
 }
 
-AtspiAccessibility::~AtspiAccessibility() {
-    const QString name = bus_.name();
-    bus_ = QDBusConnection(QString());
-    QDBusConnection::disconnectFromBus(name);
+QDBusConnection AtspiAccessibility::bus() const {
+    std::lock_guard lock(mutex_);
+    return bus_;
 }
 
 bool AtspiAccessibility::isTrusted() {
-    return bus_.isConnected();
+    return bus().isConnected();
 }
 
 void AtspiAccessibility::stateChanged(const QDBusMessage& message) {
@@ -218,7 +242,7 @@ void AtspiAccessibility::stateChanged(const QDBusMessage& message) {
 
 namespace {
 
-QDBusPendingCall send(QDBusConnection& bus, const AccessibleElement& element, const QString& interface,
+QDBusPendingCall send(const QDBusConnection& bus, const AccessibleElement& element, const QString& interface,
                       const QString& method, const QList<QVariant>& arguments = {}) {
     QDBusMessage message = QDBusMessage::createMethodCall(
         QString::fromStdString(element.bus), QString::fromStdString(element.path), interface, method);
@@ -226,12 +250,12 @@ QDBusPendingCall send(QDBusConnection& bus, const AccessibleElement& element, co
     return bus.asyncCall(message, timeoutMilliseconds);
 }
 
-QDBusPendingCall sendGet(QDBusConnection& bus, const AccessibleElement& element, const QString& interface,
-                         const QString& property) {
+QDBusPendingCall sendGet(const QDBusConnection& bus, const AccessibleElement& element,
+                         const QString& interface, const QString& property) {
     return send(bus, element, propertiesInterface, QStringLiteral("Get"), {interface, property});
 }
 
-QDBusPendingCall sendExtents(QDBusConnection& bus, const AccessibleElement& element) {
+QDBusPendingCall sendExtents(const QDBusConnection& bus, const AccessibleElement& element) {
     return send(bus, element, componentInterface, QStringLiteral("GetExtents"), {QVariant::fromValue(0u)});
 }
 
@@ -246,11 +270,12 @@ std::optional<AccessibleRole> roleOf(QDBusPendingCall& call) {
 } // namespace
 
 std::optional<AccessibleElement> AtspiAccessibility::application(std::int32_t pid) {
-    if (!bus_.isConnected()) {
+    const QDBusConnection connection = bus();
+    if (!connection.isConnected()) {
         return std::nullopt;
     }
-    auto listCall =
-        send(bus_, {toStd(registryBus), toStd(rootPath)}, accessibleInterface, QStringLiteral("GetChildren"));
+    auto listCall = send(connection, {toStd(registryBus), toStd(rootPath)}, accessibleInterface,
+                         QStringLiteral("GetChildren"));
     const auto applications = elementsOf(listCall, registryBus);
     if (!applications) {
         return std::nullopt;
@@ -271,7 +296,7 @@ std::optional<AccessibleElement> AtspiAccessibility::application(std::int32_t pi
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
         message << name;
-        lookups.emplace_back(&application, bus_.asyncCall(message, timeoutMilliseconds));
+        lookups.emplace_back(&application, connection.asyncCall(message, timeoutMilliseconds));
     }
     std::optional<AccessibleElement> found;
     for (auto& [application, call] : lookups) {
@@ -301,7 +326,7 @@ std::optional<AccessibleElement> AtspiAccessibility::windowWithState(std::int32_
     }
     std::vector<QDBusPendingCall> states;
     for (const AccessibleElement& window : *windows) {
-        states.push_back(send(bus_, window, accessibleInterface, QStringLiteral("GetState")));
+        states.push_back(send(bus(), window, accessibleInterface, QStringLiteral("GetState")));
     }
     std::optional<AccessibleElement> found;
     for (std::size_t i = 0; i < windows->size(); ++i) {
@@ -327,8 +352,8 @@ std::optional<AccessibleElement> AtspiAccessibility::focusedElement() {
 }
 
 std::optional<AccessibleNode> AtspiAccessibility::node(const AccessibleElement& element) {
-    auto roleCall = send(bus_, element, accessibleInterface, QStringLiteral("GetRole"));
-    auto extentsCall = sendExtents(bus_, element);
+    auto roleCall = send(bus(), element, accessibleInterface, QStringLiteral("GetRole"));
+    auto extentsCall = sendExtents(bus(), element);
     const auto role = roleOf(roleCall);
     const auto extents = extentsOf(extentsCall);
     if (!role) {
@@ -338,9 +363,9 @@ std::optional<AccessibleNode> AtspiAccessibility::node(const AccessibleElement& 
 }
 
 std::optional<AccessibleLabels> AtspiAccessibility::labels(const AccessibleElement& element) {
-    auto roleCall = send(bus_, element, accessibleInterface, QStringLiteral("GetRole"));
-    auto descriptionCall = sendGet(bus_, element, accessibleInterface, QStringLiteral("Description"));
-    auto nameCall = sendGet(bus_, element, accessibleInterface, QStringLiteral("Name"));
+    auto roleCall = send(bus(), element, accessibleInterface, QStringLiteral("GetRole"));
+    auto descriptionCall = sendGet(bus(), element, accessibleInterface, QStringLiteral("Description"));
+    auto nameCall = sendGet(bus(), element, accessibleInterface, QStringLiteral("Name"));
     const auto role = roleOf(roleCall);
     const auto description = stringOf(descriptionCall);
     const auto name = stringOf(nameCall);
@@ -352,19 +377,19 @@ std::optional<AccessibleLabels> AtspiAccessibility::labels(const AccessibleEleme
 }
 
 std::optional<AccessibleRole> AtspiAccessibility::role(const AccessibleElement& element) {
-    auto call = send(bus_, element, accessibleInterface, QStringLiteral("GetRole"));
+    auto call = send(bus(), element, accessibleInterface, QStringLiteral("GetRole"));
     return roleOf(call);
 }
 
 std::optional<std::string> AtspiAccessibility::title(const AccessibleElement& element) {
-    auto call = sendGet(bus_, element, accessibleInterface, QStringLiteral("Name"));
+    auto call = sendGet(bus(), element, accessibleInterface, QStringLiteral("Name"));
     return nonEmptyStd(stringOf(call));
 }
 
 std::optional<std::string> AtspiAccessibility::value(const AccessibleElement& element) {
-    auto roleCall = send(bus_, element, accessibleInterface, QStringLiteral("GetRole"));
-    auto textCall = send(bus_, element, textInterface, QStringLiteral("GetText"), {0, -1});
-    auto nameCall = sendGet(bus_, element, accessibleInterface, QStringLiteral("Name"));
+    auto roleCall = send(bus(), element, accessibleInterface, QStringLiteral("GetRole"));
+    auto textCall = send(bus(), element, textInterface, QStringLiteral("GetText"), {0, -1});
+    auto nameCall = sendGet(bus(), element, accessibleInterface, QStringLiteral("Name"));
     const auto role = roleOf(roleCall);
     const auto text = stringOf(textCall);
     const auto name = stringOf(nameCall);
@@ -379,12 +404,12 @@ std::optional<std::string> AtspiAccessibility::value(const AccessibleElement& el
 }
 
 std::optional<ostrel::Rect> AtspiAccessibility::frame(const AccessibleElement& element) {
-    auto call = sendExtents(bus_, element);
+    auto call = sendExtents(bus(), element);
     return extentsOf(call);
 }
 
 std::optional<std::vector<AccessibleElement>> AtspiAccessibility::children(const AccessibleElement& element) {
-    auto call = send(bus_, element, accessibleInterface, QStringLiteral("GetChildren"));
+    auto call = send(bus(), element, accessibleInterface, QStringLiteral("GetChildren"));
     return elementsOf(call, QString::fromStdString(element.bus));
 }
 
@@ -394,7 +419,7 @@ std::optional<std::vector<AccessibleElement>> AtspiAccessibility::visibleChildre
 }
 
 std::optional<long long> AtspiAccessibility::characterCount(const AccessibleElement& element) {
-    auto call = sendGet(bus_, element, textInterface, QStringLiteral("CharacterCount"));
+    auto call = sendGet(bus(), element, textInterface, QStringLiteral("CharacterCount"));
     return integerOf(call);
 }
 
@@ -413,7 +438,7 @@ std::optional<TextRange> AtspiAccessibility::visibleCharacterRange(const Accessi
     const auto extentsOf = [&](const std::vector<long long>& offsets) {
         std::vector<QDBusPendingCall> calls;
         for (long long offset : offsets) {
-            calls.push_back(send(bus_, element, textInterface, QStringLiteral("GetCharacterExtents"),
+            calls.push_back(send(bus(), element, textInterface, QStringLiteral("GetCharacterExtents"),
                                  {int(offset), QVariant::fromValue(0u)}));
         }
         std::vector<ostrel::Rect> places;
@@ -468,14 +493,14 @@ std::optional<std::string> AtspiAccessibility::stringForRange(const AccessibleEl
     if (range.location < 0 || range.length < 0) {
         return std::nullopt;
     }
-    auto call = send(bus_, element, textInterface, QStringLiteral("GetText"),
+    auto call = send(bus(), element, textInterface, QStringLiteral("GetText"),
                      {int(range.location), int(range.location + range.length)});
     const auto text = stringOf(call);
     return text ? std::optional(toStd(*text)) : std::nullopt;
 }
 
 std::optional<std::string> AtspiAccessibility::documentAddress(const AccessibleElement& element) {
-    auto call = send(bus_, element, documentInterface, QStringLiteral("GetAttributeValue"),
+    auto call = send(bus(), element, documentInterface, QStringLiteral("GetAttributeValue"),
                      {QStringLiteral("DocURL")});
     return nonEmptyStd(stringOf(call));
 }

@@ -17,12 +17,15 @@ namespace vesperline::platform {
 // one node are sent together so they cost one round trip. The keyboard focus is followed from the
 // applications' focus events (AT-SPI has no call that asks for it), so it is known from the first
 // focus change after creation; the events arrive on the thread that created the object.
+//
+// Creating it never waits: the accessibility bus is looked up asynchronously (the session may need
+// seconds to start it), and until it is connected nothing is trusted and every read is absent.
 class AtspiAccessibility final : public QObject, public Accessibility {
     Q_OBJECT
 
   public:
-    // Finds the accessibility bus ($AT_SPI_BUS_ADDRESS, else org.a11y.Bus on the session bus);
-    // without one, nothing is trusted and every read is absent.
+    // Starts looking for the accessibility bus ($AT_SPI_BUS_ADDRESS, else org.a11y.Bus on the session
+    // bus); without one, nothing is trusted and every read is absent.
     explicit AtspiAccessibility(QObject* parent = nullptr);
     ~AtspiAccessibility() override;
 
@@ -48,12 +51,16 @@ class AtspiAccessibility final : public QObject, public Accessibility {
     void stateChanged(const QDBusMessage& message);
 
   private:
+    // Connects to the accessibility bus at `address` and asks for focus events.
+    void connectTo(const QString& address);
+    // The connection to the accessibility bus; not connected until the bus is found.
+    QDBusConnection bus() const;
     std::optional<AccessibleElement> application(std::int32_t pid);
     // The first of the application's windows whose state has `state` set.
     std::optional<AccessibleElement> windowWithState(std::int32_t pid, int state);
 
-    QDBusConnection bus_;
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
+    QDBusConnection bus_; // guarded by `mutex_`: set once, when the bus is found
     // Bus names of applications are never reused while the bus runs, so their pids can be kept.
     std::map<QString, std::int32_t> pidsByBus_;
     std::optional<AccessibleElement> focused_;

@@ -1,9 +1,9 @@
 #include "Platform/Linux/LinuxSystemEvents.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 
 #include <xcb/screensaver.h>
@@ -22,19 +22,15 @@ const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Propert
 const QString screenSaverService = QStringLiteral("org.freedesktop.ScreenSaver");
 constexpr int timeoutMilliseconds = 2000;
 
-std::optional<bool> sessionProperty(const QString& sessionPath, const QString& name) {
+QDBusMessage sessionPropertyRequest(const QString& sessionPath, const QString& name) {
     QDBusMessage get = QDBusMessage::createMethodCall(logindService, sessionPath, propertiesInterface,
                                                       QStringLiteral("Get"));
     get << logindSession << name;
-    const QDBusMessage reply = QDBusConnection::systemBus().call(get, QDBus::Block, timeoutMilliseconds);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        return std::nullopt;
-    }
-    const QVariant value = reply.arguments().constFirst().value<QDBusVariant>().variant();
-    if (value.userType() != QMetaType::Bool) {
-        return std::nullopt;
-    }
-    return value.toBool();
+    return get;
+}
+
+bool answered(const QDBusMessage& reply) {
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
 }
 
 } // namespace
@@ -43,45 +39,73 @@ LinuxSystemEvents::LinuxSystemEvents(QObject* parent) : QObject(parent) {}
 
 LinuxSystemEvents::~LinuxSystemEvents() = default;
 
-std::vector<std::string> LinuxSystemEvents::start(std::function<void(SystemEvent)> handler) {
+void LinuxSystemEvents::start(std::function<void(SystemEvent)> handler, Unavailable unavailable) {
     handler_ = std::move(handler);
-    std::vector<std::string> missing;
-    for (auto watch : {&LinuxSystemEvents::watchLogind, &LinuxSystemEvents::watchScreenSaver,
-                       &LinuxSystemEvents::watchScreens}) {
-        if (auto line = (this->*watch)()) {
-            missing.push_back(std::move(*line));
-        }
-    }
-    return missing;
+    unavailable_ = unavailable ? std::move(unavailable) : [](const std::string&) {};
+    watchLogind();
+    watchScreenSaver();
+    watchScreens();
 }
 
-std::optional<std::string> LinuxSystemEvents::watchLogind() {
+void LinuxSystemEvents::whenAnswered(const QDBusPendingCall& call,
+                                     std::function<void(const QDBusMessage&)> answered) {
+    auto* watcher = new QDBusPendingCallWatcher(call, this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [answered = std::move(answered)](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                answered(finished->reply());
+            });
+}
+
+void LinuxSystemEvents::watchLogind() {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected()) {
-        return "System events: no system bus, so no sleep, wake, lock or session events";
+        unavailable_("System events: no system bus, so no sleep, wake, lock or session events");
+        return;
     }
     bus.connect(logindService, logindPath, logindManager, QStringLiteral("PrepareForSleep"), this,
                 SLOT(prepareForSleep(bool)));
     QDBusMessage find = QDBusMessage::createMethodCall(logindService, logindPath, logindManager,
                                                        QStringLiteral("GetSessionByPID"));
     find << static_cast<std::uint32_t>(::getpid());
-    const QDBusMessage reply = bus.call(find, QDBus::Block, timeoutMilliseconds);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        return "System events: no login session (" + reply.errorMessage().toStdString() +
-               "), so no lock or session events";
-    }
-    const QString session = reply.arguments().constFirst().value<QDBusObjectPath>().path();
-    locked_ = sessionProperty(session, QStringLiteral("LockedHint"));
-    active_ = sessionProperty(session, QStringLiteral("Active"));
-    bus.connect(logindService, session, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
-                SLOT(sessionPropertiesChanged(QString, QVariantMap, QStringList)));
-    return std::nullopt;
+    whenAnswered(bus.asyncCall(find, timeoutMilliseconds), [this](const QDBusMessage& reply) {
+        if (!answered(reply)) {
+            unavailable_("System events: no login session (" + reply.errorMessage().toStdString() +
+                         "), so no lock or session events");
+            return;
+        }
+        watchSession(reply.arguments().constFirst().value<QDBusObjectPath>().path());
+    });
 }
 
-std::optional<std::string> LinuxSystemEvents::watchScreenSaver() {
+void LinuxSystemEvents::watchSession(const QString& sessionPath) {
+    QDBusConnection::systemBus().connect(logindService, sessionPath, propertiesInterface,
+                                         QStringLiteral("PropertiesChanged"), this,
+                                         SLOT(sessionPropertiesChanged(QString, QVariantMap, QStringList)));
+    readSessionProperty(sessionPath, QStringLiteral("LockedHint"), &LinuxSystemEvents::locked_);
+    readSessionProperty(sessionPath, QStringLiteral("Active"), &LinuxSystemEvents::active_);
+}
+
+void LinuxSystemEvents::readSessionProperty(const QString& sessionPath, const QString& name,
+                                            std::optional<bool> LinuxSystemEvents::*known) {
+    const QDBusPendingCall get = QDBusConnection::systemBus().asyncCall(
+        sessionPropertyRequest(sessionPath, name), timeoutMilliseconds);
+    whenAnswered(get, [this, known](const QDBusMessage& reply) {
+        if (!answered(reply) || (this->*known).has_value()) {
+            return;
+        }
+        const QVariant value = reply.arguments().constFirst().value<QDBusVariant>().variant();
+        if (value.userType() == QMetaType::Bool) {
+            this->*known = value.toBool();
+        }
+    });
+}
+
+void LinuxSystemEvents::watchScreenSaver() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        return "System events: no session bus, so no screen saver events";
+        unavailable_("System events: no session bus, so no screen saver events");
+        return;
     }
     // Desktops publish the interface on either path.
     for (const QString& path :
@@ -89,25 +113,31 @@ std::optional<std::string> LinuxSystemEvents::watchScreenSaver() {
         bus.connect(screenSaverService, path, screenSaverService, QStringLiteral("ActiveChanged"), this,
                     SLOT(screenSaverActiveChanged(bool)));
     }
-    if (!bus.interface()->isServiceRegistered(screenSaverService)) {
-        return "System events: no screen saver service yet, so no screen saver events until one starts";
-    }
-    return std::nullopt;
+    QDBusMessage hasOwner = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    hasOwner << screenSaverService;
+    whenAnswered(bus.asyncCall(hasOwner, timeoutMilliseconds), [this](const QDBusMessage& reply) {
+        if (!answered(reply) || !reply.arguments().constFirst().toBool()) {
+            unavailable_(
+                "System events: no screen saver service yet, so no screen saver events until one starts");
+        }
+    });
 }
 
-std::optional<std::string> LinuxSystemEvents::watchScreens() {
+void LinuxSystemEvents::watchScreens() {
     screens_ =
         new X11EventWatcher([this](const X11EventWatcher::Events& events) { screensChanged(events); }, this);
     X11Connection* x11 = screens_->x11();
     const xcb_query_extension_reply_t* extension =
         x11 ? xcb_get_extension_data(x11->connection(), &xcb_screensaver_id) : nullptr;
     if (!extension || !extension->present) {
-        return "System events: no X screen saver extension, so no display sleep events";
+        unavailable_("System events: no X screen saver extension, so no display sleep events");
+        return;
     }
     screenSaverFirstEvent_ = extension->first_event;
     xcb_screensaver_select_input(x11->connection(), x11->root(), XCB_SCREENSAVER_EVENT_NOTIFY_MASK);
     xcb_flush(x11->connection());
-    return std::nullopt;
 }
 
 void LinuxSystemEvents::screensChanged(const X11EventWatcher::Events& events) {

@@ -26,7 +26,9 @@ class AccessibilityTest : public ::testing::Test {
         windowServer = std::make_unique<platform::X11WindowServer>(x11);
         accessibility = std::make_unique<platform::AtspiAccessibility>();
         inspector = std::make_unique<WindowInspector>(*accessibility, *windowServer, clock);
-        ASSERT_TRUE(accessibility->isTrusted()) << "no accessibility bus";
+        // The bus is found in the background, so creating the object never blocks its thread.
+        ASSERT_TRUE(desktoptest::waitUntil([&] { return accessibility->isTrusted(); }))
+            << "no accessibility bus";
         ASSERT_TRUE(fixture.started());
         // The application registers on the accessibility bus a little after its windows show.
         ASSERT_TRUE(desktoptest::waitUntil([&] { return inspector->windows(fixture.pid()).size() == 2; }));

@@ -1,5 +1,6 @@
 #include "Capture/SystemEventsMonitor.h"
 #include "Platform/Fake/FakeSystemEventSource.h"
+#include "Support/LogCapture.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -29,18 +30,14 @@ TEST(SystemEventsMonitorTest, DeliversEventsInOrderOnTheMainThread) {
 TEST(SystemEventsMonitorTest, AbsentServicesAreLoggedOnceAndEventsAfterTheMonitorIsGoneDoNothing) {
     platform::FakeSystemEventSource source;
     source.missing = {"Sleep and lock events: no login manager"};
-    static QStringList logged;
-    logged.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType, const QMessageLogContext&, const QString& message) { logged << message; });
+    testsupport::LogCapture log;
     int calls = 0;
     {
         SystemEventsMonitor monitor(source);
         monitor.onEvent = [&](Event) { ++calls; };
         monitor.start();
     }
-    qInstallMessageHandler(previous);
-    EXPECT_EQ(logged, QStringList{"Sleep and lock events: no login manager"});
+    EXPECT_EQ(log.lines(), QStringList{"capture: Sleep and lock events: no login manager"});
     source.deliver(Event::screensSlept);
     EXPECT_EQ(calls, 0);
 }
