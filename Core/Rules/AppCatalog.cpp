@@ -2,6 +2,8 @@
 
 #include "Rules/IdentifierSet.h"
 
+#include <algorithm>
+
 namespace ostrel::AppCatalog {
 namespace {
 
@@ -166,26 +168,54 @@ const IdentifierSet& ocrPreferredApps() {
     return set;
 }
 
+bool isSnapNameCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+}
+
+// A snap's desktop-file id is "<snap name>_<application>" ("firefox_firefox", "chromium_chromium");
+// the application part is the id the distribution's own package uses. Snap names are lower-case
+// letters, digits and hyphens, so ids like "sublime_text" or "app.zen_browser.zen" are no snap ids.
+std::optional<std::string_view> snapApplication(std::string_view id) {
+    const std::size_t underscore = id.find('_');
+    if (underscore == std::string_view::npos || underscore == 0 || underscore + 1 == id.size()) {
+        return std::nullopt;
+    }
+    const std::string_view snapName = id.substr(0, underscore);
+    if (!std::all_of(snapName.begin(), snapName.end(), isSnapNameCharacter)) {
+        return std::nullopt;
+    }
+    return id.substr(underscore + 1);
+}
+
+// Whether the list holds the application, also when it was installed as a snap.
+bool lists(const IdentifierSet& set, std::string_view id) {
+    if (containsIdentifier(set, id)) {
+        return true;
+    }
+    const std::optional<std::string_view> application = snapApplication(id);
+    return application && containsIdentifier(set, *application);
+}
+
 } // namespace
 
 AppCategory category(std::optional<std::string_view> bundleID) {
     if (!bundleID) {
         return AppCategory::normal;
     }
-    if (containsIdentifier(mediaApps(), *bundleID)) {
+    if (lists(mediaApps(), *bundleID)) {
         return AppCategory::media;
     }
-    if (containsIdentifier(callApps(), *bundleID)) {
+    if (lists(callApps(), *bundleID)) {
         return AppCategory::call;
     }
-    if (containsIdentifier(ocrPreferredApps(), *bundleID)) {
+    if (lists(ocrPreferredApps(), *bundleID)) {
         return AppCategory::ocrPreferred;
     }
     return AppCategory::normal;
 }
 
 bool isBrowser(std::optional<std::string_view> bundleID) {
-    return bundleID && containsIdentifier(browsers(), *bundleID);
+    return bundleID && lists(browsers(), *bundleID);
 }
 
 } // namespace ostrel::AppCatalog

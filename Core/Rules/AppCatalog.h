@@ -9,7 +9,8 @@ namespace ostrel::AppCatalog {
 
 // Application identifiers are compared exactly, letter case included. The built-in lists hold the
 // identifiers of each application on both desktop families: reverse-DNS bundle identifiers and the
-// Linux desktop-file ids of the same applications.
+// Linux desktop-file ids of the same applications. An application installed as a snap, known as
+// "<snap>_<application>", is listed when its application part is.
 
 // The category of an application; an absent identifier is `normal`. Media wins over call, call over
 // OCR-preferred where the lists overlap.

@@ -14,7 +14,9 @@ struct PasswordManager {
     const char* name; // nullptr: shown by other means
 };
 
-// Reverse-DNS identifiers first, then the Linux desktop-file ids of the same applications.
+// Reverse-DNS identifiers first, then the Linux ids of the same applications: desktop-file ids
+// (distribution packages, Flatpak, snaps), then the window classes of those started without a
+// launcher.
 constexpr PasswordManager passwordManagerTable[] = {
     {"com.1password.1password", "1Password"},
     {"com.agilebits.onepassword7", "1Password 7"},
@@ -32,6 +34,11 @@ constexpr PasswordManager passwordManagerTable[] = {
     {"org.keepassxc.KeePassXC", "KeePassXC"},
     {"proton-pass", "Proton Pass"},
     {"enpass", "Enpass"},
+    {"bitwarden_bitwarden", "Bitwarden"},
+    {"keepassxc_keepassxc", "KeePassXC"},
+    {"1Password", "1Password"},
+    {"Bitwarden", "Bitwarden"},
+    {"KeePassXC", "KeePassXC"},
 };
 
 // Written folded (lower case, no diacritics, every i plain) so that they match folded titles.

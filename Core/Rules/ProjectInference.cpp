@@ -15,6 +15,7 @@
 #include <unistd.h>
 #include <uriparser/Uri.h>
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
 
@@ -287,8 +288,30 @@ std::optional<std::string> editorProject(std::vector<std::string> parts,
     return cleaned(parts.size() == 1 ? parts[0] : parts[1]);
 }
 
-std::optional<std::string> terminalProject(const std::vector<std::string>& parts) {
-    for (const auto& part : parts) {
+// Shells title terminals "user@host: path"; the user and host name no project, and must not become
+// one (they would reach the journal and assistants), so only the path is looked at.
+std::string withoutUserAndHost(const std::string& part) {
+    const auto isNamePart = [](std::string_view name) {
+        return !name.empty() && std::none_of(name.begin(), name.end(), [](char c) {
+            return c == '@' || c == ':' || c == '/' || static_cast<unsigned char>(c) <= 0x20;
+        });
+    };
+    const std::size_t at = part.find('@');
+    const std::size_t colon = part.find(':');
+    if (at == std::string::npos || colon == std::string::npos || colon < at ||
+        !isNamePart(std::string_view(part).substr(0, at)) ||
+        !isNamePart(std::string_view(part).substr(at + 1, colon - at - 1))) {
+        return part;
+    }
+    return std::string(Whitespace::trimmed(std::string_view(part).substr(colon + 1)));
+}
+
+std::optional<std::string> terminalProject(const std::vector<std::string>& titleParts) {
+    for (const auto& titlePart : titleParts) {
+        const std::string part = withoutUserAndHost(titlePart);
+        if (part.empty()) {
+            continue;
+        }
         const std::string lower = lowercased(part);
         if (containsIdentifier(shellNames(), lower) || isTerminalSize(lower) ||
             lower == lowercasedLoginName()) {
@@ -301,6 +324,32 @@ std::optional<std::string> terminalProject(const std::vector<std::string>& parts
         return cleaned(part);
     }
     return std::nullopt;
+}
+
+// Browsers show addresses with raw letters and spaces ("https://de.wikipedia.org/wiki/Köln"), which
+// the URI grammar does not allow: such bytes are percent-encoded, as a browser does before it sends
+// the address, so that the address parses. Percent signs already there stay as they are.
+std::string escapedForParsing(const std::string& address) {
+    static constexpr char hexDigits[] = "0123456789ABCDEF";
+    static constexpr std::string_view notAllowed = "\"<>\\^`{|}";
+    std::string escaped;
+    escaped.reserve(address.size());
+    for (const char c : address) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F || notAllowed.find(c) != std::string_view::npos) {
+            escaped += '%';
+            escaped += hexDigits[byte >> 4];
+            escaped += hexDigits[byte & 0xF];
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+bool hasWhiteSpaceOrControl(const std::string& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
 }
 
 // Owns a parsed URI so every return path frees it.
@@ -402,11 +451,9 @@ std::optional<std::string> host(const std::optional<std::string>& address) {
     if (address->find('\0') != std::string::npos) {
         return std::nullopt;
     }
-    auto result = ParsedURI(*address).host();
-    if (!result) {
-        return std::nullopt;
-    }
-    if (result->empty()) {
+    auto result = ParsedURI(escapedForParsing(*address)).host();
+    // A host with a space ("https://exa mple.com/") names no site.
+    if (!result || result->empty() || hasWhiteSpaceOrControl(*result)) {
         return std::nullopt;
     }
     // Percent-decoding may have produced non-ASCII letters, so lower-case with Unicode rules.

@@ -1,5 +1,6 @@
 #include "Search/SearchQuery.h"
 
+#include "Search/AddressPrefixes.h"
 #include "Search/TextNormalizer.h"
 #include "Support/Graphemes.h"
 
@@ -119,7 +120,13 @@ void SearchQuery::addTerm(std::string_view term) {
         }
     }
     if (startsWithIgnoringCase(term, "site:")) {
-        std::vector<std::string> tokens = TextNormalizer::words(term.substr(5));
+        std::string_view site = term.substr(5);
+        for (const std::string_view prefix : addressPrefixes) {
+            if (startsWithIgnoringCase(site, prefix)) {
+                site.remove_prefix(prefix.size());
+            }
+        }
+        std::vector<std::string> tokens = TextNormalizer::words(site);
         if (!tokens.empty()) {
             siteTokens_.push_back(std::move(tokens));
         }

@@ -1,6 +1,7 @@
 #include "Storage/MemoryStore.h"
 
 #include "Support/Graphemes.h"
+#include "Support/Time.h"
 #include "Support/Whitespace.h"
 
 #include <algorithm>
@@ -119,6 +120,8 @@ std::vector<AppCount> MemoryStore::appCounts(Time from, Time to) {
 }
 
 std::vector<std::string> MemoryStore::days(std::int64_t limit) {
+    // SQLite's 'localtime' asks the C library, which keeps the zone it last looked up.
+    refreshLocalTimeZone();
     return db_->query(
         "SELECT DISTINCT date(ts, 'unixepoch', 'localtime') FROM frames ORDER BY 1 DESC LIMIT ?",
         {SQLValue::integer(limit)}, true, [](const SQLRow& row) { return row.text(0).value_or(""); });

@@ -1,5 +1,6 @@
 #include "Storage/MemoryStore.h"
 
+#include "Search/AddressPrefixes.h"
 #include "Search/TextNormalizer.h"
 #include "Support/Graphemes.h"
 
@@ -24,7 +25,7 @@ std::string joinedLines(const std::vector<std::string>& lines) {
 
 std::string_view withoutSchemeAndWWW(const std::optional<std::string>& url) {
     std::string_view rest = url ? std::string_view(*url) : std::string_view();
-    for (const std::string_view prefix : {"https://", "http://", "www."}) {
+    for (const std::string_view prefix : addressPrefixes) {
         if (rest.starts_with(prefix)) {
             rest.remove_prefix(prefix.size());
         }

@@ -16,4 +16,22 @@ std::string iso8601UTC(Time time) {
     return text;
 }
 
+std::optional<std::tm> localFields(Time time) {
+    if (!std::isfinite(time)) {
+        return std::nullopt;
+    }
+    refreshLocalTimeZone();
+    const std::time_t seconds = static_cast<std::time_t>(std::floor(time));
+    std::tm parts{};
+    if (!localtime_r(&seconds, &parts)) {
+        return std::nullopt;
+    }
+    return parts;
+}
+
+void refreshLocalTimeZone() {
+    // Re-reads TZ, or /etc/localtime when the file changed; cheap when nothing did.
+    ::tzset();
+}
+
 } // namespace ostrel

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <chrono>
+#include <ctime>
+#include <optional>
 #include <string>
 
 namespace ostrel {
@@ -34,5 +36,14 @@ inline Time currentTime() {
 
 // "2025-03-01T08:15:30Z": ISO 8601 internet date-time with seconds, in UTC.
 std::string iso8601UTC(Time time);
+
+// The calendar fields of `time` in the local time zone as it is now. The zone is looked up again on
+// every call (the C library otherwise keeps the one the process started in), so a change of the
+// system's zone reaches day keys and dates without a restart. None when the time has no local date.
+std::optional<std::tm> localFields(Time time);
+
+// Makes the C library look up the local time zone again, for code that asks it (or SQLite's
+// 'localtime') directly.
+void refreshLocalTimeZone();
 
 } // namespace ostrel

@@ -79,8 +79,34 @@ std::vector<std::uint8_t> greyscale(const ostrel::BGRAImageView& image) {
     return grey;
 }
 
-// A pixel rectangle (top-left origin) as a normalised rectangle with the origin at the bottom left.
-ostrel::Rect normalised(int left, int top, int right, int bottom, int width, int height) {
+// The pixels a region of interest (normalised, bottom-left origin) covers, top-left based as the
+// engine counts; the whole image without a region.
+struct PixelRegion {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+PixelRegion pixelRegion(const std::optional<ostrel::Rect>& region, int width, int height) {
+    if (!region) {
+        return {0, 0, width, height};
+    }
+    const ostrel::Rect& r = *region;
+    const auto at = [](double fraction, int size) {
+        return std::clamp(static_cast<int>(std::lround(fraction * size)), 0, size);
+    };
+    return {at(r.x, width), at(1.0 - r.maxY(), height), at(r.maxX(), width), at(1.0 - r.y, height)};
+}
+
+// A pixel rectangle of the region read (top-left origin) as a normalised rectangle of the whole
+// image with the origin at the bottom left.
+ostrel::Rect normalised(int left, int top, int right, int bottom, const PixelRegion& region, int width,
+                        int height) {
+    left += region.left;
+    right += region.left;
+    top += region.top;
+    bottom += region.top;
     return {static_cast<double>(left) / width, 1.0 - static_cast<double>(bottom) / height,
             static_cast<double>(right - left) / width, static_cast<double>(bottom - top) / height};
 }
@@ -111,19 +137,17 @@ TesseractTextRecognizer::recognize(const ostrel::BGRAImageView& image,
         throw TextRecognitionError("The image is empty");
     }
     tesseract::TessBaseAPI& api = engineFor(tesseractLanguages(languages));
-    const std::vector<std::uint8_t> grey = greyscale(image);
-    api.SetImage(grey.data(), image.width, image.height, 1, image.width);
-    if (regionOfInterest) {
-        // The region arrives bottom-left based; the engine counts rows from the top.
-        const ostrel::Rect& r = *regionOfInterest;
-        const int left = std::clamp(static_cast<int>(std::lround(r.x * image.width)), 0, image.width);
-        const int top =
-            std::clamp(static_cast<int>(std::lround((1.0 - r.maxY()) * image.height)), 0, image.height);
-        const int right = std::clamp(static_cast<int>(std::lround(r.maxX() * image.width)), 0, image.width);
-        const int bottom =
-            std::clamp(static_cast<int>(std::lround((1.0 - r.y) * image.height)), 0, image.height);
-        api.SetRectangle(left, top, right - left, bottom - top);
+    // Only the region is handed to the engine: its own rectangle option reads the wrong rows when
+    // the rectangle is as wide as the image.
+    const PixelRegion region = pixelRegion(regionOfInterest, image.width, image.height);
+    if (region.right <= region.left || region.bottom <= region.top) {
+        return {};
     }
+    const ostrel::BGRAImageView cropped{image.row(region.top) + static_cast<std::size_t>(region.left) * 4,
+                                        region.right - region.left, region.bottom - region.top,
+                                        image.bytesPerRow};
+    const std::vector<std::uint8_t> grey = greyscale(cropped);
+    api.SetImage(grey.data(), cropped.width, cropped.height, 1, cropped.width);
     if (api.Recognize(nullptr) != 0) {
         api.Clear();
         throw TextRecognitionError("Tesseract could not recognise the image");
@@ -140,7 +164,8 @@ TesseractTextRecognizer::recognize(const ostrel::BGRAImageView& image,
                 TextObservation line;
                 int left, top, right, bottom;
                 if (it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom)) {
-                    line.boundingBox = normalised(left, top, right, bottom, image.width, image.height);
+                    line.boundingBox =
+                        normalised(left, top, right, bottom, region, image.width, image.height);
                 }
                 line.topCandidate = TextObservation::Candidate{};
                 line.topCandidate->confidence = it->Confidence(tesseract::RIL_TEXTLINE) / 100.0;
@@ -156,7 +181,7 @@ TesseractTextRecognizer::recognize(const ostrel::BGRAImageView& image,
             int left, top, right, bottom;
             std::optional<ostrel::Rect> box;
             if (it->BoundingBox(tesseract::RIL_SYMBOL, &left, &top, &right, &bottom)) {
-                box = normalised(left, top, right, bottom, image.width, image.height);
+                box = normalised(left, top, right, bottom, region, image.width, image.height);
             }
             TextObservation::Candidate& candidate = *lines.back().topCandidate;
             candidate.text += symbol.get();

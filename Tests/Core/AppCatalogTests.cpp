@@ -32,6 +32,11 @@ TEST(AppCatalog, CategoriesFollowListPrecedence) {
         {"Google-chrome", AppCategory::ocrPreferred},
         {"code", AppCategory::ocrPreferred},
         {"firefox", AppCategory::normal},
+        // Snaps: "<snap>_<application>".
+        {"chromium_chromium", AppCategory::ocrPreferred},
+        {"spotify_spotify", AppCategory::media},
+        {"discord_discord", AppCategory::call},
+        {"firefox_firefox", AppCategory::normal},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(AppCatalog::category(c.bundleID), c.expected) << c.bundleID.value_or("<none>");
@@ -41,10 +46,13 @@ TEST(AppCatalog, CategoriesFollowListPrecedence) {
 TEST(AppCatalog, RecognisesBrowsersExactly) {
     for (const char* id : {"com.apple.Safari", "org.mozilla.firefox", "ru.yandex.desktop.yandex-browser",
                            "firefox", "firefox-esr", "chromium", "google-chrome", "brave-browser",
-                           "microsoft-edge", "vivaldi-stable", "Google-chrome", "Chromium"}) {
+                           "microsoft-edge", "vivaldi-stable", "Google-chrome", "Chromium", "firefox_firefox",
+                           "chromium_chromium", "opera_opera", "my-firefox_firefox"}) {
         EXPECT_TRUE(AppCatalog::isBrowser(std::string(id))) << id;
     }
-    for (const char* id : {"com.apple.safari", "Firefox", "com.tinyspeck.slackmacgap", "", "code"}) {
+    // Not snap ids: a snap name is lower case, and the part after the underscore must be listed.
+    for (const char* id : {"com.apple.safari", "Firefox", "com.tinyspeck.slackmacgap", "", "code", "firefox_",
+                           "_firefox", "Firefox_firefox", "org.example_firefox", "firefox_editor"}) {
         EXPECT_FALSE(AppCatalog::isBrowser(std::string(id))) << id;
     }
     EXPECT_FALSE(AppCatalog::isBrowser(std::nullopt));

@@ -85,6 +85,10 @@ TEST_F(MemoryStoreSearchTest, QueriesFindTheirMoments) {
         {"site:shop.test", {untitled}},
         {"site:example invoice", {wiki}},
         {"site:http", {}},
+        // What an address bar shows finds its pages: the index keeps addresses without scheme and www.
+        {"site:www.wiki.example.org", {wiki}},
+        {"site:https://www.wiki.example.org/api", {wiki}},
+        {"site:HTTP://shop.test/cart", {untitled}},
         {"   ", {}},
         {"\"\"", {}},
         {"\u0d4e\"abc", {}},

@@ -16,7 +16,9 @@ TEST(PrivacyRules, PasswordManagersKeepOrderAndNames) {
     EXPECT_EQ(managers[0], "com.1password.1password");
     EXPECT_EQ(managers[4], "com.apple.keychainaccess");
     EXPECT_EQ(managers[10], "in.sinew.Enpass-Desktop");
-    for (const char* linuxID : {"org.keepassxc.KeePassXC", "bitwarden", "1password"}) {
+    // Desktop-file ids, snap ids, and the window classes of managers started without a launcher.
+    for (const char* linuxID : {"org.keepassxc.KeePassXC", "bitwarden", "1password", "bitwarden_bitwarden",
+                                "keepassxc_keepassxc", "1Password", "Bitwarden", "KeePassXC"}) {
         EXPECT_NE(std::find(managers.begin(), managers.end(), linuxID), managers.end()) << linuxID;
     }
 

@@ -68,6 +68,13 @@ TEST(ProjectInference, ProjectsFromAppsAndTitles) {
          std::string(90, 'p')},
         {"terminal one-letter folder", "kitty", "kitty", "~/x", std::nullopt, "x"},
         {"terminal keeps case", "kitty", "kitty", "SSH - Staging Box", std::nullopt, "Staging Box"},
+        {"terminal user and host before the path", "org.gnome.Terminal", "Terminal",
+         "me@laptop: ~/src/tracker", std::nullopt, "tracker"},
+        {"terminal user and host without a space", "xterm", "xterm", "me@laptop:/srv/www", std::nullopt,
+         "www"},
+        {"terminal user and host only", "xterm", "xterm", "me@laptop: - bash", std::nullopt, std::nullopt},
+        {"terminal address that is no prompt", "kitty", "kitty", "mail me@example.org", std::nullopt,
+         "mail me@example.org"},
         {"document without extension", "com.apple.iWork.Pages", "Pages", "Budget Plan.pages \u2014 Edited",
          std::nullopt, "Budget Plan"},
         {"document with a dotted name", "com.microsoft.Word", "Word", "Letter to Mr. Smith", std::nullopt,
@@ -213,6 +220,10 @@ TEST(ProjectInferenceHost, TableOfAddresses) {
         {"not a url at all", std::nullopt},
         {"https://%C3%9Cber.example/", "\xC3\xBC"
                                        "ber.example"},
+        // Raw letters and spaces, as browsers show addresses.
+        {"https://de.wikipedia.org/wiki/K\u00F6ln", "de.wikipedia.org"},
+        {"https://www.example.com/a b?q=x y", "example.com"},
+        {"https://M\u00FCnchen.de/", "m\u00FCnchen.de"},
         {std::string("https://example.com\0.evil.org/", 30), std::nullopt},
     };
     for (const auto& c : cases) {

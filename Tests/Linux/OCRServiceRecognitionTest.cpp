@@ -29,4 +29,18 @@ TEST(OCRServiceRecognitionTest, BoxesASearchTermWhereItStandsInThePicture) {
     EXPECT_GT(boxes[0].y, 0.6);
 }
 
+TEST(OCRServiceRecognitionTest, AFullWidthRegionReadsItsOwnHalf) {
+    const ostrel::BGRAImage picture = testsupport::renderText(
+        {{"Quarterly report draft", QPoint(40, 80)}, {"Meeting at noon", QPoint(40, 200)}}, false);
+    TesseractTextRecognizer recognizer;
+    OCRService service(recognizer, {"en-US"});
+    // Window rectangles count from the top: this is the upper half, as wide as the screen.
+    const auto upper =
+        OCRService::orderedLines(service.recognize(picture.view(), ostrel::RelativeRect{0, 0, 1, 0.5}));
+    EXPECT_EQ(upper, std::vector<std::string>{"Quarterly report draft"});
+    const auto lower =
+        OCRService::orderedLines(service.recognize(picture.view(), ostrel::RelativeRect{0, 0.5, 1, 0.5}));
+    EXPECT_EQ(lower, std::vector<std::string>{"Meeting at noon"});
+}
+
 } // namespace

@@ -29,15 +29,34 @@ TEST(TesseractTextRecognizerTest, ReadsRenderedLinesBackWithBoxes) {
     }
 }
 
-TEST(TesseractTextRecognizerTest, RegionOfInterestLimitsWhatIsRead) {
+TEST(TesseractTextRecognizerTest, RegionOfInterestLimitsWhatIsReadAndBoxesStayInTheWholeImage) {
     const ostrel::BGRAImage picture =
         renderText({{"Quarterly report draft", QPoint(40, 80)}, {"Meeting at noon", QPoint(40, 200)}}, false);
     TesseractTextRecognizer recognizer;
-    // The lower half of the picture, in bottom-left coordinates.
-    const auto lines = recognizer.recognize(picture.view(), ostrel::Rect{0, 0, 1, 0.5}, {"en-US"});
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].topCandidate->text, "Meeting at noon");
-    EXPECT_LT(lines[0].boundingBox.maxY(), 0.5);
+    // Bottom-left coordinates: the lower half, the upper half (both as wide as the picture), and a
+    // part of the upper half that starts a little right of the picture's edge.
+    const struct {
+        ostrel::Rect region;
+        const char* text;
+        bool upper;
+    } cases[] = {
+        {{0, 0, 1, 0.5}, "Meeting at noon", false},
+        {{0, 0.5, 1, 0.5}, "Quarterly report draft", true},
+        {{0.02, 0.5, 0.6, 0.5}, "Quarterly report draft", true},
+    };
+    for (const auto& c : cases) {
+        const auto lines = recognizer.recognize(picture.view(), c.region, {"en-US"});
+        ASSERT_EQ(lines.size(), 1u) << c.text;
+        EXPECT_EQ(lines[0].topCandidate->text, c.text);
+        const ostrel::Rect& box = lines[0].boundingBox;
+        EXPECT_EQ(box.y >= 0.5, c.upper) << c.text;
+        EXPECT_GE(box.x, c.region.x) << c.text;
+        EXPECT_LE(box.maxX(), c.region.maxX()) << c.text;
+        EXPECT_GE(box.y, c.region.y) << c.text;
+        EXPECT_LE(box.maxY(), c.region.maxY()) << c.text;
+        // The lines start 40 px into the 800 px picture, whatever part of it was read.
+        EXPECT_NEAR(box.x, 0.05, 0.02) << c.text;
+    }
 }
 
 TEST(TesseractTextRecognizerTest, ListsEnglishAndRejectsAnEmptyImage) {
