@@ -2,6 +2,7 @@
 
 #include "Support/BGRAImage.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,6 +22,9 @@ class VideoFileWriter {
     virtual std::optional<std::string> error() const = 0;
     // False while the encoder is still busy with earlier frames.
     virtual bool isReadyForMoreFrames() const = 0;
+    // Waits until the writer is ready for more frames, stops writing, or `timeout` passes, waking as
+    // soon as the encoder takes a frame; returns whether it is ready.
+    virtual bool waitUntilReady(std::chrono::milliseconds timeout) = 0;
     // Scales `image` to the output size and queues it as the frame presented at `seconds`. False
     // when the writer rejected it (it is then normally failed).
     virtual bool appendFrame(const ostrel::BGRAImageView& image, std::int64_t seconds) = 0;

@@ -8,8 +8,9 @@ endfunction()
 
 # vesperline_test_suite(<name> <dir> LIBS <libs...> [EXCLUDE <regex>] [LABELS <labels...>] [ENV <k=v...>]
 #                       [RESOURCE_LOCK <name>]):
-# one GoogleTest program from every .cpp in <dir> (but those matching EXCLUDE), each test registered
-# with CTest on its own; tests sharing a RESOURCE_LOCK never run at the same time.
+# one GoogleTest program from every .cpp in <dir> (but those matching EXCLUDE) and the shared test
+# support (Tests/Support), each test registered with CTest on its own; tests sharing a RESOURCE_LOCK
+# never run at the same time.
 function(vesperline_test_suite name dir)
   cmake_parse_arguments(ARG "" "EXCLUDE;RESOURCE_LOCK" "LIBS;LABELS;ENV" ${ARGN})
   vesperline_sources(test_sources ${dir})
@@ -19,9 +20,8 @@ function(vesperline_test_suite name dir)
   if(NOT test_sources)
     return()
   endif()
-  add_executable(${name} ${test_sources} ${CMAKE_SOURCE_DIR}/Tests/Support/TestMain.cpp)
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/Tests)
+  add_executable(${name} ${test_sources})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} VesperlineTestSupport)
   # The test program's main sets these before anything runs ('|' separates them).
   set(environment TZ=Europe/Istanbul LC_ALL=C.UTF-8 ${ARG_ENV})
   list(JOIN environment "|" environment)

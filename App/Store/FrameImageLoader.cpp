@@ -1,15 +1,17 @@
 #include "Store/FrameImageLoader.h"
 
-#include "Storage/OstrelPaths.h"
+#include "Store/Log.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace vesperline {
 
-FrameImageLoader::FrameImageLoader(platform::VideoFiles& files) : files_(files) {
+FrameImageLoader::FrameImageLoader(platform::VideoFiles& files, std::filesystem::path framesDirectory)
+    : files_(files), framesDirectory_(std::move(framesDirectory)) {
     cache_.setMaxCost(cacheCostLimit);
     pool_.setMaxThreadCount(2);
     pool_.setObjectName("FrameImageLoader");
@@ -95,9 +97,10 @@ std::shared_ptr<FrameImageLoader::Decoder> FrameImageLoader::generator(const std
     auto decoder = std::make_shared<Decoder>();
     decoder->size = size;
     try {
-        decoder->reader = files_.openReader(ostrel::OstrelPaths::frameFileURL(segmentPath));
-    } catch (const std::exception&) {
-        // A missing or unreadable file shows only as a failed decode.
+        decoder->reader = files_.openReader(framesDirectory_ / segmentPath);
+    } catch (const std::exception& error) {
+        // A missing or unreadable file shows as a failed decode.
+        qCWarning(Log::storage(), "Opening segment %s failed: %s", segmentPath.c_str(), error.what());
     }
     std::lock_guard lock(mutex_);
     generators_[key] = decoder;

@@ -8,6 +8,7 @@
 #include <QThreadPool>
 
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -37,7 +38,8 @@ class FrameImageLoader final {
         std::optional<QImage> decode(std::int64_t index);
     };
 
-    explicit FrameImageLoader(platform::VideoFiles& files);
+    // Reads segment files below `framesDirectory` (the store hub's frames folder).
+    FrameImageLoader(platform::VideoFiles& files, std::filesystem::path framesDirectory);
     FrameImageLoader(const FrameImageLoader&) = delete;
     FrameImageLoader& operator=(const FrameImageLoader&) = delete;
     ~FrameImageLoader();
@@ -68,6 +70,7 @@ class FrameImageLoader final {
     void touch(const std::string& generatorKey);
 
     platform::VideoFiles& files_;
+    const std::filesystem::path framesDirectory_;
     QThreadPool pool_;
 
     mutable std::mutex mutex_;

@@ -1,6 +1,8 @@
 #include "Store/RetentionManager.h"
 
+#include "Runtime/FailureDescription.h"
 #include "Runtime/MainThread.h"
+#include "Store/Log.h"
 #include "Store/StoreHub.h"
 
 #include <QObject>
@@ -50,6 +52,7 @@ QFuture<void> RetentionManager::runPass(const ostrel::RetentionPolicy& policy, b
             holdingLock([&] { run(policy, heavyWork, [&] { return stopping_ || shouldStop(); }); });
         } catch (...) {
             // Retention reports nothing to its caller; the next pass tries again.
+            logFailure("Retention pass");
         }
         // Also after a pass that stopped early.
         MainThread::post(mainContext_.get(), [this] {
@@ -65,6 +68,7 @@ QFuture<void> RetentionManager::drainPendingRewrites() {
         try {
             holdingLock([this] { processPendingRewrites(openSegmentPaths()); });
         } catch (...) {
+            logFailure("Pending rewrite drain");
         }
     });
 }
@@ -77,6 +81,11 @@ void RetentionManager::holdingLock(const std::function<void()>& work) {
         ~Release() { lock.release(); }
     } release{mutation_};
     work();
+}
+
+void RetentionManager::logFailure(const std::string& what) {
+    qCCritical(Log::storage(), "%s failed: %s", what.c_str(),
+               describeFailure(std::current_exception()).c_str());
 }
 
 void RetentionManager::run(const ostrel::RetentionPolicy& policy, bool heavyWork,
@@ -118,6 +127,7 @@ void RetentionManager::expireText(std::int64_t textDays, double now, const OpenP
                 return store.deleteOldestFrames(cutoff, textBatchSize).frameCount;
             });
         } catch (...) {
+            logFailure("Text expiry");
             return;
         }
         if (deleted == 0) {
@@ -142,6 +152,7 @@ void RetentionManager::expireSegments(std::int64_t keyframeDays, double now, con
         segments = hub_.readSync(
             [&](ostrel::MemoryStore& store) { return store.segmentsToThin(cutoff, 9, expiryLimit); });
     } catch (...) {
+        logFailure("Reading expired segments");
     }
     for (const ostrel::SegmentRecord& segment : segments) {
         if (isMutable(segment, openPaths)) {
@@ -161,6 +172,7 @@ void RetentionManager::thinSegments(std::int64_t fullImageDays, double now, cons
         segments = hub_.readSync(
             [&](ostrel::MemoryStore& store) { return store.segmentsToThin(cutoff, 0, thinningLimit); });
     } catch (...) {
+        logFailure("Reading segments to thin");
     }
     for (const ostrel::SegmentRecord& segment : segments) {
         if (!isMutable(segment, openPaths)) {
@@ -178,6 +190,7 @@ void RetentionManager::maintainDatabase(bool textExpired) {
     try {
         hub_.sync([](ostrel::MemoryStore& store) { store.compact(); });
     } catch (...) {
+        logFailure("Compaction");
     }
     if (!textExpired) {
         return;
@@ -187,6 +200,7 @@ void RetentionManager::maintainDatabase(bool textExpired) {
         try {
             hub_.sync([sql](ostrel::MemoryStore& store) { store.db().execute(sql); });
         } catch (...) {
+            logFailure(std::string("Database maintenance \"") + sql + "\"");
         }
     }
 }

@@ -82,8 +82,20 @@ class RetentionManager final {
   private:
     using OpenPaths = std::set<std::string>;
 
+    enum class RewriteOutcome {
+        rewritten,
+        // The old file was read and holds no segment (or its row names no file of ours): nothing of
+        // it can be kept.
+        sourceInvalid,
+        // Anything else, such as a file that could not be reached now or a busy database: the old
+        // file and rows stay as they were, and a later attempt may succeed.
+        failed,
+    };
+
     // Runs `work` holding the segment mutation lock; called on the retention queue.
     void holdingLock(const std::function<void()>& work);
+    // Logs "<what> failed: <the exception being handled>"; call it in a catch block.
+    static void logFailure(const std::string& what);
     void run(const ostrel::RetentionPolicy& policy, bool heavyWork, const std::function<bool()>& shouldStop);
     void expireText(std::int64_t textDays, double now, const OpenPaths& openPaths,
                     const std::function<bool()>& shouldStop, bool& stopped, bool& expired);
@@ -95,8 +107,9 @@ class RetentionManager final {
     // Pending rewrites and thinning (RetentionManagerRewrites.cpp).
     void processPendingRewrites(const OpenPaths& openPaths);
     void thinSegment(const ostrel::SegmentRecord& segment);
-    bool rewriteSegment(const ostrel::SegmentRecord& segment, const std::vector<ostrel::FrameRecord>& kept,
-                        const std::vector<ostrel::FrameRecord>& all, std::int64_t tier);
+    RewriteOutcome rewriteSegment(const ostrel::SegmentRecord& segment,
+                                  const std::vector<ostrel::FrameRecord>& kept,
+                                  const std::vector<ostrel::FrameRecord>& all, std::int64_t tier);
     std::optional<std::vector<ostrel::FrameRecord>> framesInSegment(std::int64_t segmentID);
 
     // Clean-up (RetentionManagerCleanup.cpp).
@@ -105,7 +118,7 @@ class RetentionManager final {
     void sweepOrphans(const OpenPaths& openPaths);
 
     // The file of a segment row; absent when the row's path would lead out of the frames folder.
-    static std::optional<std::filesystem::path> segmentFile(const std::string& relativePath);
+    std::optional<std::filesystem::path> segmentFile(const std::string& relativePath) const;
     // Whether the segment may be changed now: closed, and not among the files still being written.
     static bool isMutable(const ostrel::SegmentRecord& segment, const OpenPaths& openPaths);
 

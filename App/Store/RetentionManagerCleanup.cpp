@@ -20,8 +20,8 @@ bool isInside(const fs::path& path, const fs::path& folder) {
 
 } // namespace
 
-std::optional<fs::path> RetentionManager::segmentFile(const std::string& relativePath) {
-    const fs::path frames = ostrel::OstrelPaths::framesDirectory();
+std::optional<fs::path> RetentionManager::segmentFile(const std::string& relativePath) const {
+    const fs::path frames = hub_.framesDirectory();
     const fs::path file = frames / relativePath;
     if (fs::path(relativePath).is_absolute() || !isInside(file, frames)) {
         return std::nullopt;
@@ -37,6 +37,7 @@ void RetentionManager::deleteSegment(const ostrel::SegmentRecord& segment) {
         });
     } catch (...) {
         // The file goes all the same; a row without its file is swept by a later pass.
+        logFailure("Deleting the row of segment " + std::to_string(segment.id));
     }
     if (const std::optional<fs::path> file = segmentFile(segment.path)) {
         std::error_code ignored;
@@ -56,6 +57,7 @@ void RetentionManager::enforceDiskCap(std::int64_t capBytes, const OpenPaths& op
             total = hub_.readSync(
                 [](ostrel::MemoryStore& store) { return store.storageBreakdown().totalBytes(); });
         } catch (...) {
+            logFailure("Reading the storage size");
             return;
         }
         if (total <= capBytes) {
@@ -67,6 +69,7 @@ void RetentionManager::enforceDiskCap(std::int64_t capBytes, const OpenPaths& op
             oldest = hub_.readSync(
                 [](ostrel::MemoryStore& store) { return store.oldestSegments(diskCapBatchSize); });
         } catch (...) {
+            logFailure("Reading the oldest segments");
         }
         std::erase_if(oldest,
                       [&](const ostrel::SegmentRecord& segment) { return !isMutable(segment, openPaths); });
@@ -89,10 +92,11 @@ void RetentionManager::sweepOrphans(const OpenPaths& openPaths) {
         known = hub_.readSync([](ostrel::MemoryStore& store) { return store.allSegmentPaths(); });
     } catch (...) {
         // Without the recorded paths every file would look like an orphan.
+        logFailure("Reading the segment paths");
         return;
     }
-    const fs::path frames = ostrel::OstrelPaths::framesDirectory();
-    const fs::path segments = ostrel::OstrelPaths::segmentsDirectory();
+    const fs::path frames = hub_.framesDirectory();
+    const fs::path segments = hub_.segmentsDirectory();
 
     std::error_code walkError;
     const auto fileNow = fs::file_time_type::clock::now();
@@ -129,6 +133,7 @@ void RetentionManager::sweepOrphans(const OpenPaths& openPaths) {
         try {
             closed = hub_.readSync([](ostrel::MemoryStore& store) { return store.oldestSegments(1000000); });
         } catch (...) {
+            logFailure("Reading the closed segments");
         }
         for (const ostrel::SegmentRecord& segment : closed) {
             if (missing.contains(segment.path)) {

@@ -1,6 +1,8 @@
 #include "Store/RetentionManager.h"
 
+#include "Platform/MediaError.h"
 #include "Rules/RetentionPlanner.h"
+#include "Runtime/FailureDescription.h"
 #include "Storage/OstrelPaths.h"
 #include "Store/Log.h"
 #include "Store/StoreHub.h"
@@ -31,16 +33,6 @@ void removeIgnoringErrors(const std::filesystem::path& file) {
     std::filesystem::remove(file, ignored);
 }
 
-std::string describe(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& failure) {
-        return failure.what();
-    } catch (...) {
-        return "unknown error";
-    }
-}
-
 } // namespace
 
 std::optional<std::vector<ostrel::FrameRecord>> RetentionManager::framesInSegment(std::int64_t segmentID) {
@@ -48,6 +40,7 @@ std::optional<std::vector<ostrel::FrameRecord>> RetentionManager::framesInSegmen
         return hub_.readSync(
             [segmentID](ostrel::MemoryStore& store) { return store.framesInSegment(segmentID); });
     } catch (...) {
+        logFailure("Reading the frames of segment " + std::to_string(segmentID));
         return std::nullopt;
     }
 }
@@ -57,17 +50,23 @@ void RetentionManager::processPendingRewrites(const OpenPaths& openPaths) {
     try {
         queued = hub_.readSync([](ostrel::MemoryStore& store) { return store.pendingRewrites(); });
     } catch (...) {
+        logFailure("Reading pending rewrites");
     }
     for (const std::int64_t id : queued) {
         std::optional<ostrel::SegmentRecord> segment;
         try {
             segment = hub_.readSync([id](ostrel::MemoryStore& store) { return store.segment(id); });
         } catch (...) {
+            // An unread row is not a missing one: the entry stays for the next drain, or the picture
+            // of a deleted moment would stay in the file for good.
+            logFailure("Reading segment " + std::to_string(id));
+            continue;
         }
         const auto clear = [this, id] {
             try {
                 hub_.sync([id](ostrel::MemoryStore& store) { store.clearPendingRewrite(id); });
             } catch (...) {
+                logFailure("Clearing the pending rewrite of segment " + std::to_string(id));
             }
         };
         if (!segment) {
@@ -86,10 +85,21 @@ void RetentionManager::processPendingRewrites(const OpenPaths& openPaths) {
         }
         if (frames->empty()) {
             deleteSegment(*segment);
-        } else if (!rewriteSegment(*segment, *frames, *frames, segment->tier)) {
-            deleteSegment(*segment);
+            clear();
+            continue;
         }
-        clear();
+        switch (rewriteSegment(*segment, *frames, *frames, segment->tier)) {
+        case RewriteOutcome::rewritten:
+            clear();
+            break;
+        case RewriteOutcome::sourceInvalid:
+            deleteSegment(*segment);
+            clear();
+            break;
+        case RewriteOutcome::failed:
+            // Only a file known to hold nothing is given up; this one waits for a later drain.
+            break;
+        }
     }
 }
 
@@ -113,6 +123,7 @@ void RetentionManager::thinSegment(const ostrel::SegmentRecord& segment) {
         try {
             hub_.sync([&](ostrel::MemoryStore& store) { store.setSegmentTier(segment.id, 1); });
         } catch (...) {
+            logFailure("Marking segment " + std::to_string(segment.id) + " thinned");
         }
         return;
     }
@@ -127,21 +138,30 @@ void RetentionManager::thinSegment(const ostrel::SegmentRecord& segment) {
     rewriteSegment(segment, kept, *frames, 1);
 }
 
-bool RetentionManager::rewriteSegment(const ostrel::SegmentRecord& segment,
-                                      const std::vector<ostrel::FrameRecord>& kept,
-                                      const std::vector<ostrel::FrameRecord>& all, std::int64_t tier) {
+RetentionManager::RewriteOutcome
+RetentionManager::rewriteSegment(const ostrel::SegmentRecord& segment,
+                                 const std::vector<ostrel::FrameRecord>& kept,
+                                 const std::vector<ostrel::FrameRecord>& all, std::int64_t tier) {
     const std::optional<std::filesystem::path> oldFile = segmentFile(segment.path);
     if (!oldFile) {
         qCCritical(Log::storage(), "Segment rewrite failed: %s",
                    ("path outside the frames folder: " + segment.path).c_str());
-        return false;
+        return RewriteOutcome::sourceInvalid;
     }
     const std::string newPath = rewrittenPath(segment.path);
-    const std::filesystem::path newFile = ostrel::OstrelPaths::frameFileURL(newPath);
+    const std::filesystem::path newFile = hub_.frameFile(newPath);
     const auto fail = [&](const std::exception_ptr& error) {
-        qCCritical(Log::storage(), "Segment rewrite failed: %s", describe(error).c_str());
+        qCCritical(Log::storage(), "Segment rewrite failed: %s", describeFailure(error).c_str());
         removeIgnoringErrors(newFile);
-        return false;
+        try {
+            std::rethrow_exception(error);
+        } catch (const platform::MediaError& mediaError) {
+            if (mediaError.kind() == platform::MediaError::Kind::invalidData) {
+                return RewriteOutcome::sourceInvalid;
+            }
+        } catch (...) {
+        }
+        return RewriteOutcome::failed;
     };
 
     std::set<std::int64_t> keepIndexes;
@@ -203,7 +223,7 @@ bool RetentionManager::rewriteSegment(const ostrel::SegmentRecord& segment,
     }
     removeIgnoringErrors(*oldFile);
     forgetImages_(segment.path);
-    return true;
+    return RewriteOutcome::rewritten;
 }
 
 } // namespace vesperline

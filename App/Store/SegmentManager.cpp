@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <future>
+#include <memory>
 #include <system_error>
 
 namespace vesperline {
@@ -50,7 +52,10 @@ void removeFile(const std::filesystem::path& file) {
 } // namespace
 
 SegmentManager::SegmentManager(StoreHub& hub, platform::VideoFiles& files, FreeSpace freeSpace)
-    : hub_(hub), files_(files), freeSpace_(std::move(freeSpace)) {}
+    : hub_(hub), files_(files), freeSpace_(std::move(freeSpace)),
+      finishing_(".segments", QThread::LowPriority) {}
+
+SegmentManager::~SegmentManager() = default;
 
 std::optional<SegmentManager::Appended> SegmentManager::append(const ostrel::BGRAImageView& image,
                                                                std::uint32_t display, ostrel::Time date,
@@ -78,7 +83,7 @@ std::optional<SegmentManager::Appended> SegmentManager::append(const ostrel::BGR
             return std::nullopt;
         }
     }
-    const auto index = current->second.writer->append(image, date, encoderWaits);
+    const auto index = current->second.writer->append(image, date, encoderWait);
     if (!index) {
         return std::nullopt;
     }
@@ -88,7 +93,7 @@ std::optional<SegmentManager::Appended> SegmentManager::append(const ostrel::BGR
 SegmentManager::Open SegmentManager::openSegment(ostrel::Size size, std::uint32_t display,
                                                  ImageQuality quality, ostrel::Time date) {
     const std::string path = storedPath(display, date);
-    const std::filesystem::path url = ostrel::OstrelPaths::frameFileURL(path);
+    const std::filesystem::path url = hub_.frameFile(path);
     createPrivateFolder(url.parent_path());
     const Encoding encoding = encodingFor(quality);
     auto writer = SegmentWriter::create(files_, url, encoding.maxWidth, size, encoding.quality, true, date);
@@ -100,8 +105,8 @@ SegmentManager::Open SegmentManager::openSegment(ostrel::Size size, std::uint32_
                                      static_cast<std::int64_t>(output.height));
         });
     } catch (...) {
-        // Without its row nothing would ever find or remove the file: discard it.
-        writer->finishSynchronously();
+        // Without its row nothing would ever find or remove the file: discard it (it holds no frame).
+        writer->finish();
         throw;
     }
     return Open{id, path, std::move(writer), quality};
@@ -112,7 +117,7 @@ bool SegmentManager::isDiskLow(ostrel::Time now) {
         return diskLow_;
     }
     diskCheckedAt_ = now;
-    const std::optional<std::int64_t> available = freeSpace_(ostrel::OstrelPaths::rootDirectory());
+    const std::optional<std::int64_t> available = freeSpace_(hub_.dataDirectory());
     if (!available) {
         return diskLow_;
     }
@@ -158,23 +163,23 @@ void SegmentManager::closeIdle(ostrel::Time now, double interval) {
 }
 
 void SegmentManager::closeInBackground(Open open) {
-    StoreHub* hub = &hub_;
-    auto writer = open.writer;
-    writer->finish().then(
-        [hub, open = std::move(open)](std::int64_t bytes) { recordClose(*hub, open, bytes); });
+    finishing_.async(
+        [hub = &hub_, open = std::move(open)] { recordClose(*hub, open, open.writer->finish()); });
 }
 
-void SegmentManager::closeAllSynchronously() {
+void SegmentManager::closeAllSynchronously(std::chrono::milliseconds wait) {
     std::map<std::uint32_t, Open> closing;
     closing.swap(open_);
     for (const auto& [display, segment] : closing) {
-        std::int64_t bytes = segment.writer->finishSynchronously();
-        if (bytes == 0 && segment.writer->frameCount() > 0) {
-            // The finish outlasted its time limit and goes on alone: record what is on disk now
-            // rather than an empty file.
-            bytes = ostrel::OstrelPaths::allocatedSize(segment.writer->url());
+        auto finished = std::make_shared<std::promise<std::int64_t>>();
+        std::future<std::int64_t> bytes = finished->get_future();
+        finishing_.async([writer = segment.writer, finished] { finished->set_value(writer->finish()); });
+        if (bytes.wait_for(wait) == std::future_status::ready) {
+            recordClose(hub_, segment, bytes.get());
+        } else {
+            // The finish goes on alone: record what is on disk now rather than an empty file.
+            recordClose(hub_, segment, ostrel::OstrelPaths::allocatedSize(segment.writer->url()));
         }
-        recordClose(hub_, segment, bytes);
     }
 }
 
@@ -197,11 +202,12 @@ void SegmentManager::recoverOpenSegments(StoreHub& hub, platform::VideoFiles& fi
     std::vector<ostrel::SegmentRecord> rows;
     try {
         rows = hub.readSync([](ostrel::MemoryStore& store) { return store.openSegments(); });
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        qCCritical(Log::storage, "Reading open segments failed: %s", error.what());
         return;
     }
     for (const ostrel::SegmentRecord& row : rows) {
-        const std::filesystem::path url = ostrel::OstrelPaths::frameFileURL(row.path);
+        const std::filesystem::path url = hub.frameFile(row.path);
         std::error_code statusError;
         const auto status = std::filesystem::status(url, statusError);
         if (status.type() == std::filesystem::file_type::not_found) {
@@ -210,7 +216,9 @@ void SegmentManager::recoverOpenSegments(StoreHub& hub, platform::VideoFiles& fi
                     store.detachFrames(row.id, 0);
                     store.deleteSegment(row.id);
                 });
-            } catch (const std::exception&) {
+            } catch (const std::exception& error) {
+                qCCritical(Log::storage, "Removing the row of missing segment %s failed: %s",
+                           row.path.c_str(), error.what());
             }
             continue;
         }
@@ -243,7 +251,10 @@ void SegmentManager::recoverOpenSegments(StoreHub& hub, platform::VideoFiles& fi
                     store.closeSegment(row.id, store.lastFrameTime(row.id).value_or(row.start), kept, bytes);
                 }
             });
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
+            // The row stays open, and the file with it, for the next start.
+            qCCritical(Log::storage, "Closing segment %s failed: %s", row.path.c_str(), error.what());
+            continue;
         }
         if (kept == 0) {
             removeFile(url);

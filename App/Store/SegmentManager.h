@@ -1,12 +1,14 @@
 #pragma once
 
 #include "Platform/VideoFiles.h"
+#include "Runtime/SerialQueue.h"
 #include "Store/ImageQuality.h"
 #include "Store/SegmentWriter.h"
 #include "Support/BGRAImage.h"
 #include "Support/Size.h"
 #include "Support/Time.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -45,11 +47,13 @@ class SegmentManager final {
 
     static constexpr double rollOverAge = 1800;                  // seconds since the segment's first frame
     static constexpr std::int64_t rollOverCount = 300;           // frames 0 to 299
-    static constexpr int encoderWaits = 60;                      // x 5 ms
+    static constexpr std::chrono::milliseconds encoderWait{300}; // then the frame is dropped
     static constexpr std::int64_t lowDiskThreshold = 2147483648; // 2 GiB
     static constexpr double diskCheckInterval = 60;              // seconds
+    static constexpr std::chrono::milliseconds finishWait{3000}; // at shutdown, per segment
 
     SegmentManager(StoreHub& hub, platform::VideoFiles& files, FreeSpace freeSpace = volumeFreeSpace);
+    ~SegmentManager();
     SegmentManager(const SegmentManager&) = delete;
     SegmentManager& operator=(const SegmentManager&) = delete;
 
@@ -63,8 +67,9 @@ class SegmentManager final {
     void closeAll();
     // Closes every segment whose last frame is at least `interval` seconds older than `now`.
     void closeIdle(ostrel::Time now, double interval);
-    // Finishes and records every open segment before it returns (up to 3 s of finishing each).
-    void closeAllSynchronously();
+    // Finishes and records every open segment before it returns, waiting up to `wait` for each
+    // finish; a longer one goes on in the background and the row gets the file's size so far.
+    void closeAllSynchronously(std::chrono::milliseconds wait = finishWait);
 
     // Whether the data folder's volume has less than 2 GiB free; read at most once a minute, and the
     // change of state logged once.
@@ -94,6 +99,7 @@ class SegmentManager final {
     std::map<std::uint32_t, Open> open_;
     std::optional<ostrel::Time> diskCheckedAt_;
     bool diskLow_ = false;
+    SerialQueue finishing_; // last: destroyed first, after the finishes posted to it have run
 };
 
 } // namespace vesperline

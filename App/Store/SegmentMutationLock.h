@@ -12,7 +12,7 @@ namespace vesperline {
 // Serialises every change to closed segment files and their rows: retention passes and drains of
 // the pending-rewrite queue. First come, first served; a holder that asks again waits for ever.
 // `acquire` does not block: its future finishes once the caller holds the lock, so a caller may
-// continue with `.then(...)` or, on a worker thread, wait for it.
+// continue with `whenFinished` (Runtime/WhenFinished.h) or, on a worker thread, wait for it.
 class SegmentMutationLock final {
   public:
     SegmentMutationLock() = default;

@@ -2,9 +2,7 @@
 
 #include "Platform/MediaError.h"
 
-#include <chrono>
 #include <memory>
-#include <thread>
 
 namespace vesperline {
 
@@ -32,11 +30,8 @@ SegmentRewriteResult SegmentRewriter::rewrite(const std::filesystem::path& sourc
             settings.realTime = false;
             writer = files_.createWriter(destination, settings);
         }
-        for (int wait = 0; wait < encoderWaits && !writer->isReadyForMoreFrames(); ++wait) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
         // A frame the writer drops gets no entry: the caller counts it as a lost picture.
-        if (writer->isReadyForMoreFrames() && writer->appendFrame(frame->view(), result.frameCount)) {
+        if (writer->waitUntilReady(encoderWait) && writer->appendFrame(frame->view(), result.frameCount)) {
             result.mapping[index] = result.frameCount++;
         }
     }

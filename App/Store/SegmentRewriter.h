@@ -3,6 +3,7 @@
 #include "Platform/VideoFiles.h"
 #include "Store/SegmentRewriteResult.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <set>
@@ -23,8 +24,8 @@ class SegmentRewriter final {
     SegmentRewriteResult rewrite(const std::filesystem::path& source, const std::set<std::int64_t>& keep,
                                  const std::filesystem::path& destination, float quality);
 
-    // How many times an append waits 5 ms for a busy encoder (live capture gives up much sooner).
-    static constexpr int encoderWaits = 400;
+    // How long an append waits for a busy encoder (live capture gives up much sooner).
+    static constexpr std::chrono::milliseconds encoderWait{2000};
 
   private:
     platform::VideoFiles& files_;

@@ -3,12 +3,7 @@
 #include "Storage/OstrelPaths.h"
 #include "Store/Log.h"
 
-#include <QSemaphore>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
-
 #include <cmath>
-#include <thread>
 
 namespace vesperline {
 
@@ -16,7 +11,6 @@ namespace {
 
 // Frames between keyframes at most: a frame decodes after at most this many others.
 constexpr int maxKeyFrameInterval = 60;
-constexpr auto busyWaitStep = std::chrono::milliseconds(5);
 
 void removeFile(const std::filesystem::path& url) {
     std::error_code ignored;
@@ -64,14 +58,11 @@ ostrel::Size SegmentWriter::outputSize(int maxWidth, ostrel::Size sourceSize) {
 }
 
 std::optional<std::int64_t> SegmentWriter::append(const ostrel::BGRAImageView& image, ostrel::Time date,
-                                                  int maxWaits) {
+                                                  std::chrono::milliseconds maxWait) {
     if (writer_->status() != platform::VideoFileWriter::Status::writing) {
         return std::nullopt;
     }
-    for (int waits = 0; !writer_->isReadyForMoreFrames() && waits < maxWaits; ++waits) {
-        std::this_thread::sleep_for(busyWaitStep);
-    }
-    if (!writer_->isReadyForMoreFrames()) {
+    if (!writer_->waitUntilReady(maxWait)) {
         qCCritical(Log::capture, "Encoder busy, frame dropped");
         return std::nullopt;
     }
@@ -83,23 +74,7 @@ std::optional<std::int64_t> SegmentWriter::append(const ostrel::BGRAImageView& i
     return frameCount_++;
 }
 
-QFuture<std::int64_t> SegmentWriter::finish() {
-    return QtConcurrent::run(QThreadPool::globalInstance(),
-                             [self = shared_from_this()] { return self->finishNow(); });
-}
-
-std::int64_t SegmentWriter::finishSynchronously(std::chrono::milliseconds timeout) {
-    auto box = std::make_shared<Box>();
-    auto done = std::make_shared<QSemaphore>(0);
-    QThreadPool::globalInstance()->start([self = shared_from_this(), box, done] {
-        box->bytes = self->finishNow();
-        done->release();
-    });
-    done->tryAcquire(1, static_cast<int>(timeout.count()));
-    return box->bytes;
-}
-
-std::int64_t SegmentWriter::finishNow() {
+std::int64_t SegmentWriter::finish() {
     using Status = platform::VideoFileWriter::Status;
     const bool writing = writer_->status() == Status::writing;
     if (frameCount_ == 0) {

@@ -5,9 +5,6 @@
 #include "Support/Size.h"
 #include "Support/Time.h"
 
-#include <QFuture>
-
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -21,15 +18,10 @@ namespace vesperline {
 // reports each frame's index and, when finished, the file's size.
 //
 // Use from one thread at a time; finish once, after the last append. Held by shared pointer so a
-// finish running in the background keeps it alive. Released without a finish, it leaves its file
+// finish running on another thread keeps it alive. Released without a finish, it leaves its file
 // as written so far.
-class SegmentWriter final : public std::enable_shared_from_this<SegmentWriter> {
+class SegmentWriter final {
   public:
-    // Carries the result of a finish to a thread that waits for it with a time limit.
-    struct Box {
-        std::atomic<std::int64_t> bytes{0};
-    };
-
     // Replaces any file at `url` and starts writing. Throws `platform::MediaError`.
     static std::shared_ptr<SegmentWriter> create(platform::VideoFiles& files,
                                                  const std::filesystem::path& url, int maxWidth,
@@ -40,15 +32,14 @@ class SegmentWriter final : public std::enable_shared_from_this<SegmentWriter> {
     static ostrel::Size outputSize(int maxWidth, ostrel::Size sourceSize);
 
     // Appends `image` as the next frame and returns its index; none when it was not appended: the
-    // writer is no longer writing, the encoder stayed busy for `maxWaits` x 5 ms, or it refused it.
-    std::optional<std::int64_t> append(const ostrel::BGRAImageView& image, ostrel::Time date, int maxWaits);
+    // writer is no longer writing, the encoder stayed busy for `maxWait`, or it refused it. Waits on
+    // the encoder's readiness, so a frame goes in the moment the encoder can take it.
+    std::optional<std::int64_t> append(const ostrel::BGRAImageView& image, ostrel::Time date,
+                                       std::chrono::milliseconds maxWait);
 
-    // Completes the file in the background (or removes it when it holds no frame); the future gives
-    // its size in bytes, 0 when it was removed.
-    QFuture<std::int64_t> finish();
-    // The size the finish gave within `timeout` (3 s for callers that may not wait longer), else 0;
-    // the finish still runs to its end.
-    std::int64_t finishSynchronously(std::chrono::milliseconds timeout = std::chrono::seconds(3));
+    // Completes the file (or removes it when it holds no frame) and returns its size in bytes, 0 when
+    // it was removed. Blocks until the encoder is done.
+    std::int64_t finish();
 
     const std::filesystem::path& url() const { return url_; }
     ostrel::Size sourceSize() const { return sourceSize_; }
@@ -64,7 +55,6 @@ class SegmentWriter final : public std::enable_shared_from_this<SegmentWriter> {
   private:
     SegmentWriter(const std::filesystem::path& url, ostrel::Size sourceSize, ostrel::Size outputSize,
                   ostrel::Time start, std::unique_ptr<platform::VideoFileWriter> writer);
-    std::int64_t finishNow();
 
     std::filesystem::path url_;
     ostrel::Size sourceSize_;

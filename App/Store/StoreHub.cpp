@@ -1,5 +1,6 @@
 #include "Store/StoreHub.h"
 
+#include "Runtime/MainThread.h"
 #include "Storage/OstrelPaths.h"
 #include "Storage/SQLiteError.h"
 #include "Store/Log.h"
@@ -49,25 +50,37 @@ void removeMemoryFiles(const fs::path& root) {
             fs::remove(entry.path());
         }
     }
-    fs::remove_all(ostrel::OstrelPaths::framesDirectory());
+    fs::remove_all(ostrel::OstrelPaths::framesDirectory(root));
 }
 
 } // namespace
 
-StoreHub::StoreHub(const ostrel::Clock& clock)
-    : clock_(clock), mainContext_(std::make_unique<QObject>()),
+StoreHub::StoreHub(fs::path dataDirectory, const ostrel::Clock& clock)
+    : dataDirectory_(std::move(dataDirectory)), clock_(clock), mainContext_(std::make_unique<QObject>()),
       writeQueue_(".store.write", QThread::LowPriority), readQueue_(".store.read", QThread::HighPriority) {
     if (const QCoreApplication* app = QCoreApplication::instance()) {
         mainContext_->moveToThread(app->thread());
     }
-    ostrel::OstrelPaths::ensureDirectories();
+    ostrel::OstrelPaths::ensureDirectories(dataDirectory_);
     openStores();
 }
 
 StoreHub::~StoreHub() = default;
 
-fs::path StoreHub::databaseFile() {
-    return ostrel::OstrelPaths::databaseURL();
+fs::path StoreHub::databaseFile() const {
+    return ostrel::OstrelPaths::databaseURL(dataDirectory_);
+}
+
+fs::path StoreHub::framesDirectory() const {
+    return ostrel::OstrelPaths::framesDirectory(dataDirectory_);
+}
+
+fs::path StoreHub::segmentsDirectory() const {
+    return ostrel::OstrelPaths::framesSubdirectory(dataDirectory_, "segments");
+}
+
+fs::path StoreHub::frameFile(const std::string& relativePath) const {
+    return ostrel::OstrelPaths::frameFileURL(dataDirectory_, relativePath);
 }
 
 void StoreHub::openStores() {
@@ -87,8 +100,8 @@ void StoreHub::holdingBothQueues(const std::function<void()>& block) {
 void StoreHub::eraseAll() {
     holdingBothQueues([&] {
         closeStores();
-        removeMemoryFiles(ostrel::OstrelPaths::rootDirectory());
-        ostrel::OstrelPaths::ensureDirectories();
+        removeMemoryFiles(dataDirectory_);
+        ostrel::OstrelPaths::ensureDirectories(dataDirectory_);
         openStores();
     });
 }
@@ -96,18 +109,18 @@ void StoreHub::eraseAll() {
 void StoreHub::recover() {
     holdingBothQueues([&] {
         closeStores();
-        quarantineDamagedFile(clock_.now());
-        ostrel::OstrelPaths::ensureDirectories();
+        quarantineDamagedFile(dataDirectory_, clock_.now());
+        ostrel::OstrelPaths::ensureDirectories(dataDirectory_);
         openStores();
     });
     std::lock_guard lock(damageLock_);
     damageReported_ = false;
 }
 
-void StoreHub::quarantineDamagedFile(ostrel::Time moment) {
+void StoreHub::quarantineDamagedFile(const fs::path& dataDirectory, ostrel::Time moment) {
     const QString stamp = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(moment * 1000.0))
                               .toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const fs::path database = databaseFile();
+    const fs::path database = ostrel::OstrelPaths::databaseURL(dataDirectory);
     const fs::path quarantined =
         database.parent_path() / (std::string(quarantinePrefix) + stamp.toStdString() + ".sqlite");
 
@@ -128,17 +141,19 @@ void StoreHub::quarantineDamagedFile(ostrel::Time moment) {
     }
 }
 
-void StoreHub::reportIfDamaged(const std::exception_ptr& error) {
-    std::string description;
+bool StoreHub::isDamage(const std::exception_ptr& error) {
     try {
         std::rethrow_exception(error);
     } catch (const ostrel::SQLiteError& sqliteError) {
         const int primary = sqliteError.primaryCode();
-        if (primary != 11 && primary != 26) { // SQLITE_CORRUPT, SQLITE_NOTADB
-            return;
-        }
-        description = sqliteError.description();
+        return primary == 11 || primary == 26; // SQLITE_CORRUPT, SQLITE_NOTADB
     } catch (...) {
+        return false;
+    }
+}
+
+void StoreHub::reportIfDamaged(const std::exception_ptr& error) {
+    if (!isDamage(error)) {
         return;
     }
     {
@@ -147,12 +162,16 @@ void StoreHub::reportIfDamaged(const std::exception_ptr& error) {
             return;
         }
     }
-    qCCritical(Log::storage, "Database is damaged: %s", description.c_str());
+    qCCritical(Log::storage, "Database is damaged: %s", describeFailure(error).c_str());
     MainThread::post(mainContext_.get(), [this] {
         if (onDamage_) {
             onDamage_();
         }
     });
+}
+
+void StoreHub::logWriteFailure(const std::exception_ptr& error) {
+    qCCritical(Log::storage, "Write failed: %s", describeFailure(error).c_str());
 }
 
 } // namespace vesperline

@@ -1,9 +1,11 @@
 #pragma once
 
-#include "Runtime/MainThread.h"
+#include "Runtime/FailureDescription.h"
 #include "Runtime/SerialQueue.h"
 #include "Runtime/SystemClock.h"
+#include "Runtime/WhenFinished.h"
 #include "Storage/MemoryStore.h"
+#include "Store/StoreOutcome.h"
 
 #include <QFuture>
 #include <QObject>
@@ -13,7 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
+#include <string>
 #include <type_traits>
 #include <utility>
 
@@ -21,6 +23,8 @@ namespace vesperline {
 
 // The application's only owner of database connections: a read-write store used only on the write
 // queue and a read-only store used only on the read queue, both on the data folder's database file.
+// The data folder is fixed at creation; everything that keeps files in it (segments, retention, the
+// image loader) takes its places from the hub.
 // In WAL mode the two are separate connections, so reads never wait behind writes.
 //
 // Every database access of the application goes through the five access operations below; a body
@@ -33,14 +37,19 @@ namespace vesperline {
 // would wait for.
 class StoreHub final {
   public:
-    // Creates the data folder tree and opens both stores. Throws what fails, unchanged, and reports
-    // nothing: the caller may quarantine a damaged file and try again.
-    explicit StoreHub(const ostrel::Clock& clock = systemClock());
+    // Creates the data folder tree in `dataDirectory` and opens both stores. Throws what fails,
+    // unchanged, and reports nothing: the caller may quarantine a damaged file and try again.
+    explicit StoreHub(std::filesystem::path dataDirectory, const ostrel::Clock& clock = systemClock());
     ~StoreHub();
     StoreHub(const StoreHub&) = delete;
     StoreHub& operator=(const StoreHub&) = delete;
 
-    static std::filesystem::path databaseFile();
+    const std::filesystem::path& dataDirectory() const { return dataDirectory_; }
+    std::filesystem::path databaseFile() const;
+    std::filesystem::path framesDirectory() const;
+    std::filesystem::path segmentsDirectory() const;
+    // A file stored relative to the frames folder, as segment rows name theirs.
+    std::filesystem::path frameFile(const std::string& relativePath) const;
 
     // Runs `body(reader)` on the read queue; the future holds its result or its exception.
     template <typename Body> auto readAsync(Body body) {
@@ -51,38 +60,42 @@ class StoreHub final {
         return writeQueue_.submit([this, body = std::move(body)]() mutable { return run(*writer_, body); });
     }
 
-    // Posts `body(writer)` to the write queue and returns at once; a failure is dropped.
+    // Posts `body(writer)` to the write queue and returns at once; a failure is logged.
     template <typename Body> void write(Body body) {
         writeQueue_.async([this, body = std::move(body)]() mutable {
             try {
                 run(*writer_, body);
             } catch (...) {
+                logWriteFailure(std::current_exception());
             }
         });
     }
-    // The same, then `completion` runs on the main thread with the outcome: the body's result, or
-    // nothing when it threw (for a body without result: whether it succeeded).
-    template <typename Body, typename Completion> void write(Body body, Completion completion) {
-        writeQueue_.async([this, body = std::move(body), completion = std::move(completion)]() mutable {
-            using Result = std::invoke_result_t<Body&, ostrel::MemoryStore&>;
-            if constexpr (std::is_void_v<Result>) {
-                bool succeeded = false;
-                try {
+    // The same, then `completion(StoreOutcome<Result>)` runs on `context`'s thread with the body's
+    // result or its failure, unless `context` is destroyed first. Call it on `context`'s thread or
+    // while `context` surely lives.
+    template <typename Body, typename Completion>
+    void write(Body body, QObject* context, Completion completion) {
+        using Result = std::invoke_result_t<Body&, ostrel::MemoryStore&>;
+        QFuture<StoreOutcome<Result>> outcome = writeQueue_.submit([this, body = std::move(body)]() mutable {
+            StoreOutcome<Result> reported;
+            try {
+                if constexpr (std::is_void_v<Result>) {
                     run(*writer_, body);
-                    succeeded = true;
-                } catch (...) {
+                    reported.value.emplace();
+                } else {
+                    reported.value.emplace(run(*writer_, body));
                 }
-                MainThread::post([completion, succeeded] { completion(succeeded); });
-            } else {
-                std::optional<Result> outcome;
-                try {
-                    outcome.emplace(run(*writer_, body));
-                } catch (...) {
-                }
-                MainThread::post(
-                    [completion, outcome = std::move(outcome)]() mutable { completion(std::move(outcome)); });
+            } catch (...) {
+                reported.failure =
+                    isDamage(std::current_exception()) ? StoreFailure::damaged : StoreFailure::other;
+                reported.error = describeFailure(std::current_exception());
             }
+            return reported;
         });
+        whenFinished(std::move(outcome), context,
+                     [completion = std::move(completion)](const QFuture<StoreOutcome<Result>>& done) mutable {
+                         completion(done.result());
+                     });
     }
 
     // Runs `body(writer)` on the write queue and waits for it, after every write posted before;
@@ -103,12 +116,14 @@ class StoreHub final {
     // database; the video segments stay. Damage can be reported again once this succeeded.
     void recover();
 
-    // Moves the database file and its "-wal" and "-shm" companions, where present, to
-    // "ostrel-damaged-<yyyyMMdd-HHmmss>.sqlite" (+ companion suffix) beside it, stamped with `moment`
-    // in local time. Refuses, moving nothing, when a copy with that stamp exists already.
-    static void quarantineDamagedFile(ostrel::Time moment);
+    // Moves the database file of `dataDirectory` and its "-wal" and "-shm" companions, where present,
+    // to "ostrel-damaged-<yyyyMMdd-HHmmss>.sqlite" (+ companion suffix) beside it, stamped with
+    // `moment` in local time. Refuses, moving nothing, when a copy with that stamp exists already.
+    static void quarantineDamagedFile(const std::filesystem::path& dataDirectory, ostrel::Time moment);
 
-    // Logs and reports damage once when `error` is a SQLiteError of primary code 11 or 26.
+    // Whether `error` means the database file is damaged: a SQLiteError of primary code 11 or 26.
+    static bool isDamage(const std::exception_ptr& error);
+    // Logs and reports damage once when `error` means it.
     void reportIfDamaged(const std::exception_ptr& error);
 
     // Called on the main thread, asynchronously, when damage is first reported. Set on the main thread.
@@ -131,7 +146,9 @@ class StoreHub final {
     void holdingBothQueues(const std::function<void()>& block);
     void closeStores();
     void openStores();
+    static void logWriteFailure(const std::exception_ptr& error);
 
+    const std::filesystem::path dataDirectory_;
     const ostrel::Clock& clock_;
     // Declared before the queues: blocks still queued at destruction run before these go.
     std::unique_ptr<QObject> mainContext_; // stands for the hub on the main thread

@@ -4,7 +4,6 @@
 #include "Capture/OCRService.h"
 #include "Platform/Linux/FFmpegVideoFiles.h"
 #include "Platform/Linux/TesseractTextRecognizer.h"
-#include "Storage/OstrelPaths.h"
 #include "Store/FrameImageLoader.h"
 
 #include <benchmark/benchmark.h>
@@ -81,21 +80,18 @@ void ocrWindowRegion(benchmark::State& state) {
 void thumbnailDecode(benchmark::State& state, bool coldDecoder) {
     const auto folder =
         std::filesystem::temp_directory_path() / ("vesperline-thumbnail-bench-" + std::to_string(getpid()));
-    ::setenv("OSTREL_DATA_DIR", folder.c_str(), 1);
-    ostrel::OstrelPaths::ensureDirectories();
     const std::string path = "segments/bench/1-0.mp4";
-    std::filesystem::create_directories(ostrel::OstrelPaths::frameFileURL(path).parent_path());
+    std::filesystem::create_directories((folder / path).parent_path());
     platform::FFmpegVideoFiles files;
     {
-        auto writer =
-            files.createWriter(ostrel::OstrelPaths::frameFileURL(path), {1920, 1080, 0.5f, 60, false});
+        auto writer = files.createWriter(folder / path, {1920, 1080, 0.5f, 60, false});
         const ostrel::BGRAImage picture = screen(46, 3);
         for (int i = 0; i < 30; ++i) {
             writer->appendFrame(picture.view(), i);
         }
         writer->finish();
     }
-    FrameImageLoader loader(files);
+    FrameImageLoader loader(files, folder);
     std::int64_t index = 0;
     std::int64_t frameID = 0;
     for (auto _ : state) {

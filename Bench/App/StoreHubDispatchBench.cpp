@@ -18,7 +18,7 @@ namespace {
 // A hub on a data folder of its own under the temporary folder, removed at the end.
 struct Fixture {
     std::filesystem::path folder = makeFolder();
-    std::unique_ptr<vesperline::StoreHub> hub = std::make_unique<vesperline::StoreHub>();
+    std::unique_ptr<vesperline::StoreHub> hub = std::make_unique<vesperline::StoreHub>(folder);
     ~Fixture() {
         hub.reset();
         std::filesystem::remove_all(folder);
@@ -28,7 +28,6 @@ struct Fixture {
         if (!::mkdtemp(pattern.data())) {
             std::abort();
         }
-        ::setenv("OSTREL_DATA_DIR", pattern.c_str(), 1);
         return pattern;
     }
 };
@@ -40,7 +39,7 @@ Fixture& fixture() {
 }
 
 void readDirect(benchmark::State& state) {
-    ostrel::MemoryStore store(vesperline::StoreHub::databaseFile(), true);
+    ostrel::MemoryStore store(fixture().hub->databaseFile(), true);
     for (auto _ : state) {
         benchmark::DoNotOptimize(store.metaValue("created_at"));
     }
@@ -66,7 +65,7 @@ void readAsyncAwaited(benchmark::State& state) {
 BENCHMARK(readAsyncAwaited)->Unit(benchmark::kMicrosecond);
 
 void writeDirect(benchmark::State& state) {
-    ostrel::MemoryStore store(vesperline::StoreHub::databaseFile(), false);
+    ostrel::MemoryStore store(fixture().hub->databaseFile(), false);
     for (auto _ : state) {
         store.setMetaValue("bench", "value");
     }

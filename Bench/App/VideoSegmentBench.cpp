@@ -19,7 +19,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <thread>
 #include <vector>
 
 using namespace vesperline::platform;
@@ -91,9 +90,7 @@ void encodeSequence(benchmark::State& state, const std::function<NextScreen()>& 
                     samples.emplace_back(i, bench::copyOf(screen));
                 }
                 painting += threadCPUSeconds() - paintStart;
-                while (!writer.isReadyForMoreFrames()) {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                }
+                writer.waitUntilReady(std::chrono::seconds(10));
                 writer.appendFrame(screen, i);
             }
             writer.finish();
@@ -182,9 +179,7 @@ const std::filesystem::path& decodeFixture() {
         bench::TypingScreen screen;
         for (int i = 0; i < 300; ++i) {
             const ostrel::BGRAImageView view = screen.next();
-            while (!writer.isReadyForMoreFrames()) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
+            writer.waitUntilReady(std::chrono::seconds(10));
             writer.appendFrame(view, i);
         }
         writer.finish();

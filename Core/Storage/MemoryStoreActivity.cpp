@@ -4,6 +4,7 @@
 #include "Storage/OstrelPaths.h"
 
 #include <cmath>
+#include <filesystem>
 #include <utility>
 
 namespace ostrel {
@@ -137,11 +138,13 @@ StorageBreakdown MemoryStore::storageBreakdown() {
         result.segmentCount = closed.front().first;
         result.segmentBytes = closed.front().second;
     }
-    // An open segment's stored size is not final yet; what its file takes now is.
+    // An open segment's stored size is not final yet; what its file takes now is. The frames folder
+    // lies beside the database file, in the data folder this store was opened in.
+    const std::filesystem::path dataFolder = std::filesystem::path(db_->path()).parent_path();
     const auto openPaths = db_->query("SELECT path FROM segments WHERE closed = 0", {}, true,
                                       [](const SQLRow& row) { return row.text(0).value_or(""); });
     for (const auto& path : openPaths) {
-        result.segmentBytes += OstrelPaths::allocatedSize(OstrelPaths::frameFileURL(path));
+        result.segmentBytes += OstrelPaths::allocatedSize(OstrelPaths::frameFileURL(dataFolder, path));
     }
     result.segmentCount += static_cast<std::int64_t>(openPaths.size());
     result.oldest = db_->scalarDouble("SELECT MIN(ts) FROM frames");

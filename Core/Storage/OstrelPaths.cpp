@@ -63,15 +63,15 @@ fs::path rootDirectory() {
 }
 
 fs::path databaseURL() {
-    return rootDirectory() / databaseFileName;
+    return databaseURL(rootDirectory());
 }
 
 fs::path framesDirectory() {
-    return rootDirectory() / framesFolderName;
+    return framesDirectory(rootDirectory());
 }
 
 fs::path framesSubdirectory(const std::string& name) {
-    return framesDirectory() / name;
+    return framesSubdirectory(rootDirectory(), name);
 }
 
 fs::path segmentsDirectory() {
@@ -87,13 +87,32 @@ fs::path tmpDirectory() {
 }
 
 fs::path frameFileURL(const std::string& relativePath) {
-    return framesDirectory() / relativePath;
+    return frameFileURL(rootDirectory(), relativePath);
+}
+
+fs::path databaseURL(const fs::path& root) {
+    return root / databaseFileName;
+}
+
+fs::path framesDirectory(const fs::path& root) {
+    return root / framesFolderName;
+}
+
+fs::path framesSubdirectory(const fs::path& root, const std::string& name) {
+    return framesDirectory(root) / name;
+}
+
+fs::path frameFileURL(const fs::path& root, const std::string& relativePath) {
+    return framesDirectory(root) / relativePath;
 }
 
 void ensureDirectories() {
-    const fs::path root = rootDirectory();
-    for (const fs::path& folder :
-         {root, framesDirectory(), pendingDirectory(), segmentsDirectory(), tmpDirectory()}) {
+    ensureDirectories(rootDirectory());
+}
+
+void ensureDirectories(const fs::path& root) {
+    for (const fs::path& folder : {root, framesDirectory(root), framesSubdirectory(root, "pending"),
+                                   framesSubdirectory(root, "segments"), framesSubdirectory(root, "tmp")}) {
         std::error_code ignored;
         if (!fs::exists(fs::symlink_status(folder, ignored)) && !fs::exists(folder, ignored)) {
             createDirectoryTree(folder);
@@ -143,12 +162,11 @@ std::string dayKey(int year, int month, int day) {
 }
 
 std::string dayKey(Time time) {
-    const std::time_t seconds = static_cast<std::time_t>(std::floor(time));
-    std::tm parts{};
-    if (!localtime_r(&seconds, &parts)) {
+    const std::optional<std::tm> parts = localFields(time);
+    if (!parts) {
         return dayKey(0, 0, 0);
     }
-    return dayKey(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday);
+    return dayKey(parts->tm_year + 1900, parts->tm_mon + 1, parts->tm_mday);
 }
 
 } // namespace ostrel::OstrelPaths

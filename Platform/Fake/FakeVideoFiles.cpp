@@ -8,8 +8,6 @@
 
 namespace vesperline::platform {
 
-namespace {
-
 class FakeVideoFileWriter final : public VideoFileWriter {
   public:
     FakeVideoFileWriter(FakeVideoFiles& files, const std::filesystem::path& file)
@@ -29,7 +27,14 @@ class FakeVideoFileWriter final : public VideoFileWriter {
         std::lock_guard lock(mutex_);
         return error_;
     }
-    bool isReadyForMoreFrames() const override { return files_.ready && status() == Status::writing; }
+    bool isReadyForMoreFrames() const override { return files_.isReady() && status() == Status::writing; }
+    bool waitUntilReady(std::chrono::milliseconds timeout) override {
+        {
+            std::unique_lock lock(files_.mutex_);
+            files_.readyChanged_.wait_for(lock, timeout, [this] { return files_.ready_; });
+        }
+        return isReadyForMoreFrames();
+    }
 
     bool appendFrame(const ostrel::BGRAImageView& image, std::int64_t seconds) override {
         std::lock_guard lock(mutex_);
@@ -75,8 +80,6 @@ class FakeVideoFileWriter final : public VideoFileWriter {
     Status status_ = Status::writing;
     std::optional<std::string> error_;
 };
-
-} // namespace
 
 class FakeVideoFileReader final : public VideoFileReader {
   public:
@@ -151,6 +154,19 @@ std::unique_ptr<VideoFileReader> FakeVideoFiles::openReader(const std::filesyste
         }
     }
     return std::make_unique<FakeVideoFileReader>(*this, file);
+}
+
+void FakeVideoFiles::setReady(bool ready) {
+    {
+        std::lock_guard lock(mutex_);
+        ready_ = ready;
+    }
+    readyChanged_.notify_all();
+}
+
+bool FakeVideoFiles::isReady() const {
+    std::lock_guard lock(mutex_);
+    return ready_;
 }
 
 void FakeVideoFiles::failCreate(std::optional<MediaError> error) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -18,7 +19,6 @@ namespace vesperline::platform {
 class FakeVideoFiles final : public VideoFiles {
   public:
     // Steering, set by the test; read from any thread.
-    std::atomic<bool> ready{true};
     std::atomic<bool> rejectAppends{false};
     std::atomic<bool> failFinish{false};
     std::atomic<int> finishDelayMilliseconds{0};
@@ -26,6 +26,10 @@ class FakeVideoFiles final : public VideoFiles {
     std::unique_ptr<VideoFileWriter> createWriter(const std::filesystem::path& file,
                                                   const VideoEncoderSettings& settings) override;
     std::unique_ptr<VideoFileReader> openReader(const std::filesystem::path& file) override;
+
+    // Whether encoders take frames; writers waiting for one wake when it turns true.
+    void setReady(bool ready);
+    bool isReady() const;
 
     void failCreate(std::optional<MediaError> error);
     void failOpen(std::optional<MediaError> error);
@@ -41,8 +45,11 @@ class FakeVideoFiles final : public VideoFiles {
 
   private:
     friend class FakeVideoFileReader;
+    friend class FakeVideoFileWriter;
 
     mutable std::mutex mutex_;
+    std::condition_variable readyChanged_;
+    bool ready_ = true;
     std::optional<MediaError> createError_;
     std::optional<MediaError> openError_;
     std::set<std::int64_t> undecodable_;

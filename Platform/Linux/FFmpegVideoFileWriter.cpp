@@ -97,9 +97,20 @@ std::optional<std::string> FFmpegVideoFileWriter::error() const {
     return error_;
 }
 
+bool FFmpegVideoFileWriter::isReady() const {
+    return status_ == Status::writing && !finishing_ && waiting_.size() < maxWaitingFrames;
+}
+
 bool FFmpegVideoFileWriter::isReadyForMoreFrames() const {
     std::lock_guard lock(mutex_);
-    return status_ == Status::writing && !finishing_ && waiting_.size() < maxWaitingFrames;
+    return isReady();
+}
+
+bool FFmpegVideoFileWriter::waitUntilReady(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, timeout,
+                      [this] { return isReady() || status_ != Status::writing || finishing_; });
+    return isReady();
 }
 
 bool FFmpegVideoFileWriter::appendFrame(const ostrel::BGRAImageView& image, std::int64_t seconds) {
@@ -181,6 +192,7 @@ void FFmpegVideoFileWriter::encodeLoop() {
             frame = std::move(waiting_.front());
             waiting_.pop_front();
         }
+        changed_.notify_all(); // room for the next frame
         try {
             encode(frame.get());
         } catch (const MediaError& error) {
@@ -279,12 +291,15 @@ void FFmpegVideoFileWriter::closeFile() {
 }
 
 void FFmpegVideoFileWriter::fail(const std::string& reason) {
-    std::lock_guard lock(mutex_);
-    if (status_ == Status::writing) {
-        status_ = Status::failed;
-        error_ = reason;
+    {
+        std::lock_guard lock(mutex_);
+        if (status_ == Status::writing) {
+            status_ = Status::failed;
+            error_ = reason;
+        }
+        waiting_.clear();
     }
-    waiting_.clear();
+    changed_.notify_all();
 }
 
 } // namespace vesperline::platform

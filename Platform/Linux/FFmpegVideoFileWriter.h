@@ -30,6 +30,7 @@ class FFmpegVideoFileWriter final : public VideoFileWriter {
     Status status() const override;
     std::optional<std::string> error() const override;
     bool isReadyForMoreFrames() const override;
+    bool waitUntilReady(std::chrono::milliseconds timeout) override;
     bool appendFrame(const ostrel::BGRAImageView& image, std::int64_t seconds) override;
     void finish() override;
     void cancel() override;
@@ -41,6 +42,7 @@ class FFmpegVideoFileWriter final : public VideoFileWriter {
     void openEncoder(const VideoEncoderSettings& settings, const X265Options& options);
     void openFile(const std::filesystem::path& file);
     ffmpeg::FramePtr convert(const ostrel::BGRAImageView& image, std::int64_t seconds);
+    bool isReady() const; // with `mutex_` held
     void encodeLoop();
     // Sends `frame` (none flushes the encoder) and writes every packet it gives back. Throws.
     void encode(const AVFrame* frame);
@@ -57,7 +59,7 @@ class FFmpegVideoFileWriter final : public VideoFileWriter {
     ffmpeg::ScalerPtr scaler_; // caller's thread only
 
     mutable std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable changed_; // frames waiting, taken, or the state changed
     std::deque<ffmpeg::FramePtr> waiting_;
     // Encoded frames kept for reuse: a new 1080p frame each time costs page faults and zeroing.
     std::vector<ffmpeg::FramePtr> spare_;

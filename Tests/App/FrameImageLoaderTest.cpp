@@ -1,6 +1,5 @@
 #include "Store/FrameImageLoader.h"
 #include "Platform/Fake/FakeVideoFiles.h"
-#include "Storage/OstrelPaths.h"
 #include "Support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -66,15 +65,13 @@ class CountingVideoFiles final : public platform::VideoFiles {
 
 class FrameImageLoaderTest : public ::testing::Test {
   protected:
-    testsupport::ScopedDataDirectory data;
+    testsupport::TemporaryDirectory framesFolder;
     CountingVideoFiles files;
-    FrameImageLoader loader{files};
-
-    void SetUp() override { ostrel::OstrelPaths::ensureDirectories(); }
+    FrameImageLoader loader{files, framesFolder.path()};
 
     // A segment file of `frames` frames of the given size, at `path` relative to the frames folder.
     std::string segment(const std::string& path, int frames, int width = 2880, int height = 1800) {
-        const auto file = ostrel::OstrelPaths::frameFileURL(path);
+        const auto file = framesFolder.path() / path;
         std::filesystem::create_directories(file.parent_path());
         auto writer = files.fake.createWriter(file, {});
         const ostrel::BGRAImage picture(8, 8);

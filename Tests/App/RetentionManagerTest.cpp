@@ -1,8 +1,9 @@
 #include "Store/RetentionManager.h"
 
-#include "Storage/OstrelPaths.h"
+#include "Platform/MediaError.h"
 #include "Store/StoreHub.h"
 #include "Support/ManualClock.h"
+#include "Support/Moment.h"
 #include "Support/TemporaryDirectory.h"
 
 #include <QTest>
@@ -41,7 +42,7 @@ class FakeRewriter {
             calls.push_back({source, keep, destination});
             if (failure) {
                 std::ofstream(destination) << "half";
-                throw std::runtime_error(*failure);
+                throw *failure;
             }
             SegmentRewriteResult result;
             for (const std::int64_t index : keep) {
@@ -60,20 +61,20 @@ class FakeRewriter {
     }
     std::mutex mutex;
     std::vector<Call> calls;
-    std::optional<std::string> failure;
+    std::optional<platform::MediaError> failure;
     std::int64_t framesPerFile = 1000;
 };
 
 class RetentionManagerTest : public ::testing::Test {
   protected:
     RetentionManagerTest()
-        : clock_(now), hub_(clock_), manager_(
-                                         hub_, rewriter_.function(),
-                                         [this](const std::string& path) {
-                                             std::lock_guard lock(forgottenMutex_);
-                                             forgotten_.push_back(path);
-                                         },
-                                         clock_) {
+        : clock_(now), hub_(dataDirectory_.path(), clock_), manager_(
+                                                                hub_, rewriter_.function(),
+                                                                [this](const std::string& path) {
+                                                                    std::lock_guard lock(forgottenMutex_);
+                                                                    forgotten_.push_back(path);
+                                                                },
+                                                                clock_) {
         manager_.openSegmentPaths = [this] { return openPaths_; };
     }
 
@@ -82,23 +83,18 @@ class RetentionManagerTest : public ::testing::Test {
                              std::int64_t bytes = 1000, bool closed = true,
                              const std::string& title = "Doc") {
         const std::string path = "segments/2025-10-01/" + name;
-        const fs::path file = ostrel::OstrelPaths::frameFileURL(path);
+        const fs::path file = hub_.frameFile(path);
         fs::create_directories(file.parent_path());
         std::ofstream(file) << "video";
         const std::int64_t id = hub_.sync([&](MemoryStore& store) {
             return store.db().transaction([&] {
                 const std::int64_t segment = store.openSegment(path, 1, start, 640, 400);
                 for (int index = 0; index < frames; ++index) {
-                    ostrel::NewFrame frame;
-                    frame.timestamp = start + 60.0 * index;
-                    frame.displayID = 1;
-                    frame.appBundleID = "org.example.editor";
-                    frame.windowTitle = title;
-                    frame.imageState = ostrel::ImageState::segment;
-                    frame.segmentID = segment;
-                    frame.segmentIndex = index;
-                    frame.lines = {"line " + std::to_string(index)};
-                    store.insertFrame(frame);
+                    store.insertFrame(testsupport::Moment(start + 60.0 * index)
+                                          .app("org.example.editor")
+                                          .title(title)
+                                          .inSegment(segment, index)
+                                          .lines({"line " + std::to_string(index)}));
                 }
                 if (closed) {
                     store.closeSegment(segment, start + 60.0 * std::max(frames - 1, 0), frames, bytes);
@@ -120,9 +116,7 @@ class RetentionManagerTest : public ::testing::Test {
     void deleteFrames(const std::vector<std::int64_t>& ids) {
         hub_.sync([&](MemoryStore& store) { store.deleteFrames(ids); });
     }
-    static fs::path fileOf(const SegmentRecord& segment) {
-        return ostrel::OstrelPaths::frameFileURL(segment.path);
-    }
+    fs::path fileOf(const SegmentRecord& segment) const { return hub_.frameFile(segment.path); }
     static ostrel::RetentionPolicy policy(std::int64_t fullImageDays, std::int64_t keyframeDays,
                                           std::int64_t textDays, std::int64_t cap) {
         return {fullImageDays, keyframeDays, textDays, cap};
@@ -133,7 +127,7 @@ class RetentionManagerTest : public ::testing::Test {
         manager_.runPass(policy, heavyWork, std::move(shouldStop)).waitForFinished();
     }
 
-    testsupport::ScopedDataDirectory dataDirectory_;
+    testsupport::DataFolder dataDirectory_;
     testsupport::ManualClock clock_;
     StoreHub hub_;
     FakeRewriter rewriter_;
@@ -203,22 +197,64 @@ TEST_F(RetentionManagerTest, DrainLeavesSegmentsStillBeingWrittenQueued) {
     EXPECT_TRUE(fs::exists(fileOf(rowOpen)));
 }
 
-TEST_F(RetentionManagerTest, FailedRewriteInADrainDeletesTheSegmentAndItsHalfWrittenFile) {
+TEST_F(RetentionManagerTest, AFailedRewriteDeletesOnlyASegmentWhoseFileHoldsNothing) {
+    using Kind = platform::MediaError::Kind;
+    const struct {
+        Kind kind;
+        const char* error;
+        bool deleted;
+    } cases[] = {
+        {Kind::invalidData, "the file holds no decodable video", true},
+        // Could not be reached now: trying again later may succeed, so nothing may be lost.
+        {Kind::unreadable, "Could not open the file: Too many open files", false},
+        {Kind::unreadable, "Could not read a frame: Input/output error", false},
+        {Kind::other, "Could not complete the file", false},
+    };
+    int name = 0;
+    for (const auto& c : cases) {
+        const SegmentRecord segment = addSegment("1-" + std::to_string(++name) + ".mp4", now - 5 * day, 3);
+        const std::vector<ostrel::FrameRecord> frames = framesOf(segment.id);
+        deleteFrames({frames[0].id});
+        rewriter_.calls.clear();
+        rewriter_.failure = platform::MediaError(c.kind, c.error);
+
+        manager_.drainPendingRewrites().waitForFinished();
+
+        ASSERT_EQ(rewriter_.calls.size(), 1u) << c.error;
+        EXPECT_FALSE(fs::exists(rewriter_.calls[0].destination)) << c.error;
+        EXPECT_EQ(fs::exists(fileOf(segment)), !c.deleted) << c.error;
+        EXPECT_EQ(segmentRow(segment.id).has_value(), !c.deleted) << c.error;
+        EXPECT_EQ(pending(), c.deleted ? std::vector<std::int64_t>{} : std::vector<std::int64_t>{segment.id})
+            << c.error;
+        const auto left = hub_.readSync([&](MemoryStore& store) { return *store.frame(frames[1].id); });
+        EXPECT_EQ(left.imageState, c.deleted ? ostrel::ImageState::dropped : ostrel::ImageState::segment)
+            << c.error;
+        EXPECT_EQ(left.segmentID.has_value(), !c.deleted) << c.error;
+        hub_.sync([&](MemoryStore& store) { store.clearPendingRewrite(segment.id); });
+    }
+
+    // Once the file can be read again, the kept segment is rewritten after all.
+    const SegmentRecord segment = addSegment("1-9.mp4", now - 5 * day, 3);
+    deleteFrames({framesOf(segment.id)[0].id});
+    rewriter_.failure = platform::MediaError(Kind::unreadable, "Too many open files");
+    manager_.drainPendingRewrites().waitForFinished();
+    rewriter_.failure.reset();
+    manager_.drainPendingRewrites().waitForFinished();
+    EXPECT_FALSE(segmentRow(segment.id));
+    EXPECT_TRUE(pending().empty());
+}
+
+TEST_F(RetentionManagerTest, ASegmentRowThatCannotBeReadKeepsItsPendingRewrite) {
     const SegmentRecord segment = addSegment("1-1.mp4", now - 5 * day, 3);
-    const std::vector<ostrel::FrameRecord> frames = framesOf(segment.id);
-    deleteFrames({frames[0].id});
-    rewriter_.failure = "decoder gave up";
+    deleteFrames({framesOf(segment.id)[0].id});
+    hub_.sync([](MemoryStore& store) { store.db().execute("ALTER TABLE segments RENAME TO segments_away"); });
 
     manager_.drainPendingRewrites().waitForFinished();
 
-    ASSERT_EQ(rewriter_.calls.size(), 1u);
-    EXPECT_FALSE(fs::exists(rewriter_.calls[0].destination));
-    EXPECT_FALSE(fs::exists(fileOf(segment)));
-    EXPECT_FALSE(segmentRow(segment.id));
-    EXPECT_TRUE(pending().empty());
-    const auto left = hub_.readSync([&](MemoryStore& store) { return *store.frame(frames[1].id); });
-    EXPECT_EQ(left.imageState, ostrel::ImageState::dropped);
-    EXPECT_FALSE(left.segmentID);
+    hub_.sync([](MemoryStore& store) { store.db().execute("ALTER TABLE segments_away RENAME TO segments"); });
+    EXPECT_TRUE(rewriter_.calls.empty());
+    EXPECT_EQ(pending(), std::vector<std::int64_t>{segment.id});
+    EXPECT_TRUE(fs::exists(fileOf(segment)));
 }
 
 TEST_F(RetentionManagerTest, UnreadableFramesAreNotTakenForNoFrames) {
@@ -291,7 +327,7 @@ TEST_F(RetentionManagerTest, ThinningKeepsRepresentativeFramesOrOnlyMarksTheTier
 TEST_F(RetentionManagerTest, DeferralWhileThinningSkipsTheRestButStillReportsTheEnd) {
     const SegmentRecord first = addSegment("1-1.mp4", now - 10 * day, 5);
     const SegmentRecord second = addSegment("1-2.mp4", now - 9 * day, 5);
-    const fs::path orphan = ostrel::OstrelPaths::segmentsDirectory() / "2025-10-01" / "9-9.mp4";
+    const fs::path orphan = hub_.segmentsDirectory() / "2025-10-01" / "9-9.mp4";
     std::ofstream(orphan) << "unknown";
     fs::last_write_time(orphan, fs::file_time_type::clock::now() - std::chrono::hours(2));
     std::atomic<int> finished = 0;
@@ -308,7 +344,7 @@ TEST_F(RetentionManagerTest, DeferralWhileThinningSkipsTheRestButStillReportsThe
 
 TEST_F(RetentionManagerTest, WithoutHeavyWorkNothingIsThinnedButTheSweepRuns) {
     const SegmentRecord old = addSegment("1-1.mp4", now - 10 * day, 5);
-    const fs::path orphan = ostrel::OstrelPaths::segmentsDirectory() / "2025-10-01" / "9-9.mp4";
+    const fs::path orphan = hub_.segmentsDirectory() / "2025-10-01" / "9-9.mp4";
     std::ofstream(orphan) << "unknown";
     fs::last_write_time(orphan, fs::file_time_type::clock::now() - std::chrono::hours(2));
 
@@ -356,7 +392,7 @@ TEST_F(RetentionManagerTest, DiskCapDeletesOldestFirstOnlyAboveTheCap) {
 
 TEST_F(RetentionManagerTest, DiskCapStopsAfterFiftyBatches) {
     // Files for every row, so the sweep that follows keeps the rows the cap leaves.
-    const fs::path folder = ostrel::OstrelPaths::segmentsDirectory() / "2025-10-01";
+    const fs::path folder = hub_.segmentsDirectory() / "2025-10-01";
     fs::create_directories(folder);
     for (int index = 0; index < 1100; ++index) {
         std::ofstream(folder / ("1-" + std::to_string(index) + ".mp4")) << "video";
@@ -376,7 +412,7 @@ TEST_F(RetentionManagerTest, DiskCapStopsAfterFiftyBatches) {
 }
 
 TEST_F(RetentionManagerTest, SweepRemovesOldUnknownFilesVanishedRowsAndEmptyDayFolders) {
-    const fs::path segments = ostrel::OstrelPaths::segmentsDirectory();
+    const fs::path segments = hub_.segmentsDirectory();
     const auto place = [&](const fs::path& file, std::chrono::minutes age) {
         fs::create_directories(file.parent_path());
         std::ofstream(file) << "x";
@@ -386,7 +422,7 @@ TEST_F(RetentionManagerTest, SweepRemovesOldUnknownFilesVanishedRowsAndEmptyDayF
     const fs::path old = segments / "2025-10-02" / "1-2.mp4";
     const fs::path openFile = segments / "2025-10-02" / "1-3.mp4";
     const fs::path otherKind = segments / "2025-10-02" / "notes.txt";
-    const fs::path outside = ostrel::OstrelPaths::pendingDirectory() / "1-4.mp4";
+    const fs::path outside = (hub_.framesDirectory() / "pending") / "1-4.mp4";
     place(young, std::chrono::minutes(59));
     place(old, std::chrono::minutes(61));
     place(openFile, std::chrono::minutes(600));

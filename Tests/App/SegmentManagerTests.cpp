@@ -5,13 +5,15 @@
 #include "Storage/OstrelPaths.h"
 #include "Store/StoreHub.h"
 #include "Support/LogCapture.h"
+#include "Support/Moment.h"
 #include "Support/TemporaryDirectory.h"
 
-#include <QThreadPool>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 
 using namespace vesperline;
 using platform::FakeVideoFiles;
@@ -21,6 +23,11 @@ namespace {
 
 // 2025-03-07 12:00:00 in Istanbul (UTC+3), the time zone the tests run in.
 constexpr ostrel::Time march7 = 1741338000.0;
+
+std::string contents(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 struct SegmentRow {
     std::int64_t frameCount = 0;
@@ -34,18 +41,19 @@ struct SegmentRow {
 class SegmentManagerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        hub = std::make_unique<StoreHub>();
+        hub = std::make_unique<StoreHub>(dataDirectory.path());
         manager = std::make_unique<SegmentManager>(
             *hub, files, [this](const std::filesystem::path&) { return freeBytes; });
     }
-    void TearDown() override { QThreadPool::globalInstance()->waitForDone(); }
 
     std::optional<SegmentManager::Appended>
     append(ostrel::Time date, ImageQuality quality = ImageQuality::balanced, std::uint32_t display = 1) {
         return manager->append(image.view(), display, date, quality);
     }
-    // Waits for the closes running in the background.
-    void settle() { QThreadPool::globalInstance()->waitForDone(); }
+    // Waits for the close of segment `id` running in the background to reach its row.
+    bool closedInTime(std::int64_t id) {
+        return QTest::qWaitFor([&] { return row(id) && row(id)->closed; }, 5000);
+    }
 
     std::optional<SegmentRow> row(std::int64_t id) {
         auto rows = hub->readSync([&](ostrel::MemoryStore& store) {
@@ -68,10 +76,10 @@ class SegmentManagerTest : public ::testing::Test {
             return store.db().scalarText("SELECT path FROM segments WHERE id = ?",
                                          {ostrel::SQLValue::integer(id)});
         });
-        return ostrel::OstrelPaths::frameFileURL(path);
+        return hub->frameFile(path);
     }
 
-    testsupport::ScopedDataDirectory dataDirectory;
+    testsupport::DataFolder dataDirectory;
     FakeVideoFiles files;
     std::optional<std::int64_t> freeBytes = std::int64_t{100} << 30;
     std::unique_ptr<StoreHub> hub;
@@ -133,8 +141,7 @@ TEST_F(SegmentManagerTest, SegmentsRollOverByCountAgeSizeQualityAndFailure) {
     ASSERT_TRUE(next);
     EXPECT_NE(next->segmentID, full);
     EXPECT_EQ(next->index, 0);
-    settle();
-    EXPECT_TRUE(row(full)->closed);
+    ASSERT_TRUE(closedInTime(full));
     EXPECT_EQ(row(full)->frameCount, 300);
     EXPECT_EQ(row(full)->end, march7 + 299);
     EXPECT_GT(row(full)->bytes, 0);
@@ -201,19 +208,17 @@ TEST_F(SegmentManagerTest, IdleSegmentsCloseAtTheBoundaryAndEmptyOnesLeaveNothin
     manager->closeIdle(march7 + 120, 120);
     ASSERT_EQ(manager->open().size(), 1u);
     EXPECT_EQ(manager->open().begin()->first, 2u);
-    settle();
-    EXPECT_TRUE(row(first->segmentID)->closed);
+    EXPECT_TRUE(closedInTime(first->segmentID));
 
     // A segment that never got a frame: busy encoder on its first frame.
     manager->closeAll();
-    files.ready = false;
+    files.setReady(false);
     EXPECT_FALSE(append(march7 + 200));
     ASSERT_EQ(manager->open().size(), 1u);
     const auto empty = manager->open().at(1);
     manager->close(1);
-    settle();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !row(empty.id); }, 5000));
     EXPECT_FALSE(std::filesystem::exists(empty.writer->url()));
-    EXPECT_FALSE(row(empty.id));
 }
 
 TEST_F(SegmentManagerTest, ClosingSynchronouslyRecordsEverySegmentBeforeReturning) {
@@ -231,6 +236,28 @@ TEST_F(SegmentManagerTest, ClosingSynchronouslyRecordsEverySegmentBeforeReturnin
     EXPECT_EQ(row(b->segmentID)->width, 1440); // compact
 }
 
+TEST_F(SegmentManagerTest, AClosingFinishThatOutlastsItsWaitIsRecordedWithTheSizeSoFar) {
+    const auto a = append(march7);
+    const auto file = manager->open().at(1).writer->url();
+    files.finishDelayMilliseconds = 400;
+    manager->closeAllSynchronously(std::chrono::milliseconds(50));
+    const auto closed = row(a->segmentID);
+    EXPECT_TRUE(closed->closed);
+    EXPECT_EQ(closed->frameCount, 1);
+    EXPECT_GT(closed->bytes, 0);
+    // The finish goes on without the waiter, and the manager waits for it when it goes.
+    manager.reset();
+    EXPECT_EQ(contents(file).substr(contents(file).size() - 4), "end\n");
+}
+
+TEST_F(SegmentManagerTest, DestroyingTheManagerWaitsForTheClosesInTheBackground) {
+    const auto a = append(march7);
+    files.finishDelayMilliseconds = 200;
+    manager->closeAll();
+    manager.reset();
+    EXPECT_TRUE(row(a->segmentID)->closed);
+}
+
 TEST_F(SegmentManagerTest, FailuresToOpenAreLoggedAndLeaveNoOrphanFile) {
     testsupport::LogCapture log;
     files.failCreate(MediaError(MediaError::Kind::other, "no encoder"));
@@ -245,8 +272,7 @@ TEST_F(SegmentManagerTest, FailuresToOpenAreLoggedAndLeaveNoOrphanFile) {
     });
     EXPECT_FALSE(append(march7 + 1));
     EXPECT_EQ(log.count("capture: Could not open segment:"), 2);
-    EXPECT_FALSE(std::filesystem::exists(
-        ostrel::OstrelPaths::frameFileURL(SegmentManager::storedPath(1, march7 + 1))));
+    EXPECT_FALSE(std::filesystem::exists(hub->frameFile(SegmentManager::storedPath(1, march7 + 1))));
     EXPECT_TRUE(manager->open().empty());
 
     // The next frame tries again.
@@ -276,7 +302,7 @@ class SegmentRecoveryTest : public SegmentManagerTest {
     // An open row whose file lists `frames` frames, with one moment per frame.
     std::int64_t openRow(const std::string& name, int frames, bool withFile = true) {
         const std::string path = "segments/2025-03-07/" + name;
-        const auto url = ostrel::OstrelPaths::frameFileURL(path);
+        const auto url = hub->frameFile(path);
         if (withFile) {
             std::filesystem::create_directories(url.parent_path());
             std::ofstream out(url);
@@ -288,13 +314,7 @@ class SegmentRecoveryTest : public SegmentManagerTest {
         return hub->sync([&](ostrel::MemoryStore& store) {
             const std::int64_t id = store.openSegment(path, 1, march7, 64, 40);
             for (int i = 0; i < frames; ++i) {
-                ostrel::NewFrame frame;
-                frame.timestamp = march7 + 2 * i;
-                frame.displayID = 1;
-                frame.imageState = ostrel::ImageState::segment;
-                frame.segmentID = id;
-                frame.segmentIndex = i;
-                store.insertFrame(frame);
+                store.insertFrame(testsupport::Moment(march7 + 2 * i).inSegment(id, i));
             }
             return id;
         });

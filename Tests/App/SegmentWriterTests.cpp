@@ -17,6 +17,8 @@ using Status = platform::VideoFileWriter::Status;
 
 namespace {
 
+constexpr std::chrono::milliseconds encoderWait{300};
+
 std::string contents(const std::filesystem::path& file) {
     std::ifstream in(file);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -68,15 +70,15 @@ TEST_F(SegmentWriterTest, FramesAreNumberedFromZeroWhateverTheirDates) {
     EXPECT_TRUE(settings.realTime);
     EXPECT_EQ(writer->lastFrameAt(), 1000.0);
 
-    EXPECT_EQ(writer->append(image.view(), 1000.0, 60), 0);
-    EXPECT_EQ(writer->append(image.view(), 1000.0, 60), 1); // same date
-    EXPECT_EQ(writer->append(image.view(), 5000.0, 60), 2); // long gap
+    EXPECT_EQ(writer->append(image.view(), 1000.0, encoderWait), 0);
+    EXPECT_EQ(writer->append(image.view(), 1000.0, encoderWait), 1); // same date
+    EXPECT_EQ(writer->append(image.view(), 5000.0, encoderWait), 2); // long gap
     EXPECT_EQ(writer->frameCount(), 3);
     EXPECT_EQ(writer->lastFrameAt(), 5000.0);
     EXPECT_EQ(writer->startedAt(), 1000.0);
     EXPECT_EQ(contents(url), "fake segment\nframe 0 2880x1800\nframe 1 2880x1800\nframe 2 2880x1800\n");
 
-    const std::int64_t bytes = writer->finish().result();
+    const std::int64_t bytes = writer->finish();
     EXPECT_EQ(bytes, ostrel::OstrelPaths::allocatedSize(url));
     EXPECT_GT(bytes, 0);
     EXPECT_EQ(writer->status(), Status::completed);
@@ -85,30 +87,41 @@ TEST_F(SegmentWriterTest, FramesAreNumberedFromZeroWhateverTheirDates) {
 TEST_F(SegmentWriterTest, ABusyEncoderDropsTheFrameAndTheWriterStaysUsable) {
     testsupport::LogCapture log;
     auto writer = makeWriter();
-    files.ready = false;
-    EXPECT_EQ(writer->append(image.view(), 1001.0, 2), std::nullopt);
-    EXPECT_EQ(writer->append(image.view(), 1002.0, 0), std::nullopt);
+    files.setReady(false);
+    EXPECT_EQ(writer->append(image.view(), 1001.0, std::chrono::milliseconds(10)), std::nullopt);
+    EXPECT_EQ(writer->append(image.view(), 1002.0, std::chrono::milliseconds(0)), std::nullopt);
     EXPECT_EQ(log.count("capture: Encoder busy, frame dropped"), 2);
     EXPECT_EQ(writer->lastFrameAt(), 1000.0);
-    files.ready = true;
-    EXPECT_EQ(writer->append(image.view(), 1003.0, 60), 0);
+    files.setReady(true);
+    EXPECT_EQ(writer->append(image.view(), 1003.0, encoderWait), 0);
     EXPECT_EQ(writer->status(), Status::writing);
+}
+
+TEST_F(SegmentWriterTest, AnAppendGoesInOnceTheBusyEncoderIsReady) {
+    auto writer = makeWriter();
+    files.setReady(false);
+    std::thread encoder([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        files.setReady(true);
+    });
+    EXPECT_EQ(writer->append(image.view(), 1000.0, std::chrono::seconds(30)), 0);
+    encoder.join();
 }
 
 TEST_F(SegmentWriterTest, ARejectedAppendIsLoggedOnceAndLaterAppendsReturnNothing) {
     testsupport::LogCapture log;
     auto writer = makeWriter();
-    ASSERT_EQ(writer->append(image.view(), 1000.0, 60), 0);
+    ASSERT_EQ(writer->append(image.view(), 1000.0, encoderWait), 0);
     files.rejectAppends = true;
-    EXPECT_EQ(writer->append(image.view(), 1001.0, 60), std::nullopt);
+    EXPECT_EQ(writer->append(image.view(), 1001.0, encoderWait), std::nullopt);
     EXPECT_EQ(writer->status(), Status::failed);
-    EXPECT_EQ(writer->append(image.view(), 1002.0, 60), std::nullopt);
+    EXPECT_EQ(writer->append(image.view(), 1002.0, encoderWait), std::nullopt);
     EXPECT_EQ(log.lines(), QStringList{"capture: Append failed: the encoder refused the frame"});
     EXPECT_EQ(writer->frameCount(), 1);
     EXPECT_EQ(writer->lastFrameAt(), 1000.0);
 
     // A failed writer with frames is not finished: what it wrote stays, and its size is returned.
-    const std::int64_t bytes = writer->finish().result();
+    const std::int64_t bytes = writer->finish();
     EXPECT_EQ(bytes, ostrel::OstrelPaths::allocatedSize(url));
     EXPECT_EQ(contents(url), "fake segment\nframe 0 2880x1800\n");
     EXPECT_EQ(log.lines().size(), 1);
@@ -116,40 +129,27 @@ TEST_F(SegmentWriterTest, ARejectedAppendIsLoggedOnceAndLaterAppendsReturnNothin
 
 TEST_F(SegmentWriterTest, FinishingWithoutFramesLeavesNoFile) {
     auto writer = makeWriter();
-    EXPECT_EQ(writer->finish().result(), 0);
+    EXPECT_EQ(writer->finish(), 0);
     EXPECT_FALSE(std::filesystem::exists(url));
     EXPECT_EQ(writer->status(), Status::cancelled);
 
     // A writer that failed before its first frame is removed as well.
     auto failed = makeWriter();
     files.rejectAppends = true;
-    EXPECT_EQ(failed->append(image.view(), 1000.0, 60), std::nullopt);
-    EXPECT_EQ(failed->finishSynchronously(), 0);
+    EXPECT_EQ(failed->append(image.view(), 1000.0, encoderWait), std::nullopt);
+    EXPECT_EQ(failed->finish(), 0);
     EXPECT_FALSE(std::filesystem::exists(url));
 }
 
 TEST_F(SegmentWriterTest, AFinishThatFailsIsLoggedAndStillGivesTheSize) {
     testsupport::LogCapture log;
     auto writer = makeWriter();
-    ASSERT_EQ(writer->append(image.view(), 1000.0, 60), 0);
+    ASSERT_EQ(writer->append(image.view(), 1000.0, encoderWait), 0);
     files.failFinish = true;
-    const std::int64_t bytes = writer->finishSynchronously();
+    const std::int64_t bytes = writer->finish();
     EXPECT_GT(bytes, 0);
     EXPECT_EQ(bytes, ostrel::OstrelPaths::allocatedSize(url));
     EXPECT_EQ(log.lines(), QStringList{"capture: Segment finish failed: the file could not be completed"});
-}
-
-TEST_F(SegmentWriterTest, ASynchronousFinishGivesUpAfterItsTimeLimit) {
-    auto writer = makeWriter();
-    ASSERT_EQ(writer->append(image.view(), 1000.0, 60), 0);
-    files.finishDelayMilliseconds = 400;
-    EXPECT_EQ(writer->finishSynchronously(std::chrono::milliseconds(50)), 0);
-    // The finish goes on without the waiter and completes the file.
-    while (writer->status() == Status::writing) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_EQ(writer->status(), Status::completed);
-    EXPECT_EQ(contents(url).substr(contents(url).size() - 4), "end\n");
 }
 
 TEST_F(SegmentWriterTest, ACreationFailureIsThrown) {

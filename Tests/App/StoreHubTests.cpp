@@ -1,7 +1,8 @@
 #include "Store/StoreHub.h"
 
-#include "Storage/OstrelPaths.h"
+#include "Runtime/MainThread.h"
 #include "Storage/SQLiteError.h"
+#include "Support/LogCapture.h"
 #include "Support/ManualClock.h"
 #include "Support/TemporaryDirectory.h"
 
@@ -13,7 +14,6 @@
 #include <atomic>
 #include <fstream>
 #include <latch>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -30,39 +30,6 @@ namespace {
 // 2025-03-01 14:05:09 in Istanbul, where the tests run.
 constexpr ostrel::Time fixedMoment = 1740827109;
 
-// Collects what the program logs under the storage category.
-class StorageLog {
-  public:
-    StorageLog() {
-        std::lock_guard lock(mutex_);
-        instance_ = this;
-        previous_ = qInstallMessageHandler(&StorageLog::handle);
-    }
-    ~StorageLog() {
-        qInstallMessageHandler(previous_);
-        std::lock_guard lock(mutex_);
-        instance_ = nullptr;
-    }
-    std::vector<std::string> lines() const {
-        std::lock_guard lock(mutex_);
-        return lines_;
-    }
-
-  private:
-    static void handle(QtMsgType, const QMessageLogContext& context, const QString& message) {
-        std::lock_guard lock(mutex_);
-        if (instance_ && context.category &&
-            std::string(context.category) == "org.vesperline.Vesperline.storage") {
-            instance_->lines_.push_back(message.toStdString());
-        }
-    }
-
-    static inline std::mutex mutex_;
-    static inline StorageLog* instance_ = nullptr;
-    QtMessageHandler previous_ = nullptr;
-    std::vector<std::string> lines_;
-};
-
 void writeFile(const fs::path& path, const std::string& contents) {
     std::ofstream(path, std::ios::binary) << contents;
 }
@@ -77,7 +44,7 @@ class StoreHubTest : public testing::Test {
     StoreHubTest() : clock_(fixedMoment) {}
 
     std::unique_ptr<StoreHub> makeHub() {
-        auto hub = std::make_unique<StoreHub>(clock_);
+        auto hub = std::make_unique<StoreHub>(data_.path(), clock_);
         hub->setOnDamage([this] {
             EXPECT_TRUE(vesperline::MainThread::isCurrent());
             ++damageReports_;
@@ -93,7 +60,7 @@ class StoreHubTest : public testing::Test {
 
     fs::path dataFile(const std::string& name) const { return data_.path() / name; }
 
-    testsupport::ScopedDataDirectory data_;
+    testsupport::DataFolder data_;
     testsupport::ManualClock clock_;
     std::atomic<int> damageReports_{0};
 };
@@ -104,7 +71,7 @@ TEST_F(StoreHubTest, EveryAccessOperationReachesTheSameDatabase) {
     auto hub = makeHub();
     EXPECT_EQ(hub->writeQueue().label().toStdString(), "org.vesperline.Vesperline.store.write");
     EXPECT_EQ(hub->readQueue().label().toStdString(), "org.vesperline.Vesperline.store.read");
-    EXPECT_EQ(StoreHub::databaseFile(), data_.path() / "ostrel.sqlite");
+    EXPECT_EQ(hub->databaseFile(), data_.path() / "ostrel.sqlite");
 
     hub->sync([](MemoryStore& store) { store.setMetaValue("a", "1"); });
     EXPECT_EQ(hub->readSync([](MemoryStore& store) { return store.metaValue("a"); }), "1");
@@ -113,8 +80,9 @@ TEST_F(StoreHubTest, EveryAccessOperationReachesTheSameDatabase) {
     EXPECT_EQ(hub->readAsync([](MemoryStore& store) { return store.metaValue("b"); }).result(), "2");
 
     std::optional<bool> wrote;
-    hub->write([](MemoryStore& store) { store.setMetaValue("c", "3"); },
-               [&](bool succeeded) { wrote = succeeded; });
+    QObject receiver;
+    hub->write([](MemoryStore& store) { store.setMetaValue("c", "3"); }, &receiver,
+               [&](const vesperline::StoreOutcome<void>& outcome) { wrote = outcome.succeeded(); });
     hub->write([](MemoryStore& store) { store.setMetaValue("d", "4"); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return wrote.has_value(); }, 5000));
     EXPECT_TRUE(*wrote);
@@ -138,13 +106,13 @@ TEST_F(StoreHubTest, OnlyCorruptAndNotADatabaseCountAsDamage) {
         {2067, false}, {0, false}, // busy, I/O, full, ...
     };
     for (const Case& c : cases) {
-        StorageLog log;
+        testsupport::LogCapture log;
         damageReports_ = 0;
         auto hub = makeHub();
         EXPECT_THROW(hub->sync([&](MemoryStore&) { throw SQLiteError(c.code, "failure"); }), SQLiteError);
         settle();
         EXPECT_EQ(damageReports_.load(), c.damage ? 1 : 0) << c.code;
-        EXPECT_EQ(log.lines().size(), c.damage ? 1u : 0u) << c.code;
+        EXPECT_EQ(log.count("storage: Database is damaged"), c.damage ? 1 : 0) << c.code;
     }
     // Errors of other kinds, and a real constraint failure, reach the caller without a report.
     auto hub = makeHub();
@@ -164,7 +132,7 @@ TEST_F(StoreHubTest, OnlyCorruptAndNotADatabaseCountAsDamage) {
 }
 
 TEST_F(StoreHubTest, DamageOnBothQueuesAtOnceIsLoggedAndReportedOnceUntilARecovery) {
-    StorageLog log;
+    testsupport::LogCapture log;
     auto hub = makeHub();
     std::latch bothRunning(2);
     auto damaged = [&](int code) {
@@ -183,15 +151,16 @@ TEST_F(StoreHubTest, DamageOnBothQueuesAtOnceIsLoggedAndReportedOnceUntilARecove
     ASSERT_TRUE(QTest::qWaitFor([&] { return damageReports_ == 1; }, 5000));
     settle();
     EXPECT_EQ(damageReports_.load(), 1);
-    ASSERT_EQ(log.lines().size(), 1u);
-    EXPECT_TRUE(log.lines()[0].starts_with("Database is damaged: SQLite ")) << log.lines()[0];
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines()[0].startsWith("storage: Database is damaged: SQLite "))
+        << log.lines()[0].toStdString();
 
     hub->recover();
     EXPECT_TRUE(fs::exists(dataFile("ostrel-damaged-20250301-140509.sqlite")));
     hub->sync([](MemoryStore& store) { store.setMetaValue("after", "recovery"); }); // a working new database
     EXPECT_THROW(hub->readSync([](MemoryStore&) -> int { throw SQLiteError(11, "again"); }), SQLiteError);
     ASSERT_TRUE(QTest::qWaitFor([&] { return damageReports_ == 2; }, 5000));
-    EXPECT_EQ(log.lines().size(), 2u);
+    EXPECT_EQ(log.count("storage: Database is damaged"), 2);
 }
 
 TEST_F(StoreHubTest, FailedRecoveryKeepsDamageReportedAndOverwritesNoEarlierCopy) {
@@ -240,7 +209,7 @@ TEST_F(StoreHubTest, QuarantineMovesWhatExistsUnderTheStampedNames) {
         for (const std::string& suffix : c.present) {
             writeFile(dataFile("ostrel.sqlite" + suffix), "contents" + suffix);
         }
-        StoreHub::quarantineDamagedFile(fixedMoment);
+        StoreHub::quarantineDamagedFile(data_.path(), fixedMoment);
         for (const std::string suffix : {"", "-wal", "-shm"}) {
             const bool wasPresent = std::find(c.present.begin(), c.present.end(), suffix) != c.present.end();
             const fs::path moved = dataFile("ostrel-damaged-20250301-140509.sqlite" + suffix);
@@ -258,7 +227,7 @@ TEST_F(StoreHubTest, QuarantineStampIsLocalTimeWithWesternDigitsAnd24Hours) {
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt)); // other digits, a 12-hour clock
     writeFile(dataFile("ostrel.sqlite"), "x");
-    StoreHub::quarantineDamagedFile(fixedMoment + 3600 * 9); // 23:05:09 local, 20:05:09 UTC
+    StoreHub::quarantineDamagedFile(data_.path(), fixedMoment + 3600 * 9); // 23:05:09 local, 20:05:09 UTC
     QLocale::setDefault(saved);
     EXPECT_TRUE(fs::exists(dataFile("ostrel-damaged-20250301-230509.sqlite")));
 }
@@ -269,7 +238,7 @@ TEST_F(StoreHubTest, EraseAllRemovesTheMemoryButNothingElseOfTheDataFolder) {
     writeFile(dataFile("notes.txt"), "the user's own file");
     writeFile(dataFile("ostrel-damaged-20240101-000000.sqlite"), "old copy");
     writeFile(dataFile("ostrel-damaged-20240101-000000.sqlite-wal"), "old log");
-    writeFile(ostrel::OstrelPaths::segmentsDirectory() / "segment.mp4", "video");
+    writeFile(hub->segmentsDirectory() / "segment.mp4", "video");
     const auto createdBefore =
         hub->readSync([](MemoryStore& store) { return store.metaValue("created_at"); });
 
@@ -278,8 +247,8 @@ TEST_F(StoreHubTest, EraseAllRemovesTheMemoryButNothingElseOfTheDataFolder) {
     EXPECT_EQ(readFile(dataFile("notes.txt")), "the user's own file");
     EXPECT_FALSE(fs::exists(dataFile("ostrel-damaged-20240101-000000.sqlite")));
     EXPECT_FALSE(fs::exists(dataFile("ostrel-damaged-20240101-000000.sqlite-wal")));
-    EXPECT_FALSE(fs::exists(ostrel::OstrelPaths::segmentsDirectory() / "segment.mp4"));
-    EXPECT_TRUE(fs::is_directory(ostrel::OstrelPaths::segmentsDirectory()));
+    EXPECT_FALSE(fs::exists(hub->segmentsDirectory() / "segment.mp4"));
+    EXPECT_TRUE(fs::is_directory(hub->segmentsDirectory()));
     EXPECT_EQ(hub->readSync([](MemoryStore& store) { return store.metaValue("secret"); }), std::nullopt);
     EXPECT_TRUE(hub->readSync([](MemoryStore& store) { return store.metaValue("created_at"); }).has_value());
     EXPECT_TRUE(createdBefore.has_value());
@@ -310,33 +279,60 @@ TEST_F(StoreHubTest, EraseAllWaitsForTheWriteInProgress) {
     EXPECT_EQ(hub->readSync([](MemoryStore& store) { return store.metaValue("slow"); }), std::nullopt);
 }
 
-TEST_F(StoreHubTest, FailingWriteHandsNothingToItsCompletionOnTheMainThread) {
+TEST_F(StoreHubTest, WriteCompletionsTellDamageFromOtherFailuresOnTheMainThread) {
+    using vesperline::StoreFailure;
+    using vesperline::StoreOutcome;
     auto hub = makeHub();
-    std::optional<std::optional<int>> outcome;
+    QObject receiver;
+    std::optional<StoreOutcome<int>> damaged;
     bool onMain = false;
-    hub->write([](MemoryStore&) -> int { throw SQLiteError(267, "malformed"); },
-               [&](std::optional<int> result) {
+    hub->write([](MemoryStore&) -> int { throw SQLiteError(267, "malformed"); }, &receiver,
+               [&](const StoreOutcome<int>& outcome) {
                    onMain = vesperline::MainThread::isCurrent();
-                   outcome = result;
+                   damaged = outcome;
                });
-    std::optional<bool> voidOutcome;
-    hub->write([](MemoryStore&) { throw SQLiteError(5, "busy"); },
-               [&](bool succeeded) { voidOutcome = succeeded; });
-    std::optional<std::optional<int>> success;
-    hub->write([](MemoryStore&) { return 42; }, [&](std::optional<int> result) { success = result; });
-    EXPECT_FALSE(outcome.has_value()); // never inline
-    ASSERT_TRUE(QTest::qWaitFor([&] { return success.has_value() && outcome && voidOutcome; }, 5000));
+    std::optional<StoreOutcome<void>> busy;
+    hub->write([](MemoryStore&) { throw SQLiteError(5, "busy"); }, &receiver,
+               [&](const StoreOutcome<void>& outcome) { busy = outcome; });
+    std::optional<StoreOutcome<int>> success;
+    hub->write([](MemoryStore&) { return 42; }, &receiver,
+               [&](const StoreOutcome<int>& outcome) { success = outcome; });
+    EXPECT_FALSE(damaged.has_value()); // never inline
+    ASSERT_TRUE(QTest::qWaitFor([&] { return damaged && busy && success; }, 5000));
     EXPECT_TRUE(onMain);
-    EXPECT_EQ(*outcome, std::nullopt);
-    EXPECT_EQ(*voidOutcome, false);
-    EXPECT_EQ(*success, 42);
+    EXPECT_FALSE(damaged->succeeded());
+    EXPECT_EQ(damaged->failure, StoreFailure::damaged);
+    EXPECT_EQ(damaged->error, "SQLite 267: malformed");
+    EXPECT_FALSE(busy->succeeded());
+    EXPECT_EQ(busy->failure, StoreFailure::other);
+    EXPECT_EQ(success->value, 42);
+    EXPECT_EQ(success->failure, std::nullopt);
     EXPECT_EQ(damageReports_.load(), 1);
+}
+
+TEST_F(StoreHubTest, ACompletionWhoseReceiverIsGoneIsNotCalledAndAFailedWriteWithoutOneIsLogged) {
+    testsupport::LogCapture log;
+    auto hub = makeHub();
+    std::latch release(1);
+    // The write queue is held, so both writes below finish after their receiver is gone.
+    hub->write([&](MemoryStore&) { release.wait(); });
+    bool called = false;
+    auto receiver = std::make_unique<QObject>();
+    hub->write([](MemoryStore& store) { store.setMetaValue("written", "yes"); }, receiver.get(),
+               [&](const vesperline::StoreOutcome<void>&) { called = true; });
+    hub->write([](MemoryStore&) { throw std::runtime_error("no room"); });
+    receiver.reset();
+    release.count_down();
+    EXPECT_EQ(hub->sync([](MemoryStore& store) { return store.metaValue("written"); }), "yes");
+    settle();
+    EXPECT_FALSE(called);
+    EXPECT_EQ(log.count("storage: Write failed: no room"), 1);
 }
 
 TEST_F(StoreHubTest, HubReleasedBeforeTheMainThreadRunsTheReportCallsNothing) {
     bool called = false;
     {
-        StoreHub hub(clock_);
+        StoreHub hub(data_.path(), clock_);
         hub.setOnDamage([&] { called = true; });
         EXPECT_THROW(hub.sync([](MemoryStore&) { throw SQLiteError(11, "malformed"); }), SQLiteError);
     }
@@ -345,18 +341,18 @@ TEST_F(StoreHubTest, HubReleasedBeforeTheMainThreadRunsTheReportCallsNothing) {
 }
 
 TEST_F(StoreHubTest, DamagedFileFailsTheStartWithoutAReportAndQuarantineLetsANewHubOpen) {
-    StorageLog log;
+    testsupport::LogCapture log;
     fs::create_directories(data_.path());
     writeFile(dataFile("ostrel.sqlite"), std::string(8192, 'x'));
     try {
-        StoreHub hub(clock_);
+        StoreHub hub(data_.path(), clock_);
         ADD_FAILURE() << "a garbage file opened";
     } catch (const SQLiteError& error) {
         EXPECT_EQ(error.primaryCode(), 26);
     }
-    EXPECT_TRUE(log.lines().empty());
+    EXPECT_EQ(log.count("storage:"), 0);
 
-    StoreHub::quarantineDamagedFile(clock_.now());
+    StoreHub::quarantineDamagedFile(data_.path(), clock_.now());
     auto hub = makeHub();
     hub->sync([](MemoryStore& store) { store.setMetaValue("new", "start"); });
     EXPECT_EQ(readFile(dataFile("ostrel-damaged-20250301-140509.sqlite")), std::string(8192, 'x'));

@@ -160,7 +160,7 @@ TEST_F(MemoryStoreActivity, StorageBreakdownOfAnEmptyMemory) {
     EXPECT_EQ(figures.segmentBytes, 0);
     EXPECT_EQ(figures.oldest, std::nullopt);
     EXPECT_GT(figures.databaseBytes, 0);
-    EXPECT_EQ(figures.databaseBytes, ostrel::OstrelPaths::allocatedSize(ostrel::OstrelPaths::databaseURL()));
+    EXPECT_EQ(figures.databaseBytes, ostrel::OstrelPaths::allocatedSize(databaseFile()));
 }
 
 TEST_F(MemoryStoreActivity, StorageBreakdownCountsMomentsSegmentsAndOpenFiles) {
@@ -173,11 +173,10 @@ TEST_F(MemoryStoreActivity, StorageBreakdownCountsMomentsSegmentsAndOpenFiles) {
     insertSegment("segments/open.mp4", 1, false);
     insertSegment("segments/missing.mp4", 7, false);
     {
-        std::ofstream file(ostrel::OstrelPaths::frameFileURL("segments/open.mp4"), std::ios::binary);
+        std::ofstream file(frameFile("segments/open.mp4"), std::ios::binary);
         file << std::string(10000, 'x');
     }
-    const auto openBytes =
-        ostrel::OstrelPaths::allocatedSize(ostrel::OstrelPaths::frameFileURL("segments/open.mp4"));
+    const auto openBytes = ostrel::OstrelPaths::allocatedSize(frameFile("segments/open.mp4"));
     ASSERT_GT(openBytes, 0);
 
     const auto figures = store->storageBreakdown();
@@ -212,10 +211,10 @@ TEST_F(MemoryStoreActivity, CompactionLeavesAFileWithAQuarterFreeAlone) {
     bool exact = false;
     for (int rows = 40; rows < 60 && !exact; ++rows) {
         store.reset();
-        std::filesystem::remove(ostrel::OstrelPaths::databaseURL());
-        std::filesystem::remove(ostrel::OstrelPaths::databaseURL().string() + "-wal");
-        std::filesystem::remove(ostrel::OstrelPaths::databaseURL().string() + "-shm");
-        store = std::make_unique<ostrel::MemoryStore>(ostrel::OstrelPaths::databaseURL(), false);
+        std::filesystem::remove(databaseFile());
+        std::filesystem::remove(databaseFile().string() + "-wal");
+        std::filesystem::remove(databaseFile().string() + "-shm");
+        store = std::make_unique<ostrel::MemoryStore>(databaseFile(), false);
         exact = reachFreeQuarters(*store, rows, 1);
     }
     ASSERT_TRUE(exact) << "no fill gave exactly a quarter of free pages";
@@ -229,7 +228,7 @@ TEST_F(MemoryStoreActivity, CompactionRebuildsAFileWithMoreThanAQuarterFree) {
     ASSERT_GT(pragma("freelist_count") * 4, pragma("page_count"));
     store->compact();
     EXPECT_EQ(pragma("freelist_count"), 0);
-    const auto walSize = std::filesystem::file_size(ostrel::OstrelPaths::databaseURL().string() + "-wal");
+    const auto walSize = std::filesystem::file_size(databaseFile().string() + "-wal");
     EXPECT_EQ(walSize, 0u) << "the log is checkpointed and truncated";
 }
 

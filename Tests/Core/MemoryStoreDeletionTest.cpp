@@ -1,5 +1,6 @@
 #include "Search/TextNormalizer.h"
 #include "Storage/MemoryStore.h"
+#include "Support/Moment.h"
 #include "TestStore.h"
 
 #include <gtest/gtest.h>
@@ -31,18 +32,15 @@ std::ostream& operator<<(std::ostream& out, const Span& span) {
 
 // A moment of an editor window whose address names the text's first word.
 NewFrame moment(Time ts, const std::string& text, std::optional<std::int64_t> segmentID = std::nullopt) {
-    NewFrame frame;
-    frame.timestamp = ts;
-    frame.appBundleID = "org.example.editor";
-    frame.windowTitle = "Notes";
-    frame.url = "https://www.example.org/" + text.substr(0, text.find(' '));
-    frame.lines = {text, "shared line"};
+    testsupport::Moment built(ts, 0);
+    built.app("org.example.editor")
+        .title("Notes")
+        .url("https://www.example.org/" + text.substr(0, text.find(' ')))
+        .lines({text, "shared line"});
     if (segmentID) {
-        frame.imageState = ImageState::segment;
-        frame.segmentID = segmentID;
-        frame.segmentIndex = static_cast<std::int64_t>(ts) % 1000;
+        built.inSegment(*segmentID, static_cast<std::int64_t>(ts) % 1000);
     }
-    return frame;
+    return built;
 }
 
 class DeletionTest : public testsupport::TestStore {

@@ -1,3 +1,4 @@
+#include "Support/Moment.h"
 #include "TestStore.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@ namespace {
 
 using ostrel::FrameSummary;
 using ostrel::ImageState;
-using ostrel::NewFrame;
 using ostrel::OCRState;
 using ostrel::SQLValue;
 using Text = std::optional<std::string>;
@@ -22,25 +22,15 @@ class MemoryStoreReading : public testsupport::TestStore {
   protected:
     std::int64_t add(double ts, Text bundle, Text title, std::vector<std::string> lines = {},
                      std::uint32_t display = 1, Text name = std::nullopt, Text url = std::nullopt) {
-        NewFrame frame;
-        frame.timestamp = ts;
-        frame.displayID = display;
-        frame.appBundleID = std::move(bundle);
-        frame.appName = std::move(name);
-        frame.windowTitle = std::move(title);
-        frame.url = std::move(url);
-        frame.lines = std::move(lines);
-        return store->insertFrame(frame);
+        return store->insertFrame(testsupport::Moment(ts, display)
+                                      .app(std::move(bundle), std::move(name))
+                                      .title(std::move(title))
+                                      .url(std::move(url))
+                                      .lines(std::move(lines)));
     }
 
     std::int64_t addInSegment(double ts, std::int64_t segment, std::int64_t index, OCRState ocr) {
-        NewFrame frame;
-        frame.timestamp = ts;
-        frame.imageState = ImageState::segment;
-        frame.segmentID = segment;
-        frame.segmentIndex = index;
-        frame.ocrState = ocr;
-        return store->insertFrame(frame);
+        return store->insertFrame(testsupport::Moment(ts, 0).inSegment(segment, index).ocr(ocr));
     }
 
     std::int64_t closedSegment(const std::string& path, double start, double end, std::int64_t tier = 0) {
@@ -172,6 +162,11 @@ TEST_F(MemoryStoreReading, DaysAreLocalDatesNewestFirst) {
     add(1773101000, "a", "t");
     EXPECT_EQ(store->days(10), (std::vector<std::string>{"2026-03-11", "2026-03-10"}));
     EXPECT_EQ(store->days(1), (std::vector<std::string>{"2026-03-11"}));
+    // After a change of time zone in the running program.
+    ::setenv("TZ", "UTC", 1);
+    EXPECT_EQ(store->days(10), (std::vector<std::string>{"2026-03-10", "2026-03-09"}));
+    ::setenv("TZ", "Europe/Istanbul", 1);
+    ::tzset();
 }
 
 TEST_F(MemoryStoreReading, OCRBacklogWaitsForOpenSegments) {

@@ -1,4 +1,5 @@
 #include "Storage/MemoryStore.h"
+#include "Support/Moment.h"
 #include "Support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +16,11 @@ class MemoryStoreWritingTest : public ::testing::Test {
 
     static NewFrame frame(std::vector<std::string> lines, std::optional<std::string> title = std::nullopt,
                           std::optional<std::string> url = std::nullopt) {
-        NewFrame made;
-        made.timestamp = 1'700'000'000.25;
-        made.appBundleID = "org.example.editor";
-        made.appName = "Editor";
-        made.windowTitle = std::move(title);
-        made.url = std::move(url);
-        made.lines = std::move(lines);
-        return made;
+        return testsupport::Moment(1'700'000'000.25, 0)
+            .app("org.example.editor", "Editor")
+            .title(std::move(title))
+            .url(std::move(url))
+            .lines(std::move(lines));
     }
 
     FrameRecord record(std::int64_t id) {

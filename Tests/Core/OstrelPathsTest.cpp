@@ -74,6 +74,17 @@ TEST(OstrelPathsTest, DayKeys) {
     EXPECT_EQ(OstrelPaths::dayKey(1741127400.0), "2025-03-05");
 }
 
+TEST(OstrelPathsTest, DayKeysFollowAChangeOfTimeZoneWithoutARestart) {
+    ::setenv("TZ", "Europe/Istanbul", 1);
+    ::tzset();
+    EXPECT_EQ(OstrelPaths::dayKey(1741127400.0), "2025-03-05");
+    // The user moves to New York; nothing calls tzset for the program.
+    ::setenv("TZ", "America/New_York", 1);
+    EXPECT_EQ(OstrelPaths::dayKey(1741127400.0), "2025-03-04");
+    ::setenv("TZ", "Europe/Istanbul", 1);
+    ::tzset();
+}
+
 TEST(OstrelPathsTest, SizesCountAllocatedSpaceOfVisibleRegularFiles) {
     testsupport::TemporaryDirectory folder;
     std::ofstream(folder.path() / "visible.bin") << "0123456789";

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
+#include <string>
 
 namespace testsupport {
 
@@ -14,11 +16,19 @@ namespace testsupport {
 class TestStore : public ::testing::Test {
   protected:
     TestStore() {
-        ostrel::OstrelPaths::ensureDirectories();
-        store = std::make_unique<ostrel::MemoryStore>(ostrel::OstrelPaths::databaseURL(), false);
+        ostrel::OstrelPaths::ensureDirectories(dataDirectory.path());
+        store = std::make_unique<ostrel::MemoryStore>(databaseFile(), false);
     }
 
-    ScopedDataDirectory dataDirectory;
+    std::filesystem::path databaseFile() const {
+        return ostrel::OstrelPaths::databaseURL(dataDirectory.path());
+    }
+    // A file stored relative to the frames folder of the data folder.
+    std::filesystem::path frameFile(const std::string& relativePath) const {
+        return ostrel::OstrelPaths::frameFileURL(dataDirectory.path(), relativePath);
+    }
+
+    DataFolder dataDirectory;
     std::unique_ptr<ostrel::MemoryStore> store;
 };
 

@@ -1,34 +1,6 @@
 #include "DesktopSession.h"
 
-#include <QApplication>
-
 namespace vesperline::desktoptest {
-
-namespace {
-
-// The tests need an event loop for D-Bus signals and X events; gtest's main does not make one.
-class QtEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        if (!QCoreApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "DesktopTests";
-            static char* argv[] = {name, nullptr};
-            application_ = new QCoreApplication(argc, argv);
-        }
-    }
-    void TearDown() override {
-        delete application_;
-        application_ = nullptr;
-    }
-
-  private:
-    QCoreApplication* application_ = nullptr;
-};
-
-[[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-} // namespace
 
 bool inDesktopSession() {
     return qEnvironmentVariableIsSet("VESPERLINE_DESKTOP_SESSION");

@@ -114,6 +114,17 @@ TEST_F(FFmpegVideoFilesTest, WalksFramesAcrossKeyframesInBothDirections) {
     }
 }
 
+TEST_F(FFmpegVideoFilesTest, WaitingForReadinessLetsEveryFrameInAndEndsWithTheWriter) {
+    auto writer = files.createWriter(file, smallSettings());
+    for (int i = 0; i < 8; ++i) {
+        ASSERT_TRUE(writer->waitUntilReady(std::chrono::seconds(10))) << i;
+        ASSERT_TRUE(writer->appendFrame(patternImage(160, 96, i % 4).view(), i));
+    }
+    writer->finish();
+    EXPECT_FALSE(writer->waitUntilReady(std::chrono::seconds(10))); // finished: never ready again
+    EXPECT_EQ(files.openReader(file)->frameCount(), 8);
+}
+
 TEST_F(FFmpegVideoFilesTest, AWriterLeftWithoutFinishKeepsEveryWrittenFrame) {
     {
         auto writer = files.createWriter(file, smallSettings());

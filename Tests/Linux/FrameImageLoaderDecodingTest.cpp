@@ -1,22 +1,20 @@
 #include "Platform/Linux/FFmpegVideoFiles.h"
-#include "Storage/OstrelPaths.h"
 #include "Store/FrameImageLoader.h"
 #include "Support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <chrono>
 
 using namespace vesperline;
 
 namespace {
 
 TEST(FrameImageLoaderDecodingTest, DecodesStoredFramesAtEachSize) {
-    testsupport::ScopedDataDirectory data;
-    ostrel::OstrelPaths::ensureDirectories();
+    testsupport::TemporaryDirectory framesFolder;
     platform::FFmpegVideoFiles files;
     const std::string path = "segments/2025-03-05/1-1741161600000.mp4";
-    const auto file = ostrel::OstrelPaths::frameFileURL(path);
+    const auto file = framesFolder.path() / path;
     std::filesystem::create_directories(file.parent_path());
 
     // Three frames of a 2880 x 1800 screen, each a different shade, so a wrong frame shows.
@@ -26,15 +24,13 @@ TEST(FrameImageLoaderDecodingTest, DecodesStoredFramesAtEachSize) {
         for (int i = 0; i < 3; ++i) {
             ostrel::BGRAImage frame(2880, 1800);
             std::fill(frame.pixels.begin(), frame.pixels.end(), shades[i]);
-            while (!writer->isReadyForMoreFrames()) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
+            ASSERT_TRUE(writer->waitUntilReady(std::chrono::seconds(10)));
             ASSERT_TRUE(writer->appendFrame(frame.view(), i));
         }
         writer->finish();
     }
 
-    FrameImageLoader loader(files);
+    FrameImageLoader loader(files, framesFolder.path());
     const auto thumbnail = loader.image(path, 1, 11, FrameImageLoader::Size::thumbnail);
     ASSERT_TRUE(thumbnail.has_value());
     EXPECT_EQ(thumbnail->size(), QSize(520, 325));

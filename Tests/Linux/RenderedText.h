@@ -3,7 +3,6 @@
 #include "Support/BGRAImage.h"
 
 #include <QFont>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -13,12 +12,10 @@
 
 namespace testsupport {
 
-// Renders lines of text, dark on light or light on dark, as a BGRA picture.
+// Renders lines of text, dark on light or light on dark, as a BGRA picture (with the test program's
+// application object).
 inline ostrel::BGRAImage renderText(const std::vector<std::pair<QString, QPoint>>& lines, bool darkMode,
                                     QSize size = {800, 300}) {
-    int argc = 0;
-    static QGuiApplication* app = QGuiApplication::instance() ? nullptr : new QGuiApplication(argc, nullptr);
-    (void)app;
     QImage image(size, QImage::Format_ARGB32);
     image.fill(darkMode ? QColor(30, 30, 30) : Qt::white);
     QPainter painter(&image);

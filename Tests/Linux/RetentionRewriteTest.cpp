@@ -1,15 +1,13 @@
 #include "Platform/Linux/FFmpegVideoFiles.h"
-#include "Storage/OstrelPaths.h"
 #include "Store/RetentionManager.h"
 #include "Store/SegmentRewriter.h"
 #include "Store/StoreHub.h"
+#include "Support/Moment.h"
 #include "Support/TemporaryDirectory.h"
-
-#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <chrono>
 
 using namespace vesperline;
 namespace fs = std::filesystem;
@@ -18,14 +16,10 @@ namespace {
 
 // The drain of the pending rewrites over a real segment file: what the rows say must match the file.
 TEST(RetentionRewriteTest, DrainCopiesTheSurvivingFramesOfARealSegment) {
-    int argc = 1;
-    char name[] = "LinuxTests";
-    char* argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv);
-    testsupport::ScopedDataDirectory data;
+    testsupport::DataFolder data;
     platform::FFmpegVideoFiles files;
     SegmentRewriter rewriter(files);
-    StoreHub hub;
+    StoreHub hub(data.path());
     RetentionManager manager(
         hub,
         [&](const fs::path& source, const std::set<std::int64_t>& keep, const fs::path& destination,
@@ -33,16 +27,14 @@ TEST(RetentionRewriteTest, DrainCopiesTheSurvivingFramesOfARealSegment) {
         [](const std::string&) {});
 
     const std::string path = "segments/2025-10-01/1-1759300000000.mp4";
-    const fs::path file = ostrel::OstrelPaths::frameFileURL(path);
+    const fs::path file = hub.frameFile(path);
     fs::create_directories(file.parent_path());
     {
         auto writer = files.createWriter(file, {320, 200, 0.5f, 60, false});
         for (int i = 0; i < 5; ++i) {
             ostrel::BGRAImage frame(320, 200);
             std::fill(frame.pixels.begin(), frame.pixels.end(), static_cast<std::uint8_t>(40 + 40 * i));
-            while (!writer->isReadyForMoreFrames()) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
+            ASSERT_TRUE(writer->waitUntilReady(std::chrono::seconds(10)));
             ASSERT_TRUE(writer->appendFrame(frame.view(), i));
         }
         writer->finish();
@@ -51,12 +43,7 @@ TEST(RetentionRewriteTest, DrainCopiesTheSurvivingFramesOfARealSegment) {
     hub.sync([&](ostrel::MemoryStore& store) {
         const std::int64_t segment = store.openSegment(path, 1, 1759300000, 320, 200);
         for (int i = 0; i < 5; ++i) {
-            ostrel::NewFrame frame;
-            frame.timestamp = 1759300000 + i;
-            frame.imageState = ostrel::ImageState::segment;
-            frame.segmentID = segment;
-            frame.segmentIndex = i;
-            frameIDs.push_back(store.insertFrame(frame));
+            frameIDs.push_back(store.insertFrame(testsupport::Moment(1759300000 + i).inSegment(segment, i)));
         }
         store.closeSegment(segment, 1759300004, 5, static_cast<std::int64_t>(fs::file_size(file)));
         store.deleteFrames({frameIDs[0], frameIDs[2], frameIDs[4]});
@@ -68,7 +55,7 @@ TEST(RetentionRewriteTest, DrainCopiesTheSurvivingFramesOfARealSegment) {
     const auto kept = hub.readSync([&](ostrel::MemoryStore& store) { return *store.frame(frameIDs[3]); });
     ASSERT_TRUE(kept.segmentPath);
     EXPECT_EQ(kept.segmentIndex, 1);
-    auto reader = files.openReader(ostrel::OstrelPaths::frameFileURL(*kept.segmentPath));
+    auto reader = files.openReader(hub.frameFile(*kept.segmentPath));
     EXPECT_EQ(reader->frameCount(), 2);
     const auto picture = reader->decodeFrame(*kept.segmentIndex);
     ASSERT_TRUE(picture);

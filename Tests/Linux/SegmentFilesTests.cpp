@@ -4,9 +4,8 @@
 #include "Store/SegmentManager.h"
 #include "Store/SegmentWriter.h"
 #include "Store/StoreHub.h"
+#include "Support/Moment.h"
 #include "Support/TemporaryDirectory.h"
-
-#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -52,9 +51,9 @@ TEST(SegmentFilesOnDisk, ThreeAppendsDecodeAtZeroOneAndTwoSeconds) {
     const auto url = folder.path() / "1-1000.mp4";
     auto writer = SegmentWriter::create(files, url, 1920, {320, 200}, 0.5f, true, 1000.0);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(writer->append(screen(i).view(), 1000.0 + 7 * i, 60), i);
+        EXPECT_EQ(writer->append(screen(i).view(), 1000.0 + 7 * i, std::chrono::seconds(10)), i);
     }
-    const std::int64_t bytes = writer->finish().result();
+    const std::int64_t bytes = writer->finish();
     EXPECT_EQ(bytes, ostrel::OstrelPaths::allocatedSize(url));
     EXPECT_EQ(writer->status(), platform::VideoFileWriter::Status::completed);
 
@@ -68,19 +67,14 @@ TEST(SegmentFilesOnDisk, ThreeAppendsDecodeAtZeroOneAndTwoSeconds) {
 
     // No appends: no file.
     auto unused = SegmentWriter::create(files, url, 1920, {320, 200}, 0.5f, true, 1000.0);
-    EXPECT_EQ(unused->finishSynchronously(), 0);
+    EXPECT_EQ(unused->finish(), 0);
     EXPECT_FALSE(std::filesystem::exists(url));
 }
 
 TEST(SegmentFilesOnDisk, AFileCutWhileWritingIsRecoveredWithTheFramesThatSurvive) {
-    // The store hub's queues are Qt threads with event loops.
-    int argc = 1;
-    char name[] = "LinuxTests";
-    char* argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv);
-    testsupport::ScopedDataDirectory data;
+    testsupport::DataFolder data;
     platform::FFmpegVideoFiles files;
-    StoreHub hub;
+    StoreHub hub(data.path());
     std::int64_t segmentID = 0;
     std::filesystem::path file;
     {
@@ -91,13 +85,8 @@ TEST(SegmentFilesOnDisk, AFileCutWhileWritingIsRecoveredWithTheFramesThatSurvive
             ASSERT_TRUE(appended);
             segmentID = appended->segmentID;
             hub.sync([&](ostrel::MemoryStore& store) {
-                ostrel::NewFrame frame;
-                frame.timestamp = 1741338000.0 + 2 * i;
-                frame.displayID = 1;
-                frame.imageState = ostrel::ImageState::segment;
-                frame.segmentID = appended->segmentID;
-                frame.segmentIndex = appended->index;
-                return store.insertFrame(frame);
+                return store.insertFrame(testsupport::Moment(1741338000.0 + 2 * i)
+                                             .inSegment(appended->segmentID, appended->index));
             });
         }
         file = manager.open().at(1).writer->url();

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
-#include <thread>
 
 using namespace vesperline;
 namespace fs = std::filesystem;
@@ -22,9 +22,7 @@ class SegmentRewriterTest : public ::testing::Test {
         for (int i = 0; i < count; ++i) {
             ostrel::BGRAImage frame(width, height);
             std::fill(frame.pixels.begin(), frame.pixels.end(), static_cast<std::uint8_t>(40 + 40 * i));
-            while (!writer->isReadyForMoreFrames()) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
+            EXPECT_TRUE(writer->waitUntilReady(std::chrono::seconds(10)));
             EXPECT_TRUE(writer->appendFrame(frame.view(), i));
         }
         writer->finish();

@@ -4,6 +4,7 @@
 
 #include "Storage/MemoryStore.h"
 #include "Storage/OstrelPaths.h"
+#include "Support/Moment.h"
 #include "Support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -68,16 +69,12 @@ class MemoryFixture : public testing::Test {
 
     // Stores a text-only moment; returns its id.
     std::int64_t addFrame(const Moment& moment) {
-        ostrel::NewFrame frame;
-        frame.timestamp = moment.timestamp;
-        frame.displayID = moment.displayID;
-        frame.appName = moment.appName;
-        frame.appBundleID = moment.bundleID;
-        frame.windowTitle = moment.windowTitle;
-        frame.url = moment.url;
-        frame.lines = moment.lines;
-        frame.textSource = ostrel::TextSource::accessibility();
-        return store->insertFrame(frame);
+        return store->insertFrame(testsupport::Moment(moment.timestamp, moment.displayID)
+                                      .app(moment.bundleID, moment.appName)
+                                      .title(moment.windowTitle)
+                                      .url(moment.url)
+                                      .lines(moment.lines)
+                                      .textSource(ostrel::TextSource::accessibility()));
     }
 
     // The tool's result: its text, and whether it is an error.

@@ -49,12 +49,10 @@ TEST(SDKClient, ListsToolsAndCallsOneWithAccessOffAndOn) {
         std::filesystem::create_directories(folder);
         ostrel::MemoryStore store(folder / "ostrel.sqlite", false);
         store.setMetaValue("mcp_enabled", allowed);
-        ostrel::NewFrame frame;
-        frame.timestamp = mcptest::localTime("2026-10-22 10:00:00");
-        frame.appName = "Notes";
-        frame.windowTitle = "Birds";
-        frame.lines = {"a pelican on the pier"};
-        store.insertFrame(frame);
+        store.insertFrame(testsupport::Moment(mcptest::localTime("2026-10-22 10:00:00"), 0)
+                              .app(std::nullopt, "Notes")
+                              .title("Birds")
+                              .lines({"a pelican on the pier"}));
     }
 
     const std::string output =

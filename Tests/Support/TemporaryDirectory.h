@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -30,34 +31,42 @@ class TemporaryDirectory {
     std::filesystem::path path_;
 };
 
-// Points OSTREL_DATA_DIR at a temporary folder for the life of the object, restoring it afterwards.
-class ScopedDataDirectory {
+// A data folder of one's own: "data" in a fresh temporary folder (not created until something
+// creates it), for code that is handed its data folder, as the store hub is.
+class DataFolder {
   public:
-    ScopedDataDirectory() : dataDir_(folder_.path() / "data") {
+    DataFolder() : dataDir_(folder_.path() / "data") {}
+    DataFolder(const DataFolder&) = delete;
+    DataFolder& operator=(const DataFolder&) = delete;
+
+    const std::filesystem::path& path() const { return dataDir_; }
+
+  private:
+    TemporaryDirectory folder_;
+    std::filesystem::path dataDir_;
+};
+
+// A data folder that OSTREL_DATA_DIR also names for the life of the object (restored afterwards),
+// for code that finds its data folder through the environment: the MCP server and the core's path
+// functions. Set it before any thread that could read the environment starts.
+class ScopedDataDirectory : public DataFolder {
+  public:
+    ScopedDataDirectory() {
         if (const char* old = std::getenv("OSTREL_DATA_DIR")) {
             previous_ = old;
-            hadPrevious_ = true;
         }
-        ::setenv("OSTREL_DATA_DIR", dataDir_.c_str(), 1);
+        ::setenv("OSTREL_DATA_DIR", path().c_str(), 1);
     }
     ~ScopedDataDirectory() {
-        if (hadPrevious_) {
-            ::setenv("OSTREL_DATA_DIR", previous_.c_str(), 1);
+        if (previous_) {
+            ::setenv("OSTREL_DATA_DIR", previous_->c_str(), 1);
         } else {
             ::unsetenv("OSTREL_DATA_DIR");
         }
     }
 
-    // The data folder (not created until something creates it).
-    const std::filesystem::path& path() const { return dataDir_; }
-    // The parent temporary folder, for files that must lie outside the data folder.
-    const std::filesystem::path& scratch() const { return folder_.path(); }
-
   private:
-    TemporaryDirectory folder_;
-    std::filesystem::path dataDir_;
-    std::string previous_;
-    bool hadPrevious_ = false;
+    std::optional<std::string> previous_;
 };
 
 } // namespace testsupport

@@ -1,9 +1,9 @@
 // The text walk of a window on fake trees: which nodes give text, and the node, character and time
 // budgets.
 #include "Capture/WindowInspector.h"
-#include "ManualClock.h"
 #include "Platform/Fake/FakeAccessibility.h"
 #include "Platform/Fake/FakeWindowServer.h"
+#include "Support/ManualClock.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ class WindowInspectorTextTest : public ::testing::Test {
 
     platform::FakeAccessibility ax;
     platform::FakeWindowServer windowServer;
-    ManualClock clock;
+    testsupport::ManualClock clock{1'750'000'000, 1000};
     WindowInspector inspector{ax, windowServer, clock};
     AccessibleElement window = ax.add({AccessibleRole::window});
 };
@@ -136,12 +136,12 @@ TEST_F(WindowInspectorTextTest, TimeBudgetIsCheckedEvery16Nodes) {
     for (int i = 0; i < 100; ++i) {
         ax.add({}, window);
     }
-    ax.onRead = [&] { clock.upTime += 0.01; };
+    ax.onRead = [&] { clock.setUptime(clock.uptime() + 0.01); };
     const WindowInspector::Text late = read();
     EXPECT_FALSE(late.complete);
     EXPECT_EQ(late.nodesVisited, 16) << "15 reads of 10 ms pass the 70 ms at the first check";
 
-    ax.onRead = [&] { clock.upTime += 0.0001; };
+    ax.onRead = [&] { clock.setUptime(clock.uptime() + 0.0001); };
     const WindowInspector::Text inTime = read();
     EXPECT_TRUE(inTime.complete);
     EXPECT_EQ(inTime.nodesVisited, 101);
