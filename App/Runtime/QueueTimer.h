@@ -14,8 +14,8 @@ class SerialQueue;
 // A timer whose handler runs on a serial queue, the way a service's recurring work is scheduled.
 // The leeway is how late the handler may run; a larger leeway lets the system batch wake-ups.
 // Every call is safe from any thread. After `cancel` (or destruction) returns, the handler is not
-// started again. A handler that throws is logged with the queue's label and the timer keeps going. The queue
-// must outlive the timer: declare the queue before the timer.
+// started again. A handler that throws is logged with the queue's label and the timer keeps going.
+// The queue must outlive the timer: declare the queue before the timer.
 class QueueTimer final {
   public:
     QueueTimer(SerialQueue& queue, std::function<void()> handler);

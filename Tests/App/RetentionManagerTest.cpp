@@ -244,30 +244,22 @@ TEST_F(RetentionManagerTest, AFailedRewriteDeletesOnlyASegmentWhoseFileHoldsNoth
     EXPECT_TRUE(pending().empty());
 }
 
-TEST_F(RetentionManagerTest, ASegmentRowThatCannotBeReadKeepsItsPendingRewrite) {
-    const SegmentRecord segment = addSegment("1-1.mp4", now - 5 * day, 3);
-    deleteFrames({framesOf(segment.id)[0].id});
-    hub_.sync([](MemoryStore& store) { store.db().execute("ALTER TABLE segments RENAME TO segments_away"); });
+TEST_F(RetentionManagerTest, AnUnreadSegmentRowOrFrameListIsNotTakenForNoneAndStaysQueued) {
+    for (const std::string table : {"segments", "frames"}) {
+        const SegmentRecord segment = addSegment("1-" + table + ".mp4", now - 5 * day, 3);
+        deleteFrames({framesOf(segment.id)[0].id});
+        hub_.sync(
+            [&](MemoryStore& store) { store.db().execute("ALTER TABLE " + table + " RENAME TO away"); });
 
-    manager_.drainPendingRewrites().waitForFinished();
+        manager_.drainPendingRewrites().waitForFinished();
 
-    hub_.sync([](MemoryStore& store) { store.db().execute("ALTER TABLE segments_away RENAME TO segments"); });
-    EXPECT_TRUE(rewriter_.calls.empty());
-    EXPECT_EQ(pending(), std::vector<std::int64_t>{segment.id});
-    EXPECT_TRUE(fs::exists(fileOf(segment)));
-}
-
-TEST_F(RetentionManagerTest, UnreadableFramesAreNotTakenForNoFrames) {
-    const SegmentRecord segment = addSegment("1-1.mp4", now - 5 * day, 3);
-    deleteFrames({framesOf(segment.id)[0].id});
-    hub_.sync([](MemoryStore& store) { store.db().execute("ALTER TABLE frames RENAME TO frames_away"); });
-
-    manager_.drainPendingRewrites().waitForFinished();
-
-    hub_.sync([](MemoryStore& store) { store.db().execute("ALTER TABLE frames_away RENAME TO frames"); });
-    EXPECT_TRUE(segmentRow(segment.id));
-    EXPECT_TRUE(fs::exists(fileOf(segment)));
-    EXPECT_EQ(pending(), std::vector<std::int64_t>{segment.id});
+        hub_.sync([&](MemoryStore& store) { store.db().execute("ALTER TABLE away RENAME TO " + table); });
+        EXPECT_TRUE(rewriter_.calls.empty()) << table;
+        EXPECT_TRUE(segmentRow(segment.id)) << table;
+        EXPECT_TRUE(fs::exists(fileOf(segment))) << table;
+        EXPECT_EQ(pending(), std::vector<std::int64_t>{segment.id}) << table;
+        hub_.sync([&](MemoryStore& store) { store.clearPendingRewrite(segment.id); });
+    }
 }
 
 TEST_F(RetentionManagerTest, TextExpiresInBatchesEachFollowedByADrain) {
