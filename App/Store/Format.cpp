@@ -5,6 +5,7 @@
 #include <unicode/calendar.h>
 #include <unicode/datefmt.h>
 #include <unicode/dtptngen.h>
+#include <unicode/listformatter.h>
 #include <unicode/measfmt.h>
 #include <unicode/measure.h>
 #include <unicode/numberformatter.h>
@@ -84,6 +85,7 @@ struct Format::Formatters {
     std::unique_ptr<icu::DateFormat> dayMonthYear;
     std::unique_ptr<icu::Calendar> calendar; // a template: cloned for every use
     icu::number::LocalizedNumberFormatter percent;
+    std::unique_ptr<icu::ListFormatter> list;
 
     // The calendar day of `time` in this zone and calendar: era, year, month, day.
     std::vector<int> day(ostrel::Time time, int dayOffset = 0) const {
@@ -123,6 +125,12 @@ Format::Format(const std::string& localeName, const std::string& timeZone)
                     .unit(icu::NoUnit::percent())
                     .scale(icu::number::Scale::powerOfTen(2))
                     .precision(icu::number::Precision::minMaxFraction(0, 1));
+    status = U_ZERO_ERROR;
+    f.list.reset(
+        icu::ListFormatter::createInstance(f.locale, ULISTFMT_TYPE_AND, ULISTFMT_WIDTH_WIDE, status));
+    if (U_FAILURE(status)) {
+        f.list.reset();
+    }
 }
 
 Format::~Format() = default;
@@ -250,6 +258,32 @@ QString Format::percent(double fraction) const {
         text = QString::number(static_cast<long long>(fraction * 100)) + QLatin1Char('%');
     }
     return text;
+}
+
+QString Format::list(const QStringList& items) const {
+    std::vector<icu::UnicodeString> parts;
+    for (const QString& item : items) {
+        parts.emplace_back(reinterpret_cast<const UChar*>(item.utf16()), static_cast<int32_t>(item.size()));
+    }
+    icu::UnicodeString text;
+    UErrorCode status = U_ZERO_ERROR;
+    if (formatters_->list) {
+        formatters_->list->format(parts.data(), static_cast<int32_t>(parts.size()), text, status);
+    }
+    return formatters_->list && U_SUCCESS(status) ? toQString(text) : items.join(QStringLiteral(", "));
+}
+
+QString Format::languageName() const {
+    const icu::Locale& locale = formatters_->locale;
+    const char* code = locale.getLanguage();
+    const icu::Locale language((code && *code) ? code : "en");
+    icu::UnicodeString name;
+    language.getDisplayLanguage(locale, name);
+    // ICU gives the code itself back when it knows no name for it.
+    if (name.isEmpty() || name == icu::UnicodeString(language.getLanguage())) {
+        return QStringLiteral("English");
+    }
+    return toQString(name);
 }
 
 } // namespace vesperline

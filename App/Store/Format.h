@@ -3,6 +3,7 @@
 #include "Support/Time.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -13,7 +14,8 @@ namespace vesperline {
 
 // Display texts for byte counts, durations, dates, moments, decimals and fractions, in one locale
 // and time zone. The formatters are built once per instance and only read afterwards; the shared
-// instance uses the user's locale and time zone. Meant for the main thread, except `nonBlank`.
+// instance uses the user's locale and time zone. ICU's formatting is safe from several threads at once,
+// so the services that write texts off the main thread (the language-model service) use it too.
 class Format final {
   public:
     // `locale` is an ICU locale name ("en_US", "de_DE"), `timeZone` an IANA zone id.
@@ -46,6 +48,11 @@ class Format final {
     QString decimal(int digits, double value) const;
     // A fraction as a percentage with at most one fraction digit ("12.5%", "50%").
     QString percent(double fraction) const;
+    // The items as one list in the locale's words ("a, b, and c").
+    QString list(const QStringList& items) const;
+    // The name of the locale's language in that language ("English", "Deutsch"); "English" when the
+    // locale names no language or the name is unknown.
+    QString languageName() const;
 
   private:
     struct Formatters;

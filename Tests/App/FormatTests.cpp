@@ -128,3 +128,17 @@ TEST(Format, BytesUseDecimalUnitsFromKilobytesToGigabytes) {
         EXPECT_EQ(english().bytes(c.bytes).toStdString(), c.expected) << c.bytes;
     }
 }
+
+TEST(Format, ListsAndLanguageNamesFollowTheLocale) {
+    const Format german("de_DE", "Europe/Istanbul");
+    EXPECT_EQ(english().list({"Mail", "Notes", "Terminal"}).toStdString(), "Mail, Notes, and Terminal");
+    EXPECT_EQ(english().list({"Mail", "Notes"}).toStdString(), "Mail and Notes");
+    EXPECT_EQ(english().list({"Mail"}).toStdString(), "Mail");
+    EXPECT_EQ(german.list({"Mail", "Notes", "Terminal"}).toStdString(), "Mail, Notes und Terminal");
+
+    EXPECT_EQ(english().languageName().toStdString(), "English");
+    EXPECT_EQ(german.languageName().toStdString(), "Deutsch");
+    // No language, or one nobody has a name for, reads as English.
+    EXPECT_EQ(Format("", "UTC").languageName().toStdString(), "English");
+    EXPECT_EQ(Format("qq_ZZ", "UTC").languageName().toStdString(), "English");
+}
