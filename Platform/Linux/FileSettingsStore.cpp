@@ -1,0 +1,178 @@
+#include "Platform/Linux/FileSettingsStore.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace vesperline::platform {
+namespace {
+
+constexpr char dataMember[] = "data";
+
+QVariant toVariant(const nlohmann::json& json) {
+    switch (json.type()) {
+    case nlohmann::json::value_t::boolean:
+        return json.get<bool>();
+    case nlohmann::json::value_t::number_integer:
+        return qlonglong(json.get<std::int64_t>());
+    case nlohmann::json::value_t::number_unsigned: {
+        // The parser reads every non-negative integer as unsigned; those that fit are integers.
+        const auto number = json.get<std::uint64_t>();
+        return number <= std::uint64_t(std::numeric_limits<qlonglong>::max()) ? QVariant(qlonglong(number))
+                                                                              : QVariant(qulonglong(number));
+    }
+    case nlohmann::json::value_t::number_float:
+        return json.get<double>();
+    case nlohmann::json::value_t::string:
+        return QString::fromStdString(json.get<std::string>());
+    case nlohmann::json::value_t::array: {
+        QVariantList list;
+        for (const auto& element : json) {
+            list.append(toVariant(element));
+        }
+        return list;
+    }
+    case nlohmann::json::value_t::object: {
+        if (json.size() == 1 && json.contains(dataMember) && json[dataMember].is_string()) {
+            const auto decoded =
+                QByteArray::fromBase64Encoding(QByteArray::fromStdString(json[dataMember].get<std::string>()),
+                                               QByteArray::AbortOnBase64DecodingErrors);
+            if (decoded) {
+                return *decoded;
+            }
+        }
+        QVariantMap map;
+        for (const auto& [key, element] : json.items()) {
+            map.insert(QString::fromStdString(key), toVariant(element));
+        }
+        return map;
+    }
+    default:
+        return QVariant::fromValue(nullptr);
+    }
+}
+
+nlohmann::json toJSON(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool();
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return std::int64_t(value.toLongLong());
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return std::uint64_t(value.toULongLong());
+    case QMetaType::Double: {
+        const double number = value.toDouble();
+        if (!std::isfinite(number)) {
+            throw SettingsStoreError("A settings value is not a finite number");
+        }
+        return number;
+    }
+    case QMetaType::QString:
+        return value.toString().toStdString();
+    case QMetaType::QByteArray:
+        return nlohmann::json{{dataMember, value.toByteArray().toBase64().toStdString()}};
+    case QMetaType::QStringList:
+    case QMetaType::QVariantList: {
+        nlohmann::json array = nlohmann::json::array();
+        for (const QVariant& element : value.toList()) {
+            array.push_back(toJSON(element));
+        }
+        return array;
+    }
+    default:
+        throw SettingsStoreError(std::string("Settings cannot keep a value of type ") + value.typeName());
+    }
+}
+
+// The damaged file's new name in its folder; the first free one when several damages share a second.
+bool moveAside(const QString& path, QString& movedTo) {
+    const QFileInfo file(path);
+    const QString stem = file.dir().filePath(
+        "settings-damaged-" + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const QString candidate =
+            stem + (attempt == 1 ? QString() : "-" + QString::number(attempt)) + ".json";
+        // Renaming refuses an existing target, so no earlier damaged file is replaced.
+        if (QFile::rename(path, candidate)) {
+            movedTo = candidate;
+            return true;
+        }
+        if (!QFileInfo::exists(candidate)) {
+            return false;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+QString FileSettingsStore::standardPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Vesperline/settings.json");
+}
+
+FileSettingsStore::FileSettingsStore(QString path) : path_(std::move(path)) {
+    load();
+}
+
+void FileSettingsStore::load() {
+    if (!QFileInfo::exists(path_)) {
+        return;
+    }
+    QFile file(path_);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        auto parsed = nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr, false);
+        if (parsed.is_object()) {
+            document_ = std::move(parsed);
+            return;
+        }
+    }
+    file.close();
+    keepFileUntouched_ = !moveAside(path_, setAsidePath_);
+}
+
+QVariant FileSettingsStore::value(const QString& key) const {
+    const auto found = document_.find(key.toStdString());
+    return found == document_.end() ? QVariant() : toVariant(*found);
+}
+
+void FileSettingsStore::setValue(const QString& key, const QVariant& value) {
+    auto json = toJSON(value);
+    document_[key.toStdString()] = std::move(json);
+    save();
+}
+
+void FileSettingsStore::remove(const QString& key) {
+    document_.erase(key.toStdString());
+    save();
+}
+
+void FileSettingsStore::save() const {
+    if (keepFileUntouched_) {
+        throw SettingsStoreError(("The settings file " + path_ +
+                                  " is damaged and could not be moved aside, so changes are not saved")
+                                     .toStdString());
+    }
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    QSaveFile file(path_);
+    // QSaveFile writes a temporary file in the same folder, flushes it to disk and renames it over
+    // the old file on commit.
+    const std::string text = document_.dump(2) + "\n";
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), qint64(text.size())) != qint64(text.size()) || !file.commit()) {
+        throw SettingsStoreError(
+            ("Could not save the settings to " + path_ + ": " + file.errorString()).toStdString());
+    }
+}
+
+} // namespace vesperline::platform
