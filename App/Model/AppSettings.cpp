@@ -277,6 +277,18 @@ void AppSettings::setPausedUntil(std::optional<ostrel::Time> until) {
     assign(pausedUntil_, until, &AppSettings::pausedUntilChanged, "pausedUntil", false);
 }
 
+RecorderConfig AppSettings::recorderConfig() const {
+    return RecorderConfig{.mode = captureMode_,
+                          .allDisplays = captureAllDisplays_,
+                          .textOnly = textOnlyMode_,
+                          .ocrOnBattery = ocrOnBattery_,
+                          .excludedApps = {excludedApps_.begin(), excludedApps_.end()},
+                          .excludedSites = excludedSites_,
+                          .skipPrivateWindows = skipPrivateWindows_,
+                          .projectRules = projectRules_,
+                          .imageQuality = imageQuality_};
+}
+
 ostrel::RetentionPolicy AppSettings::retentionPolicy() const {
     constexpr std::int64_t bytesPerGB = std::int64_t(1) << 30;
     constexpr std::int64_t limit = std::numeric_limits<std::int64_t>::max() / bytesPerGB;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Capture/RecorderConfig.h"
 #include "Model/HotKeyCombo.h"
 #include "Platform/SettingsStore.h"
 #include "Rules/CaptureMode.h"
@@ -87,6 +88,10 @@ class AppSettings final : public QObject {
     // When a pause ends; absent while not paused.
     std::optional<ostrel::Time> pausedUntil() const { return pausedUntil_; }
     void setPausedUntil(std::optional<ostrel::Time> until);
+
+    // The recorder's configuration from the current settings, made on each call; the excluded
+    // applications become a set, so an id listed twice counts once.
+    RecorderConfig recorderConfig() const;
 
     // The retention settings as the retention manager takes them. The disk cap in bytes is the
     // gigabytes times 2^30, held within the 64-bit range: a cap too large to count in bytes is as

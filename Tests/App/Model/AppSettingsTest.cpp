@@ -261,6 +261,32 @@ TEST_F(AppSettingsTest, AssignedValuesSurviveReopen) {
     EXPECT_TRUE(reopened.onboardingCompleted());
 }
 
+TEST_F(AppSettingsTest, RecorderConfigFollowsTheSettings) {
+    AppSettings settings(store);
+    // Fresh settings give the configuration a new recorder starts with.
+    EXPECT_EQ(settings.recorderConfig(), RecorderConfig{});
+
+    const auto work = rule("6F1C2A8E-0B7D-4C3A-9E51-2D4F6A8B0C1E", "Work", {"vesper"});
+    settings.setCaptureMode(ostrel::CaptureMode::quality);
+    settings.setCaptureAllDisplays(true);
+    settings.setTextOnlyMode(true);
+    settings.setOcrOnBattery(true);
+    settings.setExcludedApps({"org.example.B", "org.example.A", "org.example.B"});
+    settings.setExcludedSites({"bank.example", "bank.example"});
+    settings.setSkipPrivateWindows(false);
+    settings.setProjectRules({work});
+    settings.setImageQuality(ImageQuality::compact);
+    EXPECT_EQ(settings.recorderConfig(), (RecorderConfig{.mode = ostrel::CaptureMode::quality,
+                                                         .allDisplays = true,
+                                                         .textOnly = true,
+                                                         .ocrOnBattery = true,
+                                                         .excludedApps = {"org.example.A", "org.example.B"},
+                                                         .excludedSites = {"bank.example", "bank.example"},
+                                                         .skipPrivateWindows = false,
+                                                         .projectRules = {work},
+                                                         .imageQuality = ImageQuality::compact}));
+}
+
 TEST_F(AppSettingsTest, RetentionPolicyDiskCapNeverWraps) {
     constexpr std::int64_t max = std::numeric_limits<std::int64_t>::max();
     constexpr std::int64_t gib = std::int64_t(1) << 30;
