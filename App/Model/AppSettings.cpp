@@ -43,14 +43,7 @@ Enum readEnum(const QVariant& value, std::optional<Enum> (*fromRaw)(std::string_
 
 // A list counts only when every element is a text.
 std::vector<std::string> readStringList(const QVariant& value, const std::vector<std::string>& fallback) {
-    if (value.typeId() == QMetaType::QStringList) {
-        std::vector<std::string> list;
-        for (const QString& element : value.toStringList()) {
-            list.push_back(element.toStdString());
-        }
-        return list;
-    }
-    if (value.typeId() != QMetaType::QVariantList) {
+    if (value.typeId() != QMetaType::QVariantList && value.typeId() != QMetaType::QStringList) {
         return fallback;
     }
     std::vector<std::string> list;
@@ -77,13 +70,19 @@ template <typename T> T readJSON(const QVariant& value, T fallback) {
     }
 }
 
+// Seconds since 1970 as a floating-point number; a whole number is taken too.
 std::optional<ostrel::Time> readSeconds(const QVariant& value) {
-    if (value.typeId() == QMetaType::Double) {
-        const double seconds = value.toDouble();
-        return std::isfinite(seconds) ? std::optional(seconds) : std::nullopt;
+    switch (value.typeId()) {
+    case QMetaType::Double:
+        return std::isfinite(value.toDouble()) ? std::optional(value.toDouble()) : std::nullopt;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return value.toDouble();
+    default:
+        return std::nullopt;
     }
-    const auto whole = readInteger(value, std::numeric_limits<std::int64_t>::min());
-    return whole == std::numeric_limits<std::int64_t>::min() ? std::nullopt : std::optional(double(whole));
 }
 
 // Stored forms. No value: the value could not be encoded and its key keeps what it holds; an invalid

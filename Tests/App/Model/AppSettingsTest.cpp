@@ -92,6 +92,8 @@ TEST_F(AppSettingsTest, StoredValuesReadByTheirRules) {
          [](auto& s) {
              return s.excludedSites() == std::vector<std::string>{"bank.example", "mail.example"};
          }},
+        {"sites as a string list", "excludedSites", QStringList{"bank.example"},
+         [](auto& s) { return s.excludedSites() == std::vector<std::string>{"bank.example"}; }},
         {"hot key", "hotKey", data(R"({"keyCode":0,"carbonModifiers":4352})"),
          [](auto& s) { return s.hotKey() == HotKeyCombo{.keyCode = 0, .carbonModifiers = 4352}; }},
         {"rule id in lower case", "projectRules",
