@@ -3,7 +3,7 @@ find_package(PkgConfig REQUIRED)
 find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Concurrent DBus Network Svg Charts Test)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswscale libavutil)
 pkg_check_modules(TESSERACT REQUIRED IMPORTED_TARGET tesseract lept)
-pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-shm xcb-damage xcb-xfixes xcb-randr xcb-screensaver
+pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-shm xcb-damage xcb-xfixes xcb-randr xcb-res xcb-screensaver
                   xcb-ewmh xcb-icccm xcb-keysyms xcb-xtest xkbcommon xkbcommon-x11)
 pkg_check_modules(ATSPI REQUIRED IMPORTED_TARGET atspi-2)
 pkg_check_modules(PAM REQUIRED IMPORTED_TARGET pam)

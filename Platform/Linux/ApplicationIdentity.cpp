@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <system_error>
 
 namespace vesperline::platform::ApplicationIdentity {
@@ -53,6 +54,35 @@ std::string desktopFileID(std::string_view fileOrPath) {
 bool processExists(std::int32_t pid) {
     std::error_code error;
     return pid > 0 && std::filesystem::exists(procRoot / std::to_string(pid), error);
+}
+
+std::optional<unsigned long long> processStartTime(std::int32_t pid) {
+    if (pid <= 0) {
+        return std::nullopt;
+    }
+    std::ifstream stat(procRoot / std::to_string(pid) / "stat");
+    std::string line;
+    if (!stat || !std::getline(stat, line)) {
+        return std::nullopt;
+    }
+    // The name in parentheses may hold spaces and parentheses itself: count fields after the last ')'.
+    const std::size_t nameEnd = line.rfind(')');
+    if (nameEnd == std::string::npos) {
+        return std::nullopt;
+    }
+    std::istringstream fields(line.substr(nameEnd + 1));
+    std::string field;
+    // The start time is field 22 of the line; the fields after the name begin with field 3.
+    for (int index = 3; index <= 22 && fields >> field; ++index) {
+        if (index == 22) {
+            try {
+                return std::stoull(field);
+            } catch (const std::exception&) {
+                return std::nullopt;
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 ProcessFacts processFacts(std::int32_t pid) {

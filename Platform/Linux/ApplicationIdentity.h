@@ -30,6 +30,10 @@ std::string desktopFileID(std::string_view fileOrPath);
 // Whether a process with this id runs now.
 bool processExists(std::int32_t pid);
 
+// When the process started, in clock ticks since boot; tells a process from a later one that was
+// given the same id. Absent when there is no such process.
+std::optional<unsigned long long> processStartTime(std::int32_t pid);
+
 // Reads the process's launch environment and executable from /proc.
 ProcessFacts processFacts(std::int32_t pid);
 

@@ -32,6 +32,7 @@ std::shared_ptr<X11Connection> X11Connection::open() {
     result->opacity_ = internAtom(connection, "_NET_WM_WINDOW_OPACITY");
     result->gtkApplicationID_ = internAtom(connection, "_GTK_APPLICATION_ID");
     result->kdeDesktopFile_ = internAtom(connection, "_KDE_NET_WM_DESKTOP_FILE");
+    result->wmState_ = internAtom(connection, "WM_STATE");
     return result;
 }
 

@@ -36,6 +36,8 @@ class X11Connection {
     xcb_atom_t opacityAtom() const { return opacity_; }
     xcb_atom_t gtkApplicationIDAtom() const { return gtkApplicationID_; }
     xcb_atom_t kdeDesktopFileAtom() const { return kdeDesktopFile_; }
+    // Set by the window manager on every client window it manages (ICCCM).
+    xcb_atom_t wmStateAtom() const { return wmState_; }
 
     // Sends a property read now; collect it later with one of the readers below, so a batch of reads
     // costs one round trip.
@@ -55,6 +57,7 @@ class X11Connection {
     xcb_atom_t opacity_ = XCB_NONE;
     xcb_atom_t gtkApplicationID_ = XCB_NONE;
     xcb_atom_t kdeDesktopFile_ = XCB_NONE;
+    xcb_atom_t wmState_ = XCB_NONE;
 };
 
 } // namespace vesperline::platform

@@ -42,6 +42,12 @@ bool FixtureApp::focus(const QString& field) {
     return waitForLine("focused " + field);
 }
 
+bool FixtureApp::swatch(int x, int y, int width, int height, const QString& colour) {
+    process_.write(
+        QStringLiteral("swatch %1 %2 %3 %4 %5\n").arg(x).arg(y).arg(width).arg(height).arg(colour).toUtf8());
+    return waitForLine(QStringLiteral("swatched"));
+}
+
 QString runTool(const QString& program, const QStringList& arguments) {
     QProcess tool;
     tool.start(program, arguments);

@@ -34,6 +34,8 @@ class FixtureApp {
     std::int32_t pid() const { return static_cast<std::int32_t>(process_.processId()); }
     // Sends "focus <field>" and waits for the fixture to confirm it.
     bool focus(const QString& field);
+    // Shows the one-colour window "Fixture Swatch" with its client area at this rectangle.
+    bool swatch(int x, int y, int width, int height, const QString& colour);
 
   private:
     bool waitForLine(const QString& line);

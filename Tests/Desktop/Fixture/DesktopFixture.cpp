@@ -2,11 +2,15 @@
 // password field and a long text. Commands on standard input move the keyboard focus, so the tests can
 // check secure-input detection without synthesising clicks:
 //   focus <name>   focus the field called <name> ("password", "name" or "notes")
+//   swatch <x> <y> <width> <height> <colour>
+//                  shows (or moves and repaints) a window "Fixture Swatch" filled with one colour
 //   quit           close the application
-// It prints "ready" once its windows are shown, and "focused <name>" after a focus command.
+// It prints "ready" once its windows are shown, "focused <name>" after a focus command and "swatched"
+// once the swatch is painted. Text cursors do not blink, so a still fixture leaves the screen still.
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QSocketNotifier>
 #include <QTextEdit>
@@ -38,6 +42,7 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("org.vesperline.DesktopFixture"));
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("DesktopFixture"));
+    QApplication::setCursorFlashTime(0);
 
     QWidget main;
     main.setWindowTitle(QStringLiteral("Fixture Notes"));
@@ -71,12 +76,27 @@ int main(int argc, char** argv) {
     const std::map<QString, QWidget*> fields{{QStringLiteral("password"), password},
                                              {QStringLiteral("name"), name},
                                              {QStringLiteral("notes"), notes}};
+    QWidget swatch;
+    swatch.setWindowTitle(QStringLiteral("Fixture Swatch"));
+    swatch.setAutoFillBackground(true);
+
     QSocketNotifier input(fileno(stdin), QSocketNotifier::Read);
     QTextStream in(stdin);
     QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
         const QString line = in.readLine();
         if (line.isNull() || line == QLatin1String("quit")) {
             app.quit();
+            return;
+        }
+        const QStringList words = line.split(' ', Qt::SkipEmptyParts);
+        if (words.size() == 6 && words[0] == QLatin1String("swatch")) {
+            QPalette palette = swatch.palette();
+            palette.setColor(QPalette::Window, QColor(words[5]));
+            swatch.setPalette(palette);
+            swatch.setGeometry(words[1].toInt(), words[2].toInt(), words[3].toInt(), words[4].toInt());
+            swatch.show();
+            swatch.repaint();
+            reply(QStringLiteral("swatched"));
             return;
         }
         const auto field = fields.find(line.section(' ', 1));

@@ -1,0 +1,144 @@
+#include "Platform/Linux/X11WindowStack.h"
+
+#include <xcb/res.h>
+
+#include <map>
+
+namespace vesperline::platform {
+
+namespace {
+
+// Frames of window managers hold the client a level or two below them.
+constexpr int clientSearchDepth = 3;
+
+std::vector<xcb_window_t> childrenOf(xcb_connection_t* connection, xcb_query_tree_cookie_t cookie) {
+    const auto reply = x11Reply(xcb_query_tree_reply(connection, cookie, nullptr));
+    if (!reply) {
+        return {};
+    }
+    const xcb_window_t* children = xcb_query_tree_children(reply.get());
+    return {children, children + xcb_query_tree_children_length(reply.get())};
+}
+
+bool hasProperty(xcb_connection_t* connection, xcb_get_property_cookie_t cookie) {
+    const auto reply = x11Reply(xcb_get_property_reply(connection, cookie, nullptr));
+    return reply && reply->type != XCB_NONE;
+}
+
+// The descendant of each frame that carries WM_STATE, searched level by level, every level of every
+// frame in one batch.
+std::map<xcb_window_t, xcb_window_t> findClients(X11Connection& x11,
+                                                 const std::vector<xcb_window_t>& frames) {
+    xcb_connection_t* connection = x11.connection();
+    std::map<xcb_window_t, xcb_window_t> clients;
+    // (frame, window of the current level)
+    std::vector<std::pair<xcb_window_t, xcb_window_t>> level;
+    for (xcb_window_t frame : frames) {
+        level.emplace_back(frame, frame);
+    }
+    for (int depth = 0; depth < clientSearchDepth && !level.empty(); ++depth) {
+        std::vector<xcb_query_tree_cookie_t> trees;
+        for (const auto& [frame, window] : level) {
+            trees.push_back(xcb_query_tree(connection, window));
+        }
+        std::vector<std::pair<xcb_window_t, xcb_window_t>> next;
+        for (std::size_t i = 0; i < level.size(); ++i) {
+            for (xcb_window_t child : childrenOf(connection, trees[i])) {
+                next.emplace_back(level[i].first, child);
+            }
+        }
+        std::vector<xcb_get_property_cookie_t> states;
+        for (const auto& [frame, window] : next) {
+            states.push_back(x11.requestProperty(window, x11.wmStateAtom(), XCB_GET_PROPERTY_TYPE_ANY, 1));
+        }
+        level.clear();
+        for (std::size_t i = 0; i < next.size(); ++i) {
+            const auto [frame, window] = next[i];
+            if (hasProperty(connection, states[i])) {
+                clients.emplace(frame, window);
+            } else if (!clients.count(frame)) {
+                level.push_back(next[i]);
+            }
+        }
+        std::erase_if(level, [&](const auto& entry) { return clients.count(entry.first) > 0; });
+    }
+    return clients;
+}
+
+} // namespace
+
+std::vector<X11StackedWindow> readWindowStack(X11Connection& x11) {
+    xcb_connection_t* connection = x11.connection();
+    const std::vector<xcb_window_t> children = childrenOf(connection, xcb_query_tree(connection, x11.root()));
+
+    struct Requests {
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_geometry_cookie_t geometry;
+        xcb_get_property_cookie_t state;
+    };
+    std::vector<Requests> requests;
+    requests.reserve(children.size());
+    for (xcb_window_t child : children) {
+        requests.push_back({xcb_get_window_attributes(connection, child), xcb_get_geometry(connection, child),
+                            x11.requestProperty(child, x11.wmStateAtom(), XCB_GET_PROPERTY_TYPE_ANY, 1)});
+    }
+    std::vector<X11StackedWindow> stack;
+    std::vector<xcb_window_t> framed;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        const auto attributes =
+            x11Reply(xcb_get_window_attributes_reply(connection, requests[i].attributes, nullptr));
+        const auto geometry = x11Reply(xcb_get_geometry_reply(connection, requests[i].geometry, nullptr));
+        const bool managedItself = hasProperty(connection, requests[i].state);
+        if (!attributes || !geometry || attributes->map_state != XCB_MAP_STATE_VIEWABLE ||
+            attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY) {
+            continue;
+        }
+        const double border = geometry->border_width;
+        X11StackedWindow window;
+        window.window = children[i];
+        window.client = children[i];
+        window.frame = {double(geometry->x), double(geometry->y), geometry->width + 2 * border,
+                        geometry->height + 2 * border};
+        if (!attributes->override_redirect && !managedItself) {
+            framed.push_back(children[i]);
+        }
+        stack.push_back(window);
+    }
+    const std::map<xcb_window_t, xcb_window_t> clients = findClients(x11, framed);
+    for (X11StackedWindow& window : stack) {
+        if (const auto found = clients.find(window.window); found != clients.end()) {
+            window.client = found->second;
+        }
+    }
+
+    struct Owner {
+        xcb_res_query_client_ids_cookie_t resource;
+        xcb_get_property_cookie_t netPID;
+    };
+    std::vector<Owner> owners;
+    owners.reserve(stack.size());
+    for (const X11StackedWindow& window : stack) {
+        const xcb_res_client_id_spec_t spec{window.client, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+        owners.push_back({xcb_res_query_client_ids(connection, 1, &spec),
+                          x11.requestProperty(window.client, x11.ewmh()->_NET_WM_PID, XCB_ATOM_CARDINAL, 1)});
+    }
+    for (std::size_t i = 0; i < stack.size(); ++i) {
+        const auto ids = x11Reply(xcb_res_query_client_ids_reply(connection, owners[i].resource, nullptr));
+        if (ids) {
+            for (auto it = xcb_res_query_client_ids_ids_iterator(ids.get()); it.rem;
+                 xcb_res_client_id_value_next(&it)) {
+                if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) && it.data->length >= 4) {
+                    stack[i].pid = static_cast<std::int32_t>(*xcb_res_client_id_value_value(it.data));
+                }
+            }
+        }
+        // A client of another machine has no local process; the window may still name one.
+        const auto netPID = x11.cardinalProperty(owners[i].netPID);
+        if (!stack[i].pid && netPID) {
+            stack[i].pid = static_cast<std::int32_t>(*netPID);
+        }
+    }
+    return stack;
+}
+
+} // namespace vesperline::platform

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Platform/Linux/X11Connection.h"
+#include "Support/Rect.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace vesperline::platform {
+
+// One window on screen as the X server stacks it: a child of the root that is shown, with its
+// owner. Unlike the window manager's client list this holds every mapped window, override-redirect
+// menus, tooltips and pop-ups included.
+struct X11StackedWindow {
+    // The child of the root: the window manager's frame around a managed window.
+    xcb_window_t window = XCB_NONE;
+    // The application's own window inside the frame (the window itself when it has no frame).
+    xcb_window_t client = XCB_NONE;
+    // Global screen coordinates of the whole window, decorations and border included.
+    ostrel::Rect frame;
+    // The process that made the client window; absent when the server cannot tell.
+    std::optional<std::int32_t> pid;
+
+    bool operator==(const X11StackedWindow&) const = default;
+};
+
+// The shown children of the root, bottom to top, each with its client and owning process (from the
+// X-Resource extension, else the client's _NET_WM_PID). Requests are sent in batches, so a read costs
+// a few round trips whatever the number of windows. Empty when the tree cannot be read.
+std::vector<X11StackedWindow> readWindowStack(X11Connection& x11);
+
+} // namespace vesperline::platform
