@@ -163,11 +163,22 @@ void SegmentManager::closeIdle(ostrel::Time now, double interval) {
 }
 
 void SegmentManager::closeInBackground(Open open) {
-    finishing_.async(
-        [hub = &hub_, open = std::move(open)] { recordClose(*hub, open, open.writer->finish()); });
+    ++closesInFlight_;
+    finishing_.async([this, open = std::move(open)] {
+        recordClose(hub_, open, open.writer->finish());
+        --closesInFlight_;
+    });
 }
 
 void SegmentManager::closeAllSynchronously(std::chrono::milliseconds wait) {
+    // A quit or a deletion must not race a file that a background close is still finishing: wait for
+    // the closes posted so far, which run ahead of this marker on the finishing queue.
+    if (const int inFlight = closesInFlight_; inFlight > 0) {
+        auto passed = std::make_shared<std::promise<void>>();
+        std::future<void> earlierCloses = passed->get_future();
+        finishing_.async([passed] { passed->set_value(); });
+        earlierCloses.wait_for(wait * inFlight);
+    }
     std::map<std::uint32_t, Open> closing;
     closing.swap(open_);
     for (const auto& [display, segment] : closing) {

@@ -8,6 +8,7 @@
 #include "Support/Size.h"
 #include "Support/Time.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -68,7 +69,9 @@ class SegmentManager final {
     // Closes every segment whose last frame is at least `interval` seconds older than `now`.
     void closeIdle(ostrel::Time now, double interval);
     // Finishes and records every open segment before it returns, waiting up to `wait` for each
-    // finish; a longer one goes on in the background and the row gets the file's size so far.
+    // finish; a longer one goes on in the background and the row gets the file's size so far. Closes
+    // already running in the background are waited for first (up to `wait` each), so no file is
+    // still being finished when it returns.
     void closeAllSynchronously(std::chrono::milliseconds wait = finishWait);
 
     // Whether the data folder's volume has less than 2 GiB free; read at most once a minute, and the
@@ -99,6 +102,8 @@ class SegmentManager final {
     std::map<std::uint32_t, Open> open_;
     std::optional<ostrel::Time> diskCheckedAt_;
     bool diskLow_ = false;
+    // Background closes posted and not yet recorded.
+    std::atomic<int> closesInFlight_ = 0;
     SerialQueue finishing_; // last: destroyed first, after the finishes posted to it have run
 };
 

@@ -236,6 +236,19 @@ TEST_F(SegmentManagerTest, ClosingSynchronouslyRecordsEverySegmentBeforeReturnin
     EXPECT_EQ(row(b->segmentID)->width, 1440); // compact
 }
 
+TEST_F(SegmentManagerTest, ClosingSynchronouslyWaitsForClosesAlreadyInTheBackground) {
+    const auto a = append(march7);
+    const auto b = append(march7, ImageQuality::balanced, 2);
+    const auto file = manager->open().at(1).writer->url();
+    files.finishDelayMilliseconds = 200;
+    manager->closeAll();
+    ASSERT_TRUE(manager->open().empty());
+    manager->closeAllSynchronously();
+    EXPECT_TRUE(row(a->segmentID)->closed) << "recorded before it returned";
+    EXPECT_TRUE(row(b->segmentID)->closed);
+    EXPECT_EQ(contents(file).substr(contents(file).size() - 4), "end\n") << "the file is finished";
+}
+
 TEST_F(SegmentManagerTest, AClosingFinishThatOutlastsItsWaitIsRecordedWithTheSizeSoFar) {
     const auto a = append(march7);
     const auto file = manager->open().at(1).writer->url();
