@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Platform/InstalledApplications.h"
+
+#include <map>
+#include <mutex>
+
+namespace vesperline::platform {
+
+// Installed applications set by the test; counts the lookups of each id.
+class FakeInstalledApplications final : public InstalledApplications {
+  public:
+    void install(InstalledApplication application) {
+        std::lock_guard lock(mutex_);
+        applications_[application.id] = std::move(application);
+    }
+    int lookups(const std::string& applicationID) const {
+        std::lock_guard lock(mutex_);
+        const auto found = lookups_.find(applicationID);
+        return found == lookups_.end() ? 0 : found->second;
+    }
+
+    std::optional<InstalledApplication> application(const std::string& applicationID) override {
+        std::lock_guard lock(mutex_);
+        ++lookups_[applicationID];
+        const auto found = applications_.find(applicationID);
+        return found == applications_.end() ? std::nullopt : std::optional(found->second);
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::map<std::string, InstalledApplication> applications_;
+    std::map<std::string, int> lookups_;
+};
+
+} // namespace vesperline::platform

@@ -1,0 +1,180 @@
+#include "Platform/Linux/DesktopFileApplications.h"
+
+#include "Support/Whitespace.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <system_error>
+
+namespace vesperline::platform {
+
+namespace {
+
+struct DesktopEntry {
+    bool application = false;
+    bool hidden = false;
+    std::optional<std::string> icon;
+    std::optional<std::string> windowClass;
+};
+
+std::string lowercased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+    return text;
+}
+
+// The escapes a desktop file's string values may hold.
+std::string unescaped(std::string_view value) {
+    std::string result;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            result += value[i];
+            continue;
+        }
+        switch (value[++i]) {
+        case 's':
+            result += ' ';
+            break;
+        case 'n':
+            result += '\n';
+            break;
+        case 't':
+            result += '\t';
+            break;
+        case 'r':
+            result += '\r';
+            break;
+        default:
+            result += value[i];
+            break;
+        }
+    }
+    return result;
+}
+
+std::optional<std::string> nonEmpty(std::string text) {
+    return text.empty() ? std::nullopt : std::optional(std::move(text));
+}
+
+// The keys of the [Desktop Entry] group that matter here; localised keys ("Icon[de]") are skipped.
+DesktopEntry readEntry(const std::filesystem::path& file) {
+    DesktopEntry entry;
+    std::ifstream stream(file);
+    bool inMainGroup = false;
+    for (std::string line; std::getline(stream, line);) {
+        const std::string_view text = ostrel::Whitespace::trimmed(line);
+        if (text.empty() || text.front() == '#') {
+            continue;
+        }
+        if (text.front() == '[') {
+            if (inMainGroup) {
+                break;
+            }
+            inMainGroup = text == "[Desktop Entry]";
+            continue;
+        }
+        const std::size_t equals = text.find('=');
+        if (!inMainGroup || equals == std::string_view::npos) {
+            continue;
+        }
+        const std::string_view key = ostrel::Whitespace::trimmed(text.substr(0, equals));
+        const std::string value = unescaped(ostrel::Whitespace::trimmed(text.substr(equals + 1)));
+        if (key == "Type") {
+            entry.application = value == "Application";
+        } else if (key == "Hidden") {
+            entry.hidden = value == "true";
+        } else if (key == "Icon") {
+            entry.icon = nonEmpty(value);
+        } else if (key == "StartupWMClass") {
+            entry.windowClass = nonEmpty(value);
+        }
+    }
+    return entry;
+}
+
+std::vector<std::filesystem::path> splitFolders(const char* list,
+                                                std::vector<std::filesystem::path> fallback) {
+    if (!list || !*list) {
+        return fallback;
+    }
+    std::vector<std::filesystem::path> folders;
+    std::istringstream stream(list);
+    for (std::string folder; std::getline(stream, folder, ':');) {
+        // Relative entries are invalid and ignored.
+        if (!folder.empty() && folder.front() == '/') {
+            folders.emplace_back(folder);
+        }
+    }
+    return folders;
+}
+
+} // namespace
+
+DesktopFileApplications::DesktopFileApplications(std::vector<std::filesystem::path> dataFolders)
+    : dataFolders_(std::move(dataFolders)) {}
+
+std::vector<std::filesystem::path> DesktopFileApplications::standardDataFolders() {
+    std::vector<std::filesystem::path> home;
+    if (const char* folder = std::getenv("HOME"); folder && *folder) {
+        home.push_back(std::filesystem::path(folder) / ".local/share");
+    }
+    std::vector<std::filesystem::path> folders = splitFolders(std::getenv("XDG_DATA_HOME"), home);
+    for (auto& folder : splitFolders(std::getenv("XDG_DATA_DIRS"), {"/usr/local/share", "/usr/share"})) {
+        folders.push_back(std::move(folder));
+    }
+    return folders;
+}
+
+void DesktopFileApplications::load() {
+    std::set<std::string> seen;
+    for (const std::filesystem::path& dataFolder : dataFolders_) {
+        const std::filesystem::path folder = dataFolder / "applications";
+        std::error_code error;
+        for (auto it = std::filesystem::recursive_directory_iterator(
+                 folder, std::filesystem::directory_options::skip_permission_denied, error);
+             !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+            const std::filesystem::path& file = it->path();
+            if (file.extension() != ".desktop" || !it->is_regular_file(error)) {
+                continue;
+            }
+            // The desktop-file id: the path below the folder with '/' turned into '-'.
+            std::string id = file.lexically_relative(folder).replace_extension().string();
+            std::replace(id.begin(), id.end(), '/', '-');
+            if (!seen.insert(id).second) {
+                continue;
+            }
+            DesktopEntry entry = readEntry(file);
+            if (!entry.application || entry.hidden) {
+                continue;
+            }
+            if (entry.windowClass) {
+                byWindowClass_.emplace(lowercased(*entry.windowClass), id);
+            }
+            byFoldedID_.emplace(lowercased(id), id);
+            byID_[id] = {id, file, std::move(entry.icon)};
+        }
+    }
+    loaded_ = true;
+}
+
+std::optional<InstalledApplication> DesktopFileApplications::application(const std::string& applicationID) {
+    std::lock_guard lock(mutex_);
+    if (!loaded_) {
+        load();
+    }
+    if (const auto found = byID_.find(applicationID); found != byID_.end()) {
+        return found->second;
+    }
+    const std::string folded = lowercased(applicationID);
+    for (const auto* index : {&byWindowClass_, &byFoldedID_}) {
+        if (const auto found = index->find(folded); found != index->end()) {
+            return byID_.at(found->second);
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace vesperline::platform

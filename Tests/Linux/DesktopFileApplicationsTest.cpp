@@ -1,0 +1,116 @@
+#include "Platform/Linux/DesktopFileApplications.h"
+#include "Support/TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+using namespace vesperline::platform;
+
+namespace {
+
+class DesktopFileApplicationsTest : public ::testing::Test {
+  protected:
+    testsupport::TemporaryDirectory folder;
+    std::filesystem::path home = folder.path() / "home";
+    std::filesystem::path system = folder.path() / "system";
+
+    void write(const std::filesystem::path& dataFolder, const std::string& relativePath,
+               const std::string& text) {
+        const auto file = dataFolder / "applications" / relativePath;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file) << text;
+    }
+
+    void SetUp() override {
+        write(home, "org.example.Editor.desktop", "[Desktop Entry]\nType=Application\nIcon=editor-home\n");
+        write(system, "org.example.Editor.desktop",
+              "[Desktop Entry]\nType=Application\nIcon=editor-system\n");
+        write(system, "kde/konsolish.desktop",
+              "[Desktop Entry]\nType=Application\nIcon=utilities-terminal\n");
+        write(system, "viewer.desktop",
+              "# an image viewer\n[Desktop Entry]\nName=Viewer\nType = "
+              "Application\nStartupWMClass=ImageViewer\n"
+              "Icon[de]=betrachter\nIcon = /opt/my\\sviewer/icon.png\n\n[Desktop Action new]\nIcon=other\n");
+        write(system, "Browserish.desktop", "[Desktop Entry]\nType=Application\nIcon=browserish\n");
+        write(home, "hiddenapp.desktop", "[Desktop Entry]\nType=Application\nHidden=true\n");
+        write(system, "hiddenapp.desktop", "[Desktop Entry]\nType=Application\nIcon=hidden\n");
+        write(system, "website.desktop", "[Desktop Entry]\nType=Link\nURL=https://example.org\nIcon=web\n");
+        write(system, "noicon.desktop", "[Desktop Entry]\nType=Application\nIcon=\n");
+        write(system, "notes.txt", "[Desktop Entry]\nType=Application\n");
+        write(system, "grouped.desktop",
+              "[Other Group]\nIcon=wrong\n[Desktop Entry]\nType=Application\nIcon=right\n");
+    }
+};
+
+} // namespace
+
+TEST_F(DesktopFileApplicationsTest, FindsApplicationsByTheIDsTheyAreKnownBy) {
+    DesktopFileApplications applications({home, folder.path() / "absent", system});
+    struct Case {
+        const char* lookup;
+        std::optional<std::string> id; // none: not installed
+        std::optional<std::string> icon;
+    };
+    const Case cases[] = {
+        {"org.example.Editor", "org.example.Editor", "editor-home"},
+        {"kde-konsolish", "kde-konsolish", "utilities-terminal"},
+        {"viewer", "viewer", "/opt/my viewer/icon.png"},
+        {"ImageViewer", "viewer", "/opt/my viewer/icon.png"},
+        {"imageviewer", "viewer", "/opt/my viewer/icon.png"},
+        {"browserish", "Browserish", "browserish"},
+        {"grouped", "grouped", "right"},
+        {"noicon", "noicon", std::nullopt},
+        {"hiddenapp", std::nullopt, std::nullopt},
+        {"website", std::nullopt, std::nullopt},
+        {"notes", std::nullopt, std::nullopt},
+        {"org.example.Unknown", std::nullopt, std::nullopt},
+        {"", std::nullopt, std::nullopt},
+    };
+    for (const Case& testCase : cases) {
+        SCOPED_TRACE(testCase.lookup);
+        const auto application = applications.application(testCase.lookup);
+        ASSERT_EQ(application.has_value(), testCase.id.has_value());
+        if (application) {
+            EXPECT_EQ(application->id, *testCase.id);
+            EXPECT_EQ(application->icon, testCase.icon);
+            EXPECT_TRUE(std::filesystem::exists(application->desktopFile));
+        }
+    }
+    EXPECT_EQ(applications.application("org.example.Editor")->desktopFile,
+              home / "applications" / "org.example.Editor.desktop");
+}
+
+TEST_F(DesktopFileApplicationsTest, StandardFoldersComeFromTheEnvironment) {
+    struct Saved {
+        const char* name;
+        std::optional<std::string> value;
+    };
+    std::vector<Saved> saved;
+    for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
+        const char* value = std::getenv(name);
+        saved.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
+    }
+
+    ::setenv("HOME", "/home/someone", 1);
+    ::unsetenv("XDG_DATA_HOME");
+    ::unsetenv("XDG_DATA_DIRS");
+    EXPECT_EQ(
+        DesktopFileApplications::standardDataFolders(),
+        (std::vector<std::filesystem::path>{"/home/someone/.local/share", "/usr/local/share", "/usr/share"}));
+
+    ::setenv("XDG_DATA_HOME", "/data/home", 1);
+    ::setenv("XDG_DATA_DIRS", "/opt/share:relative/share::/var/lib/flatpak/exports/share", 1);
+    EXPECT_EQ(
+        DesktopFileApplications::standardDataFolders(),
+        (std::vector<std::filesystem::path>{"/data/home", "/opt/share", "/var/lib/flatpak/exports/share"}));
+
+    for (const Saved& variable : saved) {
+        if (variable.value) {
+            ::setenv(variable.name, variable.value->c_str(), 1);
+        } else {
+            ::unsetenv(variable.name);
+        }
+    }
+}
