@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+namespace vesperline {
+
+// What a screen shows when it has nothing to show: a large symbol in the ink gradient, a title and
+// a message of at most 360 points' width, stacked and centred in all the room there is.
+class EmptyStateView final : public QWidget {
+    Q_OBJECT
+
+  public:
+    static constexpr int messageWidth = 360;
+
+    EmptyStateView(const QString& symbol, const QString& title, const QString& message,
+                   QWidget* parent = nullptr);
+
+    void setContent(const QString& symbol, const QString& title, const QString& message);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+  protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    struct Placement;
+    // Where the three parts go in a view of `size`.
+    Placement place(const QSize& size) const;
+    void drawSymbol();
+    void arrange();
+
+    QString symbol_;
+    QLabel* symbolLabel_;
+    QLabel* titleLabel_;
+    QLabel* messageLabel_;
+};
+
+} // namespace vesperline

@@ -1,0 +1,166 @@
+#include "UI/Shared/HighlightedText.h"
+
+#include "Support/Graphemes.h"
+#include "UI/Theme/Theme.h"
+
+#include <QEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace vesperline {
+
+namespace {
+
+const QString ellipsis = QStringLiteral("\u2026");
+
+QTextCharFormat highlightFormat() {
+    QColor ground = Theme::highlight;
+    ground.setAlphaF(0.38f);
+    QTextCharFormat format;
+    format.setBackground(ground);
+    format.setFontWeight(QFont::Bold);
+    return format;
+}
+
+} // namespace
+
+struct HighlightedText::Layout {
+    int width = -1;
+    QTextLayout text;
+    double height = 0;
+    bool elided = false;
+};
+
+HighlightedText::Attributed HighlightedText::attributed(const ostrel::Snippet& snippet) {
+    Attributed result;
+    // Where each character starts in the UTF-16 text, and where the last one ends.
+    const std::vector<std::size_t> bytes = ostrel::Graphemes::boundaries(snippet.text);
+    std::vector<qsizetype> starts;
+    starts.reserve(bytes.size());
+    starts.push_back(0);
+    for (std::size_t i = 1; i < bytes.size(); ++i) {
+        result.text +=
+            QString::fromUtf8(snippet.text.data() + bytes[i - 1], qsizetype(bytes[i] - bytes[i - 1]));
+        starts.push_back(result.text.size());
+    }
+    const auto characters = std::int64_t(starts.size() - 1);
+    const QTextCharFormat format = highlightFormat();
+    for (const ostrel::Snippet::Range& range : snippet.highlights) {
+        if (range.lower < 0 || range.upper > characters || range.lower >= range.upper) {
+            continue;
+        }
+        const qsizetype start = starts[std::size_t(range.lower)];
+        const qsizetype end = starts[std::size_t(range.upper)];
+        result.formats.append({int(start), int(end - start), format});
+    }
+    return result;
+}
+
+HighlightedText::HighlightedText(QWidget* parent) : QWidget(parent) {
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+}
+
+HighlightedText::~HighlightedText() = default;
+
+void HighlightedText::setSnippet(const ostrel::Snippet& snippet) {
+    content_ = attributed(snippet);
+    invalidate();
+}
+
+void HighlightedText::setMaximumLineCount(int lines) {
+    maximumLines_ = std::max(0, lines);
+    invalidate();
+}
+
+void HighlightedText::invalidate() {
+    layout_.reset();
+    updateGeometry();
+    update();
+}
+
+const HighlightedText::Layout& HighlightedText::layout(int width) const {
+    if (layout_ && layout_->width == width) {
+        return *layout_;
+    }
+    layout_ = std::make_unique<Layout>();
+    layout_->width = width;
+    QString text = content_.text;
+    text.replace(QLatin1Char('\n'), QChar::LineSeparator); // same length: the formats still fit
+    QTextLayout& lines = layout_->text;
+    lines.setText(text);
+    lines.setFont(font());
+    lines.setFormats(content_.formats);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    lines.setTextOption(option);
+    const double ellipsisWidth = QFontMetricsF(font()).horizontalAdvance(ellipsis);
+    double y = 0;
+    lines.beginLayout();
+    for (int count = 1;; ++count) {
+        QTextLine line = lines.createLine();
+        if (!line.isValid()) {
+            break;
+        }
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, y));
+        if (maximumLines_ > 0 && count == maximumLines_ &&
+            line.textStart() + line.textLength() < text.size()) {
+            // The last line allowed, with text after it: lay it out again leaving room for "…".
+            line.setLineWidth(std::max(0.0, width - ellipsisWidth));
+            layout_->elided = true;
+        }
+        y += line.height();
+        if (layout_->elided) {
+            break;
+        }
+    }
+    lines.endLayout();
+    layout_->height = y;
+    return *layout_;
+}
+
+bool HighlightedText::elided() const {
+    return layout(width()).elided;
+}
+
+int HighlightedText::heightForWidth(int width) const {
+    return int(std::ceil(layout(width).height));
+}
+
+QSize HighlightedText::sizeHint() const {
+    // As wide as the text on one line, but no wider than a comfortable line of about 80 characters;
+    // layouts narrow it further through heightForWidth.
+    const QFontMetricsF metrics(font());
+    const double natural =
+        std::min(metrics.horizontalAdvance(content_.text), metrics.averageCharWidth() * 80);
+    const int width = int(std::ceil(natural));
+    return {width, heightForWidth(width)};
+}
+
+QSize HighlightedText::minimumSizeHint() const {
+    return {0, 0};
+}
+
+void HighlightedText::paintEvent(QPaintEvent*) {
+    const Layout& laid = layout(width());
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    laid.text.draw(&painter, QPointF(0, 0));
+    if (laid.elided && laid.text.lineCount() > 0) {
+        const QTextLine last = laid.text.lineAt(laid.text.lineCount() - 1);
+        painter.setFont(font());
+        painter.drawText(QPointF(last.x() + last.naturalTextWidth(), last.y() + last.ascent()), ellipsis);
+    }
+}
+
+void HighlightedText::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        invalidate();
+    }
+}
+
+} // namespace vesperline
