@@ -1,5 +1,6 @@
 #include "UI/Shared/FrameThumbnailController.h"
 
+#include "Runtime/WhenFinished.h"
 #include "Store/FrameImageLoader.h"
 
 namespace vesperline {
@@ -79,22 +80,23 @@ void FrameThumbnailController::load() {
 void FrameThumbnailController::request() {
     ++requests_;
     const std::uint64_t generation = generation_;
-    source_(*frame_->segmentPath, *frame_->segmentIndex, frame_->id)
-        .then(this, [this, generation](QFuture<std::optional<QImage>> answer) {
-            if (generation != generation_) {
-                return;
-            }
-            std::optional<QImage> picture;
-            try {
-                answer.waitForFinished(); // rethrows what the source threw
-                if (answer.resultCount() > 0) {
-                    picture = answer.result();
-                }
-            } catch (...) {
-                // A source that failed outright counts as a picture that could not be read.
-            }
-            answered(std::move(picture));
-        });
+    whenFinished(source_(*frame_->segmentPath, *frame_->segmentIndex, frame_->id), this,
+                 [this, generation](QFuture<std::optional<QImage>> answer) {
+                     if (generation != generation_) {
+                         return;
+                     }
+                     std::optional<QImage> picture;
+                     try {
+                         if (answer.resultCount() > 0) {
+                             picture = answer.result();
+                         } else {
+                             answer.waitForFinished(); // rethrows what the source threw
+                         }
+                     } catch (...) {
+                         // A source that failed outright counts as a picture that could not be read.
+                     }
+                     answered(std::move(picture));
+                 });
 }
 
 void FrameThumbnailController::answered(std::optional<QImage> picture) {

@@ -1,6 +1,5 @@
 #include "UI/Shared/FrameThumbnail.h"
 #include "Platform/Fake/FakeVideoFiles.h"
-#include "Storage/OstrelPaths.h"
 #include "Store/FrameImageLoader.h"
 #include "Support/ManualClock.h"
 #include "Support/TemporaryDirectory.h"
@@ -51,7 +50,11 @@ QImage sample(int width, int height) {
 FrameThumbnailController::ImageSource fixedSource(std::optional<QImage> picture, bool answers = true) {
     return [picture, answers](const std::string&, std::int64_t, std::int64_t) {
         if (!answers) {
-            return QPromise<std::optional<QImage>>().future(); // stays unanswered
+            // Kept for the whole program, so the answer stays pending.
+            static std::vector<std::unique_ptr<QPromise<std::optional<QImage>>>> pending;
+            pending.push_back(std::make_unique<QPromise<std::optional<QImage>>>());
+            pending.back()->start();
+            return pending.back()->future();
         }
         return QtFuture::makeReadyFuture(picture);
     };
@@ -84,12 +87,11 @@ TEST(FrameThumbnailTest, PicturesFillTheTileAndAreCroppedNeverLetterboxed) {
 }
 
 TEST(FrameThumbnailTest, ShowsAStoredPictureThroughTheLoader) {
-    testsupport::ScopedDataDirectory data;
-    ostrel::OstrelPaths::ensureDirectories();
+    testsupport::TemporaryDirectory framesFolder;
     platform::FakeVideoFiles files;
-    FrameImageLoader loader(files);
+    FrameImageLoader loader(files, framesFolder.path());
     const ostrel::FrameSummary stored = moment(1, ostrel::ImageState::segment, true);
-    const auto file = ostrel::OstrelPaths::frameFileURL(*stored.segmentPath);
+    const auto file = framesFolder.path() / *stored.segmentPath;
     std::filesystem::create_directories(file.parent_path());
     auto writer = files.createWriter(file, {});
     const ostrel::BGRAImage pixels(1280, 800);
