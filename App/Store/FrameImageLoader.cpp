@@ -123,10 +123,7 @@ std::optional<QImage> FrameImageLoader::image(const std::string& segmentPath, st
         }
         started = drops_;
     }
-    std::optional<QImage> picture = generator(segmentPath, size, false)->decode(index);
-    if (!picture) {
-        picture = generator(segmentPath, size, true)->decode(index);
-    }
+    std::optional<QImage> picture = decode(segmentPath, index, size);
     if (!picture) {
         return std::nullopt;
     }
@@ -137,6 +134,15 @@ std::optional<QImage> FrameImageLoader::image(const std::string& segmentPath, st
         keysByPath_[segmentPath].insert(key);
     }
     return picture;
+}
+
+std::optional<QImage> FrameImageLoader::decode(const std::string& segmentPath, std::int64_t index,
+                                               Size size) {
+    // A decoder can go stale (its file was rewritten under the same name): one fresh try.
+    if (std::optional<QImage> picture = generator(segmentPath, size, false)->decode(index)) {
+        return picture;
+    }
+    return generator(segmentPath, size, true)->decode(index);
 }
 
 QFuture<std::optional<QImage>> FrameImageLoader::imageAsync(const std::string& segmentPath,

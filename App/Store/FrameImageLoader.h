@@ -55,6 +55,9 @@ class FrameImageLoader final {
     // The same on the loader's own threads.
     QFuture<std::optional<QImage>> imageAsync(const std::string& segmentPath, std::int64_t index,
                                               std::int64_t frameID, Size size);
+    // The picture decoded past the picture cache (neither read nor filled), with a fresh decoder
+    // when the open one fails. Blocks while decoding.
+    std::optional<QImage> decode(const std::string& segmentPath, std::int64_t index, Size size);
 
     // The decoder of a file at a size: the open one unless `fresh`, which always opens a new one.
     std::shared_ptr<Decoder> generator(const std::string& segmentPath, Size size, bool fresh);

@@ -3,6 +3,7 @@
 #include "Search/AddressPrefixes.h"
 #include "Search/TextNormalizer.h"
 #include "Support/Graphemes.h"
+#include "Support/JoinedLines.h"
 
 namespace ostrel {
 namespace {
@@ -11,17 +12,6 @@ constexpr const char* textLookupStatement = "SELECT f.window_title, f.url, t.bod
                                             "frame_text t ON t.frame_id = f.id WHERE f.id = ?";
 constexpr const char* ftsInsertStatement =
     "INSERT INTO frame_fts (rowid, title, url, body) VALUES (?, ?, ?, ?)";
-
-std::string joinedLines(const std::vector<std::string>& lines) {
-    std::string body;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) {
-            body += '\n';
-        }
-        body += lines[i];
-    }
-    return body;
-}
 
 std::string_view withoutSchemeAndWWW(const std::optional<std::string>& url) {
     std::string_view rest = url ? std::string_view(*url) : std::string_view();
