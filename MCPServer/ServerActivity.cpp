@@ -7,6 +7,7 @@
 
 #include "Rules/WorkLogBuilder.h"
 #include "Storage/MemoryStore.h"
+#include "Support/JoinedLines.h"
 
 #include <algorithm>
 #include <cmath>
@@ -112,7 +113,7 @@ std::string Server::getActivity(ostrel::MemoryStore& store, const Json& argument
         }
         lines.push_back(std::move(line));
     }
-    return ToolText::joinLines(lines);
+    return ostrel::joinedLines(lines);
 }
 
 } // namespace vesperline::mcp

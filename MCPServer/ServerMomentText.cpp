@@ -4,6 +4,7 @@
 #include "ToolText.h"
 
 #include "Storage/MemoryStore.h"
+#include "Support/JoinedLines.h"
 
 namespace vesperline::mcp {
 
@@ -41,7 +42,7 @@ std::string Server::getMomentText(ostrel::MemoryStore& store, const Json& argume
     }
     lines.push_back("");
     lines.push_back(text.empty() ? "(No text was recorded for this moment.)" : text);
-    return ToolText::joinLines(lines);
+    return ostrel::joinedLines(lines);
 }
 
 } // namespace vesperline::mcp

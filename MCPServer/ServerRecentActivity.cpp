@@ -4,6 +4,7 @@
 
 #include "Storage/MemoryStore.h"
 #include "Support/Graphemes.h"
+#include "Support/JoinedLines.h"
 
 #include <algorithm>
 
@@ -71,10 +72,10 @@ std::string Server::recentScreenActivity(ostrel::MemoryStore& store, const Json&
             for (std::string& piece : shown) {
                 piece.insert(0, "  | ");
             }
-            lines.push_back(ToolText::joinLines(shown));
+            lines.push_back(ostrel::joinedLines(shown));
         }
     }
-    return ToolText::joinLines(lines);
+    return ostrel::joinedLines(lines);
 }
 
 } // namespace vesperline::mcp

@@ -6,6 +6,7 @@
 
 #include "Search/SearchQuery.h"
 #include "Storage/MemoryStore.h"
+#include "Support/JoinedLines.h"
 
 #include <algorithm>
 
@@ -62,7 +63,7 @@ std::string Server::searchScreenMemory(ostrel::MemoryStore& store, const Json& a
             lines.push_back("  (" + std::to_string(hit.matchCount) + " nearby matches in this window)");
         }
     }
-    return ToolText::joinLines(lines);
+    return ostrel::joinedLines(lines);
 }
 
 } // namespace vesperline::mcp

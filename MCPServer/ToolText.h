@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace vesperline::mcp::ToolText {
 
@@ -22,8 +21,5 @@ inline std::string appLabel(const std::optional<std::string>& appName,
                             const std::optional<std::string>& bundleID) {
     return appName ? *appName : bundleID ? *bundleID : "?";
 }
-
-// The lines joined by single line feeds, with none after the last.
-std::string joinLines(const std::vector<std::string>& lines);
 
 } // namespace vesperline::mcp::ToolText
