@@ -7,6 +7,7 @@ pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-shm xcb-damage xcb-xfixes
                   xcb-ewmh xcb-icccm xcb-keysyms xcb-xtest xkbcommon xkbcommon-x11)
 pkg_check_modules(ATSPI REQUIRED IMPORTED_TARGET atspi-2)
 pkg_check_modules(PAM REQUIRED IMPORTED_TARGET pam)
+pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
 
 set(VESPERLINE_QT_LIBS Qt6::Core Qt6::Gui Qt6::Widgets Qt6::Concurrent Qt6::DBus Qt6::Network Qt6::Svg
     Qt6::Charts)
