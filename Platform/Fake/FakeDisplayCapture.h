@@ -3,6 +3,7 @@
 #include "Platform/DisplayCapture.h"
 
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -45,6 +46,15 @@ class FakeDisplayCapture final : public DisplayCapture {
         return permission_;
     }
     std::vector<DisplayInfo> capturableDisplays() override {
+        std::function<void()> hook;
+        {
+            std::lock_guard lock(mutex_);
+            ++contentReads_;
+            hook = onContent_;
+        }
+        if (hook) {
+            hook();
+        }
         std::lock_guard lock(mutex_);
         if (contentError_) {
             throw *contentError_;
@@ -71,6 +81,15 @@ class FakeDisplayCapture final : public DisplayCapture {
     void setContentError(std::optional<DisplayStreamError> error) {
         std::lock_guard lock(mutex_);
         contentError_ = std::move(error);
+    }
+    // Runs (outside the fake's lock) at every read of the displays, e.g. to hold a stream task.
+    void setOnContent(std::function<void()> hook) {
+        std::lock_guard lock(mutex_);
+        onContent_ = std::move(hook);
+    }
+    int contentReads() const {
+        std::lock_guard lock(mutex_);
+        return contentReads_;
     }
     // The next starts throw these, one each, in order.
     void failNextStarts(std::vector<DisplayStreamError> errors) {
@@ -138,6 +157,8 @@ class FakeDisplayCapture final : public DisplayCapture {
     bool permission_ = true;
     std::vector<DisplayInfo> displays_;
     std::optional<DisplayStreamError> contentError_;
+    std::function<void()> onContent_;
+    int contentReads_ = 0;
     std::deque<DisplayStreamError> startFailures_;
     std::vector<std::shared_ptr<FakeStreamRecord>> records_;
 };
