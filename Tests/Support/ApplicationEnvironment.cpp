@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -13,8 +14,19 @@ class ApplicationEnvironment final : public testing::Environment {
   public:
     // No display is needed or wanted, whoever starts the program. The platform is chosen on the
     // command line rather than in the environment, which programs the tests start inherit.
-    void SetUp() override { application_ = std::make_unique<QApplication>(argc_, argv_); }
-    void TearDown() override { application_.reset(); }
+    void SetUp() override {
+#ifdef VESPERLINE_TEST_ON_SESSION_DISPLAY
+        // Programs that test the application's own X connection use the desktop session's display;
+        // outside the session they keep to offscreen, and their tests skip.
+        if (qEnvironmentVariableIsSet("VESPERLINE_DESKTOP_SESSION")) {
+            std::strcpy(platform_, "xcb");
+        }
+#endif
+        application_ = std::make_unique<QApplication>(argc_, argv_);
+    }
+    void TearDown() override {
+        application_.reset();
+    }
 
   private:
     int argc_ = 3;
