@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Platform/SecretBuffer.h"
+
+#include <string>
+
+namespace vesperline::platform {
+
+// Checks a password against the account of the user running the program.
+class PasswordCheck {
+  public:
+    struct Verdict {
+        enum class Kind {
+            accepted,
+            // Not the user's password.
+            refused,
+            // The check itself went wrong; `failure` says what, as "What failed: description".
+            failed,
+        };
+        Kind kind = Kind::failed;
+        std::string failure;
+    };
+
+    virtual ~PasswordCheck() = default;
+
+    // Whether this system can check the user's password at all. Cheap enough for the main thread.
+    virtual bool available() = 0;
+    // Blocks, for seconds after a wrong password (the system slows guessing down): call it off the
+    // main thread. The caller owns and wipes `password`.
+    virtual Verdict check(const SecretBuffer& password) = 0;
+};
+
+} // namespace vesperline::platform
