@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QImage>
+
+class QPainter;
+
+namespace vesperline::StatusGlyph {
+
+// The status item's picture: two cards, the front one carrying a mark that says what the recorder
+// is doing.
+enum class Variant {
+    // A bar and a shorter line, like a line of text.
+    recording,
+    // Two vertical bars: stopped, paused, locked or asleep.
+    held,
+    // An exclamation mark: a permission is needed.
+    attention,
+};
+
+// The glyph's size in device-independent pixels.
+constexpr int side = 18;
+
+// Draws the glyph in `color` into the square (0, 0, 18, 18) of `painter`'s coordinates.
+void draw(QPainter& painter, Variant variant, const QColor& color);
+
+// The glyph at `scale` times its size (an 18 x 18 picture at 1), transparent around the strokes.
+QImage image(Variant variant, const QColor& color, qreal scale = 1);
+
+// The glyph at the sizes a tray asks for, in `color`.
+QIcon icon(Variant variant, const QColor& color);
+
+} // namespace vesperline::StatusGlyph

@@ -1,0 +1,84 @@
+#include "Model/StatusGlyph.h"
+
+#include "Support/SavedPicture.h"
+
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace vesperline {
+namespace {
+
+using StatusGlyph::Variant;
+
+// Points of the 18 x 18 glyph that each inner mark covers, and points it leaves clear.
+struct MarkCase {
+    const char* name;
+    Variant variant;
+    std::vector<QPointF> inked;
+    std::vector<QPointF> clear;
+};
+
+const QPointF textBar{7.6, 9.05}, textLineStart{4.6, 12.6}, textLineEnd{8.3, 12.6}, pauseLeft{5.95, 10.6},
+    pauseRight{9.25, 10.6}, betweenPauseBars{7.6, 10.6}, exclamationStem{7.7, 9.0},
+    exclamationDot{7.7, 13.55}, betweenStemAndDot{7.7, 12.3}, belowTheLine{10.5, 12.6};
+
+const std::vector<MarkCase> markCases = {
+    {"recording", Variant::recording, {textBar, textLineStart, textLineEnd}, {belowTheLine, pauseLeft}},
+    {"held", Variant::held, {pauseLeft, pauseRight}, {betweenPauseBars, textLineStart}},
+    {"attention", Variant::attention, {exclamationStem, exclamationDot}, {betweenStemAndDot, pauseLeft}},
+};
+
+constexpr qreal scale = 4;
+
+bool inked(const QImage& picture, QPointF point) {
+    return qAlpha(picture.pixel((point * scale).toPoint())) > 128;
+}
+
+TEST(StatusGlyphTest, EachVariantDrawsBothCardsAndItsOwnMark) {
+    for (const MarkCase& mark : markCases) {
+        SCOPED_TRACE(mark.name);
+        const QImage picture = StatusGlyph::image(mark.variant, Qt::black, scale);
+        ASSERT_EQ(picture.size(), QSize(72, 72));
+        testsupport::savePicture(picture, QString("StatusGlyph-%1").arg(mark.name));
+        // Back card: its top edge, its rounded corner and its right edge; front card: its outline.
+        for (const QPointF point : {QPointF(10, 2.8), QPointF(15.6, 3.4), QPointF(16.2, 9), QPointF(1.7, 10),
+                                    QPointF(7.6, 15.4), QPointF(13.5, 10)}) {
+            EXPECT_TRUE(inked(picture, point)) << point.x() << "," << point.y();
+        }
+        // Inside the front card, away from the marks, and outside the cards.
+        for (const QPointF point : {QPointF(3, 7), QPointF(12, 14), QPointF(17.5, 17.5), QPointF(0.5, 0.5)}) {
+            EXPECT_FALSE(inked(picture, point)) << point.x() << "," << point.y();
+        }
+        for (const QPointF point : mark.inked) {
+            EXPECT_TRUE(inked(picture, point)) << "mark at " << point.x() << "," << point.y();
+        }
+        for (const QPointF point : mark.clear) {
+            EXPECT_FALSE(inked(picture, point)) << "clear at " << point.x() << "," << point.y();
+        }
+    }
+}
+
+TEST(StatusGlyphTest, TheIconCarriesEveryTraySizeInTheGivenColour) {
+    const QIcon icon = StatusGlyph::icon(Variant::recording, Qt::white);
+    for (const int size : {18, 27, 36, 54}) {
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+    }
+    const QImage large = icon.pixmap(QSize(54, 54)).toImage();
+    EXPECT_EQ(large.pixelColor(QPoint(30, 8)).rgb(), QColor(Qt::white).rgb()) << "the back card's top edge";
+
+    // How the item looks on a dark panel, for a person to judge.
+    QImage panel(3 * 54 + 4 * 12, 54 + 24, QImage::Format_ARGB32_Premultiplied);
+    panel.fill(QColor(40, 40, 46));
+    QPainter painter(&panel);
+    int x = 12;
+    for (const Variant variant : {Variant::recording, Variant::held, Variant::attention}) {
+        painter.drawPixmap(x, 12, StatusGlyph::icon(variant, Qt::white).pixmap(QSize(54, 54)));
+        x += 54 + 12;
+    }
+    painter.end();
+    testsupport::savePicture(panel, "StatusGlyph-on-dark-panel");
+}
+
+} // namespace
+} // namespace vesperline
