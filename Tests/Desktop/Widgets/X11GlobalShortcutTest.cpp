@@ -3,6 +3,7 @@
 // combination another client holds is a conflict.
 #include "DesktopSession.h"
 
+#include "Model/HotKeyManager.h"
 #include "Platform/Linux/X11Connection.h"
 #include "Platform/Linux/X11GlobalShortcut.h"
 
@@ -129,6 +130,18 @@ TEST_F(X11GlobalShortcutTest, AReleasedShortcutIsNoLongerReported) {
     runTool("xdotool", {"key", "ctrl+alt+k", "ctrl+alt+j"});
     ASSERT_TRUE(waitUntil([&] { return otherPresses == 1; }));
     EXPECT_EQ(presses, 1);
+}
+
+TEST_F(X11GlobalShortcutTest, TheDefaultHotKeyRegisteredByTheManagerIsShiftSuperSpace) {
+    HotKeyManager manager(*shortcut);
+    int toggles = 0;
+    manager.setOnPress([&] { ++toggles; });
+    ASSERT_TRUE(manager.registerCombo(HotKeyCombo{}));
+    EXPECT_EQ(manager.displayString(HotKeyCombo{}), "Shift+Super+Space");
+    EXPECT_EQ(manager.displayString({40, HotKeyCombo::control}), "Ctrl+K");
+    runTool("xdotool", {"key", "super+shift+space"});
+    EXPECT_TRUE(waitUntil([&] { return toggles == 1; }));
+    EXPECT_EQ(presses, 0) << "the manager's handler took the test's place";
 }
 
 TEST_F(X11GlobalShortcutTest, KeysAreNamedByTheCurrentLayout) {
