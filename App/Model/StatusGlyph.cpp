@@ -22,6 +22,21 @@ void stroke(QPainter& painter, const QPainterPath& path, qreal width, Qt::PenCap
 
 } // namespace
 
+Variant variant(const RecorderStatus& status) {
+    switch (status.kind) {
+    case RecorderStatus::Kind::recording:
+        return Variant::recording;
+    case RecorderStatus::Kind::needsPermission:
+        return Variant::attention;
+    case RecorderStatus::Kind::stopped:
+    case RecorderStatus::Kind::paused:
+    case RecorderStatus::Kind::locked:
+    case RecorderStatus::Kind::asleep:
+        break;
+    }
+    return Variant::held;
+}
+
 void draw(QPainter& painter, Variant variant, const QColor& color) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);

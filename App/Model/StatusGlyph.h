@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Capture/RecorderStatus.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QImage>
@@ -18,6 +20,9 @@ enum class Variant {
     // An exclamation mark: a permission is needed.
     attention,
 };
+
+// The variant that shows `status`: the same mark for recording with and without pictures.
+Variant variant(const RecorderStatus& status);
 
 // The glyph's size in device-independent pixels.
 constexpr int side = 18;

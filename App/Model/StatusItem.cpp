@@ -31,7 +31,7 @@ StatusItem::StatusItem(ContentFactory makeContent, QObject* parent)
             toggle();
         }
     });
-    setGlyph(variant_);
+    setGlyph(StatusGlyph::Variant::held);
     tray_->show();
 }
 
@@ -44,7 +44,6 @@ bool StatusItem::trayAvailable() const {
 }
 
 void StatusItem::setGlyph(StatusGlyph::Variant variant) {
-    variant_ = variant;
     tray_->setIcon(StatusGlyph::icon(variant, QGuiApplication::palette().color(QPalette::WindowText)));
 }
 

@@ -57,7 +57,6 @@ class StatusItem final : public QObject {
     ContentFactory makeContent_;
     QWidget* popover_;
     QPointer<QWidget> content_;
-    StatusGlyph::Variant variant_ = StatusGlyph::Variant::held;
 };
 
 } // namespace vesperline

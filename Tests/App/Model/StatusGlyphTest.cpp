@@ -59,6 +59,21 @@ TEST(StatusGlyphTest, EachVariantDrawsBothCardsAndItsOwnMark) {
     }
 }
 
+TEST(StatusGlyphTest, VariantOfEachRecorderStatus) {
+    const std::pair<RecorderStatus, Variant> cases[] = {
+        {RecorderStatus::recording(false), Variant::recording},
+        {RecorderStatus::recording(true), Variant::recording},
+        {RecorderStatus::stopped(), Variant::held},
+        {RecorderStatus::paused(), Variant::held},
+        {RecorderStatus::locked(), Variant::held},
+        {RecorderStatus::asleep(), Variant::held},
+        {RecorderStatus::needsPermission(), Variant::attention},
+    };
+    for (const auto& [status, expected] : cases) {
+        EXPECT_EQ(StatusGlyph::variant(status), expected) << static_cast<int>(status.kind);
+    }
+}
+
 TEST(StatusGlyphTest, TheIconCarriesEveryTraySizeInTheGivenColour) {
     const QIcon icon = StatusGlyph::icon(Variant::recording, Qt::white);
     for (const int size : {18, 27, 36, 54}) {
