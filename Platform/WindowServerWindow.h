@@ -22,6 +22,8 @@ struct WindowServerWindow {
     // The application's name as the window gives it ("" when it gives none).
     std::string ownerName;
     std::optional<std::string> title;
+    // `frame` without the decorations: the application's own area.
+    std::optional<ostrel::Rect> clientFrame = std::nullopt;
 
     bool operator==(const WindowServerWindow&) const = default;
 };

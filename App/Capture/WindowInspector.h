@@ -47,6 +47,8 @@ class WindowInspector {
     WindowInspector(const WindowInspector&) = delete;
     WindowInspector& operator=(const WindowInspector&) = delete;
 
+    // Whether other applications' windows can be read at all.
+    bool isTrusted() { return accessibility_.isTrusted(); }
     std::optional<ostrel::Rect> frameOf(const platform::AccessibleElement& element);
     // The accessibility windows of a process; empty without permission.
     std::vector<AXWindow> windows(std::int32_t pid);

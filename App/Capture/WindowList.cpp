@@ -20,7 +20,11 @@ std::vector<ostrel::ScreenWindow> WindowList::current() {
         if (!isBrowserProcess(*window.pid, window.ownerName)) {
             continue;
         }
-        windows.push_back({window.id, *window.pid, *window.frame, window.title});
+        std::optional<ostrel::Rect> client;
+        if (window.clientFrame && window.clientFrame != window.frame) {
+            client = window.clientFrame;
+        }
+        windows.push_back({window.id, *window.pid, *window.frame, window.title, client});
     }
     return windows;
 }

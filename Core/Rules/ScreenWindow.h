@@ -15,6 +15,11 @@ struct ScreenWindow {
     // Bounds in the global display space: origin at the main display's top left, y growing downward.
     Rect frame;
     std::optional<std::string> title;
+    // The application's own area, without the decorations a window manager draws around it; absent
+    // when it is the whole frame. Accessibility reports this area, so windows are matched by it.
+    std::optional<Rect> clientFrame = std::nullopt;
+
+    const Rect& contentFrame() const { return clientFrame ? *clientFrame : frame; }
 
     bool operator==(const ScreenWindow&) const = default;
 };

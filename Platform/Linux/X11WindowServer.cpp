@@ -114,6 +114,8 @@ std::vector<WindowServerWindow> X11WindowServer::onScreenWindows() {
             }
             window.frame = ostrel::Rect{origin->dst_x - left, origin->dst_y - top,
                                         geometry->width + left + right, geometry->height + top + bottom};
+            window.clientFrame = ostrel::Rect{double(origin->dst_x), double(origin->dst_y),
+                                              double(geometry->width), double(geometry->height)};
         }
         if (opacity) {
             window.alpha = *opacity / double(std::numeric_limits<std::uint32_t>::max());

@@ -55,6 +55,17 @@ TEST_F(WindowListTest, KeepsTheVisibleWindowsOfBrowsersFrontToBack) {
     EXPECT_EQ(workspace.lookups[browserPID], 1) << "cached across reads";
 }
 
+TEST_F(WindowListTest, KeepsTheClientAreaWhenDecorationsSurroundIt) {
+    windowServer.windows = {window(1, browserPID, "firefox"), window(2, browserPID, "firefox")};
+    windowServer.windows[0].clientFrame = Rect{1, 24, 400, 276};
+    windowServer.windows[1].clientFrame = windowServer.windows[1].frame;
+    const auto windows = list.current();
+    EXPECT_EQ(windows[0].clientFrame, (Rect{1, 24, 400, 276}));
+    EXPECT_EQ(windows[0].contentFrame(), (Rect{1, 24, 400, 276}));
+    EXPECT_FALSE(windows[1].clientFrame) << "no decorations: the frame is the client area";
+    EXPECT_EQ(windows[1].contentFrame(), windows[1].frame);
+}
+
 TEST_F(WindowListTest, AReusedProcessIDIsLookedUpAgain) {
     EXPECT_TRUE(list.isBrowserProcess(browserPID, "firefox"));
     workspace.applications[browserPID] = {browserPID, "org.gnome.Calculator", "Calculator"};
