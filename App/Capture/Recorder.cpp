@@ -23,8 +23,9 @@ std::int32_t Recorder::currentProcessID() {
 }
 
 Recorder::Recorder(StoreHub& hub, Services services)
-    : hub_(hub), services_(services), windowList_(services.windowServer, services.workspace),
-      segments_(hub, services.videoFiles),
+    : hub_(hub), services_(services), ocr_(services.recognizer, services.preferredLanguages),
+      inspector_(services.accessibility, services.windowServer, services.clock),
+      windowList_(services.windowServer, services.workspace), segments_(hub, services.videoFiles),
       policy_(ostrel::PolicyEngine::policy(config_.mode, power_, config_.textOnly, config_.ocrOnBattery)),
       lastFlush_(services.clock.uptime()), mainContext_(std::make_unique<QObject>()),
       handle_(std::make_shared<Handle>()), streams_(".streams", QThread::LowPriority),
@@ -265,14 +266,6 @@ void Recorder::flushStats(bool force) {
     } catch (const std::exception&) {
         // Dropped: the hub reports a damaged database itself, and counting goes on from zero.
     }
-}
-
-void Recorder::tick() {
-    if (!running_ || holding_) {
-        return;
-    }
-    flushStats(false);
-    segments_.closeIdle(services_.clock.now(), idleSegmentInterval);
 }
 
 } // namespace vesperline

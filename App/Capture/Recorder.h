@@ -1,14 +1,21 @@
 #pragma once
 
+#include "Capture/BrowserPrivacy.h"
 #include "Capture/DisplayCapturer.h"
 #include "Capture/FrontmostTracker.h"
+#include "Capture/OCRService.h"
 #include "Capture/RecorderBlock.h"
 #include "Capture/RecorderConfig.h"
 #include "Capture/RecorderStatus.h"
 #include "Capture/SkipReason.h"
+#include "Capture/WindowInspector.h"
 #include "Capture/WindowList.h"
+#include "Capture/WindowSnapshot.h"
+#include "Platform/Accessibility.h"
 #include "Platform/DisplayCapture.h"
 #include "Platform/Displays.h"
+#include "Platform/TextRecognizer.h"
+#include "Platform/UserIdle.h"
 #include "Platform/VideoFiles.h"
 #include "Platform/WindowServer.h"
 #include "Platform/Workspace.h"
@@ -19,6 +26,7 @@
 #include "Runtime/SystemClock.h"
 #include "Runtime/TimerSource.h"
 #include "Storage/FrameSummary.h"
+#include "Storage/NewFrame.h"
 #include "Storage/StatsDelta.h"
 #include "Store/SegmentManager.h"
 
@@ -79,12 +87,17 @@ class Recorder final {
         platform::Displays& displays;
         platform::WindowServer& windowServer;
         platform::Workspace& workspace;
+        platform::Accessibility& accessibility;
+        platform::TextRecognizer& recognizer;
+        platform::UserIdle& userIdle;
         platform::VideoFiles& videoFiles;
         FrontmostTracker& frontmost = FrontmostTracker::shared();
         TimerSource& timers = TimerSource::standard();
         const ostrel::Clock& clock = systemClock();
         // This process: its windows are never captured and its application is never recorded.
         std::int32_t ownPid = currentProcessID();
+        // The user's languages, for text recognition.
+        std::vector<std::string> preferredLanguages = OCRService::systemPreferredLanguages();
     };
 
     static constexpr double tickDelay = 0.5;
@@ -95,6 +108,17 @@ class Recorder final {
     static constexpr double firstRetryDelay = 3;
     static constexpr double longestRetryDelay = 60;
     static constexpr double widestStream = 3840;
+    // Separates the application from the window title in a window's context key.
+    static constexpr char contextSeparator = '\x1F';
+    static constexpr double motionIdle = 8.0;
+    static constexpr double maskPadding = 2.0;
+    static constexpr std::size_t maxLineCharacters = 40000;
+    static constexpr std::size_t maxLines = 2000;
+    // Accessibility text this long needs no recognition.
+    static constexpr std::size_t enoughAccessibleText = 250;
+    static constexpr double textOnlyContextDelay = 1.5;
+    static constexpr double textOnlyIdle = 1.5;
+    static constexpr double textOnlyMinimumInterval = 5.0;
 
     Recorder(StoreHub& hub, Services services);
     ~Recorder();
@@ -102,6 +126,9 @@ class Recorder final {
     Recorder& operator=(const Recorder&) = delete;
 
     void setEvents(Events events);
+
+    // The one text recogniser, shared with the OCR backlog.
+    const OCRService& ocr() const { return ocr_; }
 
     // The display configuration changed: open segments close and every stream starts again.
     void displaysChanged();
@@ -128,6 +155,9 @@ class Recorder final {
                                                                     double interval);
 
     static std::int32_t currentProcessID();
+    // "<application id or ?>\x1F<window title>": what the user looks at, for change detection.
+    static std::string contextKey(const std::optional<std::string>& bundleID,
+                                  const std::optional<std::string>& title);
 
   private:
     struct Handle;
@@ -150,6 +180,28 @@ class Recorder final {
     template <typename Value> void postEvent(std::function<void(const Value&)> callback, Value value);
     void postEvent(std::function<void()> callback);
 
+    // The tick (RecorderTick.cpp).
+    void tickDisplays(const FrontmostApp& app, const WindowSnapshot& window, const std::string& context,
+                      double now, ostrel::Time date, double idle);
+
+    // Keeping a moment (RecorderCapture.cpp).
+    struct WindowCheck {
+        std::optional<SkipReason> failure;
+        std::optional<std::string> url;
+    };
+    WindowCheck checkFrontmostWindow(const FrontmostApp& app, const WindowSnapshot& window, double now);
+    void captureFrame(std::uint32_t display, DisplayCapturer& capturer, bool isActive,
+                      const FrontmostApp& app, const WindowSnapshot& window, const std::string& context,
+                      double now, ostrel::Time date);
+    void captureTextOnly(const FrontmostApp& app, const WindowSnapshot& window, const std::string& context,
+                         std::uint32_t display, ostrel::Time date, double now, double idle);
+    void skip(const SkipReason& reason, bool dropFrames, double now);
+    void saveFrame(const ostrel::NewFrame& frame, const std::optional<std::string>& project);
+    std::vector<std::string> readLines(const std::optional<platform::AccessibleElement>& element,
+                                       const std::optional<ostrel::Rect>& frame, std::string& text);
+    BrowserPrivacy& browserPrivacy();
+    ostrel::Rect displayBounds(std::uint32_t display) const;
+
     // Display streams (RecorderStreams.cpp).
     void reconcileStreams(bool refreshFilters, bool restart);
     void stopStreams();
@@ -167,6 +219,9 @@ class Recorder final {
 
     StoreHub& hub_;
     Services services_;
+    OCRService ocr_;
+    WindowInspector inspector_;
+    std::unique_ptr<BrowserPrivacy> browserPrivacy_; // made on first use
     WindowList windowList_;
     SegmentManager segments_;
     // Text lines already stored per window context.
@@ -182,6 +237,8 @@ class Recorder final {
     std::map<std::uint32_t, std::shared_ptr<DisplayCapturer>> capturers_;
     std::map<std::uint32_t, DisplayState> states_;
     std::uint32_t activeDisplay_ = 0;
+    // The displays as the current tick found them.
+    std::vector<platform::DisplayInfo> displays_;
     bool streamsBusy_ = false;
     bool pendingReconcile_ = false;
     bool pendingFilterUpdate_ = false;

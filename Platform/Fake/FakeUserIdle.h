@@ -6,10 +6,10 @@
 
 namespace vesperline::platform {
 
-// Idle time set by the test; negative reads as "cannot be read".
+// The user's idle time, set by the test; a negative value reads as unknown.
 class FakeUserIdle final : public UserIdle {
   public:
-    std::atomic<double> seconds{0};
+    std::atomic<double> seconds{10};
 
     std::optional<double> secondsSinceLastInput() override {
         const double value = seconds;

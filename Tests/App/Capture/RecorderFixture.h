@@ -1,8 +1,11 @@
 #pragma once
 
 #include "Capture/Recorder.h"
+#include "Platform/Fake/FakeAccessibility.h"
 #include "Platform/Fake/FakeDisplayCapture.h"
 #include "Platform/Fake/FakeDisplays.h"
+#include "Platform/Fake/FakeTextRecognizer.h"
+#include "Platform/Fake/FakeUserIdle.h"
 #include "Platform/Fake/FakeVideoFiles.h"
 #include "Platform/Fake/FakeWindowServer.h"
 #include "Platform/Fake/FakeWorkspace.h"
@@ -36,9 +39,19 @@ class RecorderFixture : public ::testing::Test {
 
     void SetUp() override {
         hub = std::make_unique<StoreHub>(dataFolder.path(), clock);
-        recorder = std::make_unique<Recorder>(*hub, Recorder::Services{capture, displays, windowServer,
-                                                                       workspace, videoFiles, frontmost,
-                                                                       timers, clock, ownPid});
+        recorder = std::make_unique<Recorder>(*hub, Recorder::Services{capture,
+                                                                       displays,
+                                                                       windowServer,
+                                                                       workspace,
+                                                                       accessibility,
+                                                                       recognizer,
+                                                                       userIdle,
+                                                                       videoFiles,
+                                                                       frontmost,
+                                                                       timers,
+                                                                       clock,
+                                                                       ownPid,
+                                                                       {"en-US"}});
         Recorder::Events events;
         events.status = [this](const RecorderStatus& status) { statuses.push_back(status); };
         events.skip = [this](const SkipReason& reason) { skips.push_back(reason); };
@@ -103,6 +116,9 @@ class RecorderFixture : public ::testing::Test {
     platform::FakeDisplayCapture capture;
     platform::FakeWindowServer windowServer;
     platform::FakeWorkspace workspace;
+    platform::FakeAccessibility accessibility;
+    platform::FakeTextRecognizer recognizer;
+    platform::FakeUserIdle userIdle;
     platform::FakeVideoFiles videoFiles;
     FrontmostTracker frontmost;
     std::unique_ptr<StoreHub> hub;
