@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+namespace vesperline {
+
+// Waits on the main thread, for logic that paces itself (a replay, a retry); tests hand in waits
+// they step through by hand instead of sleeping.
+class Delays {
+  public:
+    virtual ~Delays() = default;
+    // Calls `block` on the main thread once `seconds` have passed, never inside this call; nothing is
+    // called when `receiver` is destroyed first.
+    virtual void after(double seconds, QObject* receiver, std::function<void()> block) = 0;
+};
+
+// Waits on Qt's precise timers, shared by the whole program.
+Delays& systemDelays();
+
+} // namespace vesperline
