@@ -17,9 +17,13 @@ struct ResourceSample {
 enum class EnergyMethod {
     // The processor package's own energy counter, shared out by the process's part of the busy time.
     measured,
-    // Processor time at a fixed nominal power, where no energy counter can be read.
+    // Processor time at `nominalProcessorWatts`, where no energy counter can be read.
     estimated,
 };
+
+// The power an estimate counts for each second of processor time: about what a busy laptop processor
+// core draws. The screens state it as the estimate's basis.
+inline constexpr double nominalProcessorWatts = 10;
 
 // Reads the processor time and energy of this process.
 class ProcessResources {

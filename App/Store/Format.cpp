@@ -13,6 +13,7 @@
 #include <unicode/timezone.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -83,7 +84,8 @@ struct Format::Formatters {
     std::unique_ptr<icu::DateFormat> dayTitle;
     std::unique_ptr<icu::DateFormat> dayMonth;
     std::unique_ptr<icu::DateFormat> dayMonthYear;
-    std::unique_ptr<icu::Calendar> calendar; // a template: cloned for every use
+    std::unique_ptr<icu::DateFormat> weekdayDay; // of calendar dates, so in UTC
+    std::unique_ptr<icu::Calendar> calendar;     // a template: cloned for every use
     icu::number::LocalizedNumberFormatter percent;
     std::unique_ptr<icu::ListFormatter> list;
 
@@ -115,6 +117,7 @@ Format::Format(const std::string& localeName, const std::string& timeZone)
     f.dayTitle = fromSkeleton(generator.get(), "EEEEdMMMM", f.locale, *f.zone);
     f.dayMonth = fromSkeleton(generator.get(), "dMMM", f.locale, *f.zone);
     f.dayMonthYear = fromSkeleton(generator.get(), "dMMMyy", f.locale, *f.zone);
+    f.weekdayDay = fromSkeleton(generator.get(), "EEEd", f.locale, *icu::TimeZone::getGMT());
     status = U_ZERO_ERROR;
     f.calendar.reset(icu::Calendar::createInstance(*f.zone, f.locale, status));
     if (U_FAILURE(status) || !f.calendar) {
@@ -214,6 +217,22 @@ QString Format::mediumDate(ostrel::Time date) const {
 
 QString Format::dayTitle(ostrel::Time date) const {
     return formatDate(formatters_->dayTitle, date);
+}
+
+QString Format::weekdayDay(int year, int month, int day) const {
+    using namespace std::chrono;
+    // The calendar types keep only small fields, so out-of-range values are refused before they wrap.
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) {
+        return {};
+    }
+    const year_month_day date{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+                              std::chrono::day(static_cast<unsigned>(day))};
+    if (!date.ok()) {
+        return {};
+    }
+    // Noon of that date in UTC, formatted in UTC: the date itself, whatever the zones around it.
+    const auto noon = sys_days(date) + hours(12);
+    return formatDate(formatters_->weekdayDay, duration_cast<seconds>(noon.time_since_epoch()).count());
 }
 
 QString Format::duration(double seconds) const {

@@ -38,6 +38,9 @@ class Format final {
     QString timeWithSeconds(ostrel::Time date) const; // hours, minutes and seconds, 24-hour
     QString mediumDate(ostrel::Time date) const;      // e.g. "Mar 1, 2025"
     QString dayTitle(ostrel::Time date) const;        // weekday, day and month name
+    // A calendar date (month 1 to 12) as its short weekday and day of the month, in the locale's
+    // order ("1 Sat", "Sa., 1."); empty when there is no such date.
+    QString weekdayDay(int year, int month, int day) const;
 
     // Hours and minutes; anything under a minute shows as one minute.
     QString duration(double seconds) const;

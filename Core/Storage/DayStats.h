@@ -14,6 +14,8 @@ struct DayStats {
     double cpuSeconds = 0;
     double energyJoules = 0;
     std::int64_t bytesWritten = 0;
+
+    bool operator==(const DayStats&) const = default;
 };
 
 } // namespace ostrel

@@ -17,6 +17,8 @@ struct StorageBreakdown {
     std::optional<Time> oldest;
 
     std::int64_t totalBytes() const { return segmentBytes + databaseBytes; }
+
+    bool operator==(const StorageBreakdown&) const = default;
 };
 
 } // namespace ostrel

@@ -95,7 +95,7 @@ std::optional<ResourceSample> LinuxProcessResources::sample() {
         return std::nullopt;
     }
     if (method_ == EnergyMethod::estimated) {
-        return ResourceSample{*cpu, *cpu * nominalWatts};
+        return ResourceSample{*cpu, *cpu * nominalProcessorWatts};
     }
     // A failed read keeps the previous counts, so the next good sample covers the whole span.
     const auto reading = readCounters();

@@ -13,12 +13,9 @@ namespace vesperline::platform {
 // This process's processor time from getrusage. Its energy, where the processor package's energy
 // counters (RAPL, under powercap) can be read: the package energy spent between two samples times
 // the process's part of the machine's busy processor time in that span. Elsewhere (most machines
-// let only the administrator read the counters): processor time at `nominalWatts`.
+// let only the administrator read the counters): processor time at `nominalProcessorWatts`.
 class LinuxProcessResources final : public ProcessResources {
   public:
-    // A laptop processor core kept busy draws about this much; the estimate states it as its basis.
-    static constexpr double nominalWatts = 10;
-
     struct Sources {
         std::filesystem::path sysfsRoot = "/sys";
         std::filesystem::path procRoot = "/proc";

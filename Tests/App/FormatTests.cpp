@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 using vesperline::Format;
@@ -58,6 +59,18 @@ TEST(Format, DatesAndTimesFollowTheLocaleAndZone) {
     EXPECT_EQ(german.time(saturdayAfternoon).toStdString(), "14:05");
     EXPECT_EQ(german.mediumDate(saturdayAfternoon).toStdString(), "01.03.2025");
     EXPECT_EQ(german.dayTitle(saturdayAfternoon).toStdString(), "Samstag, 1. März");
+
+    // Calendar dates by weekday and day in the locale's order, the same in every zone; no text for a
+    // date that does not exist.
+    EXPECT_EQ(f.weekdayDay(2025, 3, 1).toStdString(), "1 Sat");
+    EXPECT_EQ(f.weekdayDay(2024, 2, 29).toStdString(), "29 Thu");
+    EXPECT_EQ(Format("en_US", "Pacific/Kiritimati").weekdayDay(2025, 3, 1).toStdString(), "1 Sat");
+    EXPECT_EQ(german.weekdayDay(2025, 3, 1).toStdString(), "Sa., 1.");
+    for (const auto& [year, month, dayOfMonth] :
+         {std::array{2025, 2, 29}, {2025, 13, 1}, {2025, 0, 1}, {2025, 257, 1}, {2025, 4, 31}, {0, 1, 1}}) {
+        EXPECT_TRUE(f.weekdayDay(year, month, dayOfMonth).isEmpty())
+            << year << "-" << month << "-" << dayOfMonth;
+    }
 
     // The shared instance follows the process's time zone (the tests run in Europe/Istanbul).
     EXPECT_EQ(Format::current().timeWithSeconds(saturdayAfternoon).toStdString(), "14:05:09");

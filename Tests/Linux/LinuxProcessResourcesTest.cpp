@@ -101,7 +101,7 @@ TEST_F(RAPLTest, WithoutReadableCountersEnergyIsEstimatedFromProcessorTime) {
     sysfs.remove("class/powercap/intel-rapl:0/energy_uj");
     LinuxProcessResources resources = make();
     EXPECT_EQ(resources.energyMethod(), EnergyMethod::estimated);
-    EXPECT_EQ(resources.sample(), (ResourceSample{5, 5 * LinuxProcessResources::nominalWatts}));
+    EXPECT_EQ(resources.sample(), (ResourceSample{5, 5 * nominalProcessorWatts}));
 }
 
 } // namespace
