@@ -1,0 +1,34 @@
+#pragma once
+
+#include "UI/Theme/Theme.h"
+
+#include <QLabel>
+
+#include <variant>
+
+namespace vesperline {
+
+// A symbol sized to go with a text style, tinted with a hierarchical text level or with a colour that
+// follows the appearance. It draws itself again when the palette or the font changes.
+class SymbolLabel final : public QLabel {
+    Q_OBJECT
+
+  public:
+    SymbolLabel(const QString& symbol, Theme::TextStyle style, Theme::Level level, QWidget* parent = nullptr);
+    SymbolLabel(const QString& symbol, Theme::TextStyle style, const Theme::DynamicColor& color,
+                QWidget* parent = nullptr);
+
+    const QString& symbol() const { return symbol_; }
+
+  protected:
+    void changeEvent(QEvent* event) override;
+
+  private:
+    void draw();
+
+    QString symbol_;
+    Theme::TextStyle style_;
+    std::variant<Theme::Level, Theme::DynamicColor> tint_;
+};
+
+} // namespace vesperline
