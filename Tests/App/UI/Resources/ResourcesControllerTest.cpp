@@ -1,34 +1,16 @@
 #include "UI/Resources/ResourcesController.h"
 
-#include "Capture/ResourceMonitor.h"
-#include "Model/AppSettings.h"
-#include "Platform/Fake/FakeFileViewer.h"
-#include "Platform/Fake/FakePowerSource.h"
-#include "Platform/Fake/FakeProcessResources.h"
-#include "Platform/Fake/MemorySettingsStore.h"
+#include "ResourcesFixture.h"
 #include "Runtime/MainThread.h"
-#include "Store/StoreHub.h"
 #include "Support/LogCapture.h"
-#include "Support/ManualClock.h"
-#include "Support/TemporaryDirectory.h"
+#include "Support/QtPrinters.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
-#include "Support/QtPrinters.h"
-
-#include <gtest/gtest.h>
-
 #include <semaphore>
 
 namespace vesperline {
-namespace {
-
-// 2025-03-01 14:05:09 in Istanbul, where the tests run, a Saturday that began at 1740776400.
-constexpr ostrel::Time saturdayAfternoon = 1740827109;
-constexpr ostrel::Time saturdayMidnight = 1740776400;
-
-} // namespace
 
 void PrintTo(const ResourcesController::EnergyBar& bar, std::ostream* out) {
     *out << "{" << bar.label.toStdString() << ", " << bar.wattHours << " Wh, hue " << bar.hue << "}";
@@ -36,24 +18,8 @@ void PrintTo(const ResourcesController::EnergyBar& bar, std::ostream* out) {
 
 namespace {
 
-class ResourcesControllerTest : public ::testing::Test {
+class ResourcesControllerTest : public ResourcesFixture {
   protected:
-    ResourcesControllerTest() {
-        power.capacityWattHours = 50;
-        monitor = std::make_unique<ResourceMonitor>(hub, processResources, power, clock);
-        controller = std::make_unique<ResourcesController>(
-            hub, settings, *monitor, viewer,
-            ResourcesController::ModelActions{[this] { ++refreshes; }, [this] { ++maintenanceRuns; }}, format,
-            clock);
-    }
-
-    void addStats(const std::string& day, double energyJoules) {
-        hub.sync([&](ostrel::MemoryStore& store) {
-            ostrel::StatsDelta delta;
-            delta.energyJoules = energyJoules;
-            store.addStats(day, delta);
-        });
-    }
     std::vector<std::string> weekDays() const {
         std::vector<std::string> days;
         for (const ostrel::DayStats& day : controller->week()) {
@@ -69,18 +35,7 @@ class ResourcesControllerTest : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitFor([&] { return drained; }));
     }
 
-    testsupport::DataFolder data;
-    testsupport::ManualClock clock{saturdayAfternoon};
-    StoreHub hub{data.path(), clock};
-    platform::FakeProcessResources processResources;
-    platform::FakePowerSource power;
-    std::unique_ptr<ResourceMonitor> monitor;
-    AppSettings settings{std::make_shared<platform::MemorySettingsStore>()};
-    platform::FakeFileViewer viewer;
-    const Format format{"en_US", "Europe/Istanbul"};
-    int refreshes = 0;
-    int maintenanceRuns = 0;
-    std::unique_ptr<ResourcesController> controller;
+    std::unique_ptr<ResourcesController> controller = makeController();
 };
 
 TEST_F(ResourcesControllerTest, ShowingRefreshesTheModelAndLoadsTheDaysOfTheLastWeekThatHaveStatistics) {

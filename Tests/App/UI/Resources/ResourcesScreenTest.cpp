@@ -1,16 +1,8 @@
 #include "UI/Resources/ResourcesScreen.h"
 
-#include "Capture/ResourceMonitor.h"
-#include "Model/AppSettings.h"
-#include "Platform/Fake/FakeFileViewer.h"
-#include "Platform/Fake/FakePowerSource.h"
-#include "Platform/Fake/FakeProcessResources.h"
-#include "Platform/Fake/MemorySettingsStore.h"
-#include "Store/StoreHub.h"
-#include "Support/ManualClock.h"
-#include "Support/TemporaryDirectory.h"
+#include "ResourcesFixture.h"
+#include "Support/QtPrinters.h"
 #include "Support/ViewPictures.h"
-#include "UI/Resources/ResourcesController.h"
 #include "UI/Shared/ActivityIndicator.h"
 #include "UI/Theme/Theme.h"
 
@@ -23,31 +15,16 @@
 #include <QStackedBarSeries>
 #include <QTest>
 
-#include "Support/QtPrinters.h"
-
-#include <gtest/gtest.h>
-
 namespace vesperline {
 namespace {
 
-// 2025-03-01 14:05:09 in Istanbul, where the tests run.
-constexpr ostrel::Time saturdayAfternoon = 1740827109;
 constexpr std::int64_t gibibyte = 1LL << 30;
 
 // A resources screen over a store of its own, with the model's figures set by the test.
-class ResourcesScreenTest : public ::testing::Test {
+class ResourcesScreenTest : public ResourcesFixture {
   protected:
-    ResourcesScreenTest() { power.capacityWattHours = 52.6; }
-
     std::unique_ptr<ResourcesScreen> makeScreen() {
-        if (!monitor) {
-            monitor = std::make_unique<ResourceMonitor>(hub, processResources, power, clock);
-        }
-        auto* controller = new ResourcesController(
-            hub, settings, *monitor, viewer,
-            ResourcesController::ModelActions{[this] { ++refreshes; }, [this] { ++maintenanceRuns; }}, format,
-            clock);
-        return std::make_unique<ResourcesScreen>(controller);
+        return std::make_unique<ResourcesScreen>(makeController().release());
     }
     // A day of use on a laptop: figures of today, a memory of a few weeks, a backlog.
     static void fill(ResourcesController& controller, bool onBattery) {
@@ -79,12 +56,7 @@ class ResourcesScreenTest : public ::testing::Test {
         const double joules[] = {5200, 0, 3100, 8800, 4300};
         const char* days[] = {"2025-02-24", "2025-02-25", "2025-02-27", "2025-02-28", "2025-03-01"};
         for (std::size_t i = 0; i < std::size(days); ++i) {
-            hub.sync([&](ostrel::MemoryStore& store) {
-                ostrel::StatsDelta delta;
-                delta.energyJoules = joules[i];
-                delta.framesSaved = 1; // a day with no energy still has a row
-                store.addStats(days[i], delta);
-            });
+            addStats(days[i], joules[i], 1); // a day with no energy still has a row
         }
     }
     static QString text(const QWidget& screen, const char* name) {
@@ -95,30 +67,18 @@ class ResourcesScreenTest : public ::testing::Test {
         QSignalSpy weekChanges(&screen.controller(), &ResourcesController::weekChanged);
         return weekChanges.wait();
     }
-
-    testsupport::DataFolder data;
-    testsupport::ManualClock clock{saturdayAfternoon};
-    StoreHub hub{data.path(), clock};
-    platform::FakeProcessResources processResources;
-    platform::FakePowerSource power;
-    std::unique_ptr<ResourceMonitor> monitor;
-    AppSettings settings{std::make_shared<platform::MemorySettingsStore>()};
-    platform::FakeFileViewer viewer;
-    const Format format{"en_US", "Europe/Istanbul"};
-    int refreshes = 0;
-    int maintenanceRuns = 0;
 };
 
 TEST_F(ResourcesScreenTest, ShowsTheFiguresAndFollowsTheModel) {
     auto screen = makeScreen();
     screen->resize(1000, 900);
     fill(screen->controller(), true);
-    EXPECT_EQ(text(*screen, "batteryValue"), "~2.3%"); // 4,300 J of 52.6 Wh
+    EXPECT_EQ(text(*screen, "batteryValue"), "~2.4%"); // 4,300 J of 50 Wh
     EXPECT_EQ(text(*screen, "batteryDetail"), "1.19 Wh today");
     EXPECT_EQ(text(*screen, "momentsValue"), "1284");
     EXPECT_EQ(text(*screen, "diskDetail"), "Limit 10 GB");
     EXPECT_EQ(text(*screen, "summary"),
-              "Today Vesperline used about 2.3% of your battery. Your memory takes 2.51 GB on disk.");
+              "Today Vesperline used about 2.4% of your battery. Your memory takes 2.51 GB on disk.");
     EXPECT_EQ(text(*screen, "storageUsage"), "2.51 GB of 10 GB limit");
     EXPECT_EQ(text(*screen, "videoSize"), "2.15 GB");
     EXPECT_EQ(text(*screen, "energyLine0"),
