@@ -6,10 +6,7 @@
 #include "Runtime/WhenFinished.h"
 #include "Store/Log.h"
 #include "Store/StoreHub.h"
-
-#include <QDateTime>
-
-#include <cmath>
+#include "UI/Shared/LocalDay.h"
 
 namespace vesperline {
 
@@ -17,25 +14,9 @@ namespace {
 
 constexpr double secondsPerHour = 3600;
 
-// The local date of `time`; none when it has none.
-std::optional<QDateTime> localDateTime(ostrel::Time time) {
-    if (!std::isfinite(time)) {
-        return std::nullopt;
-    }
-    const QDateTime local = QDateTime::fromMSecsSinceEpoch(std::llround(time * 1000), Qt::LocalTime);
-    return local.isValid() ? std::optional(local) : std::nullopt;
-}
-
-// Seconds from the start of the local day to `now`.
-double secondsSinceMidnight(ostrel::Time now) {
-    const std::optional<QDateTime> local = localDateTime(now);
-    const QDateTime start = local ? local->date().startOfDay(Qt::LocalTime) : QDateTime();
-    return start.isValid() ? now - start.toMSecsSinceEpoch() / 1000.0 : 0;
-}
-
 // `now` moved back by six days in the local calendar; `now` itself when the calendar has no such day.
 ostrel::Time sixDaysBefore(ostrel::Time now) {
-    const std::optional<QDateTime> local = localDateTime(now);
+    const std::optional<QDateTime> local = LocalDay::dateTime(now);
     const QDateTime start = local ? local->addDays(-6) : QDateTime();
     return start.isValid() ? start.toMSecsSinceEpoch() / 1000.0 : now;
 }
@@ -143,8 +124,9 @@ void ResourcesController::load() {
 // ---- What the screen shows --------------------------------------------------------------------------
 
 std::array<ResourcesTexts::StatCard, 4> ResourcesController::statCards() const {
+    const ostrel::Time now = clock_.now();
     return {ResourcesTexts::battery(today_, resources_.batteryWh(), format_),
-            ResourcesTexts::processor(today_, secondsSinceMidnight(clock_.now()), format_),
+            ResourcesTexts::processor(today_, now - LocalDay::start(now), format_),
             ResourcesTexts::disk(storage_, diskCapGB(), format_), ResourcesTexts::moments(today_)};
 }
 
