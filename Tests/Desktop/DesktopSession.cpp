@@ -48,6 +48,17 @@ bool FixtureApp::swatch(int x, int y, int width, int height, const QString& colo
     return waitForLine(QStringLiteral("swatched"));
 }
 
+bool FixtureApp::canvas(int x, int y, int width, int height, const QString& word, const QString& title) {
+    process_.write(QStringLiteral("canvas %1 %2 %3 %4 %5 %6\n")
+                       .arg(x)
+                       .arg(y)
+                       .arg(width)
+                       .arg(height)
+                       .arg(word, title)
+                       .toUtf8());
+    return waitForLine(QStringLiteral("painted"));
+}
+
 QString runTool(const QString& program, const QStringList& arguments) {
     QProcess tool;
     tool.start(program, arguments);

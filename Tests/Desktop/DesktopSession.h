@@ -36,6 +36,8 @@ class FixtureApp {
     bool focus(const QString& field);
     // Shows the one-colour window "Fixture Swatch" with its client area at this rectangle.
     bool swatch(int x, int y, int width, int height, const QString& colour);
+    // Shows a window titled `title` with `word` painted on it, its client area at this rectangle.
+    bool canvas(int x, int y, int width, int height, const QString& word, const QString& title);
 
   private:
     bool waitForLine(const QString& line);

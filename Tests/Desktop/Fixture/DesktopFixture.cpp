@@ -4,12 +4,18 @@
 //   focus <name>   focus the field called <name> ("password", "name" or "notes")
 //   swatch <x> <y> <width> <height> <colour>
 //                  shows (or moves and repaints) a window "Fixture Swatch" filled with one colour
+//   canvas <x> <y> <width> <height> <word> <title...>
+//                  shows a window with that title on which the word is painted in large black
+//                  letters: only text recognition can read it (it is no accessible text)
 //   quit           close the application
-// It prints "ready" once its windows are shown, "focused <name>" after a focus command and "swatched"
-// once the swatch is painted. Text cursors do not blink, so a still fixture leaves the screen still.
+// It prints "ready" once its windows are shown, "focused <name>" after a focus command, "swatched"
+// once the swatch is painted and "painted" once a canvas is. Text cursors do not blink, so a still
+// fixture leaves the screen still. With VESPERLINE_FIXTURE_CANVAS_ONLY set it shows no window of its
+// own until asked for a canvas.
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QSocketNotifier>
@@ -20,8 +26,27 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
 
 namespace {
+
+// Paints one word, black on white, as large as reads well.
+class Canvas final : public QWidget {
+  public:
+    QString word;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(std::min(72, height() / 2));
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(rect(), Qt::AlignCenter, word);
+    }
+};
 
 QString longText() {
     QString text;
@@ -59,7 +84,10 @@ int main(int argc, char** argv) {
     notes->setAccessibleName(QStringLiteral("Notes"));
     layout->addWidget(notes);
     main.setGeometry(100, 120, 640, 480);
-    main.show();
+    const bool canvasOnly = qEnvironmentVariableIsSet("VESPERLINE_FIXTURE_CANVAS_ONLY");
+    if (!canvasOnly) {
+        main.show();
+    }
 
     QWidget second;
     second.setWindowTitle(QStringLiteral("Fixture Logbook"));
@@ -71,7 +99,10 @@ int main(int argc, char** argv) {
     log->setAccessibleName(QStringLiteral("Logbook"));
     secondLayout->addWidget(log);
     second.setGeometry(800, 150, 500, 400);
-    second.show();
+    if (!canvasOnly) {
+        second.show();
+    }
+    std::map<QString, std::unique_ptr<Canvas>> canvases;
 
     const std::map<QString, QWidget*> fields{{QStringLiteral("password"), password},
                                              {QStringLiteral("name"), name},
@@ -97,6 +128,20 @@ int main(int argc, char** argv) {
             swatch.show();
             swatch.repaint();
             reply(QStringLiteral("swatched"));
+            return;
+        }
+        if (words.size() >= 7 && words[0] == QLatin1String("canvas")) {
+            const QString title = line.section(' ', 6);
+            auto& canvas = canvases[title];
+            if (!canvas) {
+                canvas = std::make_unique<Canvas>();
+                canvas->setWindowTitle(title);
+            }
+            canvas->word = words[5];
+            canvas->setGeometry(words[1].toInt(), words[2].toInt(), words[3].toInt(), words[4].toInt());
+            canvas->show();
+            canvas->repaint();
+            reply(QStringLiteral("painted"));
             return;
         }
         const auto field = fields.find(line.section(' ', 1));
