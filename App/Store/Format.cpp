@@ -9,6 +9,7 @@
 #include <unicode/measfmt.h>
 #include <unicode/measure.h>
 #include <unicode/numberformatter.h>
+#include <unicode/reldatefmt.h>
 #include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
 
@@ -76,6 +77,7 @@ QString formatNumber(const icu::number::LocalizedNumberFormatter& format, double
 
 struct Format::Formatters {
     icu::Locale locale;
+    std::string zoneID;
     std::unique_ptr<icu::TimeZone> zone;
     std::unique_ptr<icu::MeasureFormat> hoursMinutes;
     std::unique_ptr<icu::DateFormat> time;
@@ -88,6 +90,7 @@ struct Format::Formatters {
     std::unique_ptr<icu::Calendar> calendar;     // a template: cloned for every use
     icu::number::LocalizedNumberFormatter percent;
     std::unique_ptr<icu::ListFormatter> list;
+    std::unique_ptr<icu::RelativeDateTimeFormatter> relative;
 
     // The calendar day of `time` in this zone and calendar: era, year, month, day.
     std::vector<int> day(ostrel::Time time, int dayOffset = 0) const {
@@ -107,6 +110,7 @@ Format::Format(const std::string& localeName, const std::string& timeZone)
     Formatters& f = *formatters_;
     UErrorCode status = U_ZERO_ERROR;
     f.locale = icu::Locale(localeName.c_str());
+    f.zoneID = timeZone;
     f.zone.reset(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(timeZone)));
     f.hoursMinutes = std::make_unique<icu::MeasureFormat>(f.locale, UMEASFMT_WIDTH_SHORT, status);
     f.time = withZone(icu::DateFormat::createTimeInstance(icu::DateFormat::kShort, f.locale), *f.zone);
@@ -134,6 +138,12 @@ Format::Format(const std::string& localeName, const std::string& timeZone)
     if (U_FAILURE(status)) {
         f.list.reset();
     }
+    status = U_ZERO_ERROR;
+    f.relative = std::make_unique<icu::RelativeDateTimeFormatter>(f.locale, nullptr, UDAT_STYLE_SHORT,
+                                                                  UDISPCTX_CAPITALIZATION_NONE, status);
+    if (U_FAILURE(status)) {
+        f.relative.reset();
+    }
 }
 
 Format::~Format() = default;
@@ -141,6 +151,10 @@ Format::~Format() = default;
 const Format& Format::current() {
     static const Format format(icu::Locale::getDefault().getName(), defaultTimeZoneID());
     return format;
+}
+
+const std::string& Format::timeZoneID() const {
+    return formatters_->zoneID;
 }
 
 std::optional<QString> Format::nonBlank(const QString& text) {
@@ -256,6 +270,42 @@ QString Format::momentLabel(ostrel::Time date, ostrel::Time now) const {
     const std::vector<int> today = f.day(now);
     const bool sameYear = day[0] == today[0] && day[1] == today[1];
     return formatDate(sameYear ? f.dayMonth : f.dayMonthYear, date) + QLatin1Char(' ') + clock;
+}
+
+QString Format::relativeDateTime(ostrel::Time date, ostrel::Time now) const {
+    const Formatters& f = *formatters_;
+    if (!f.relative) {
+        return {};
+    }
+    struct Unit {
+        UCalendarDateFields field;
+        URelativeDateTimeUnit unit;
+    };
+    static constexpr Unit units[] = {
+        {UCAL_YEAR, UDAT_REL_UNIT_YEAR},         {UCAL_MONTH, UDAT_REL_UNIT_MONTH},
+        {UCAL_WEEK_OF_YEAR, UDAT_REL_UNIT_WEEK}, {UCAL_DATE, UDAT_REL_UNIT_DAY},
+        {UCAL_HOUR_OF_DAY, UDAT_REL_UNIT_HOUR},  {UCAL_MINUTE, UDAT_REL_UNIT_MINUTE},
+        {UCAL_SECOND, UDAT_REL_UNIT_SECOND},
+    };
+    std::unique_ptr<icu::Calendar> calendar(f.calendar->clone());
+    UErrorCode status = U_ZERO_ERROR;
+    calendar->setTime(icuDate(now), status);
+    // Each difference moves the calendar on by that many units, so the next unit counts the rest.
+    int32_t amount = 0;
+    URelativeDateTimeUnit unit = UDAT_REL_UNIT_SECOND;
+    for (const Unit& candidate : units) {
+        amount = calendar->fieldDifference(icuDate(date), candidate.field, status);
+        if (U_FAILURE(status)) {
+            return {};
+        }
+        if (amount != 0) {
+            unit = candidate.unit;
+            break;
+        }
+    }
+    icu::UnicodeString text;
+    f.relative->formatNumeric(amount, unit, text, status);
+    return U_SUCCESS(status) ? toQString(text) : QString();
 }
 
 QString Format::decimal(int digits, double value) const {

@@ -27,6 +27,9 @@ class Format final {
     // The user's own locale and time zone, built on first use.
     static const Format& current();
 
+    // The IANA id of the time zone the dates are written in ("Europe/Istanbul").
+    const std::string& timeZoneID() const;
+
     // The text as given, or nothing when it holds only whitespace and line breaks.
     static std::optional<QString> nonBlank(const QString& text);
 
@@ -47,6 +50,9 @@ class Format final {
     // "Today 9:41 AM", "Yesterday 9:41 AM", "Mar 1 9:41 AM" or, in another year, "Mar 1, 24 9:41 AM",
     // with today and yesterday judged against `now`.
     QString momentLabel(ostrel::Time date, ostrel::Time now) const;
+    // How far `date` lies from `now` in the largest calendar unit they differ in, in the locale's
+    // short words ("3 days ago", "2 wk. ago", "in 1 hr.").
+    QString relativeDateTime(ostrel::Time date, ostrel::Time now) const;
     // `value` with exactly `digits` fraction digits and the locale's separators.
     QString decimal(int digits, double value) const;
     // A fraction as a percentage with at most one fraction digit ("12.5%", "50%").

@@ -104,6 +104,25 @@ TEST(Format, MomentLabelJudgesTodayAndYesterdayAgainstTheGivenNow) {
               (QStringLiteral("Mar 1, 25 ") + englishTime("2:05", "PM")).toStdString());
 }
 
+TEST(Format, RelativeDatesNameTheLargestUnitTheyDifferIn) {
+    const Format& f = english();
+    const ostrel::Time saturdayStart = 1740776400;
+    struct Case {
+        ostrel::Time date;
+        const char* expected;
+    };
+    const Case cases[] = {
+        // The start of a day three days back, seen in the afternoon: days, not hours.
+        {saturdayStart - 3 * day, "3 days ago"}, {saturdayStart - 9 * day, "1 wk. ago"},
+        {saturdayStart - 40 * day, "1 mo. ago"}, {saturdayStart - 400 * day, "1 yr. ago"},
+        {saturdayAfternoon - 7200, "2 hr. ago"}, {saturdayAfternoon + day, "in 1 day"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(f.relativeDateTime(c.date, saturdayAfternoon).toStdString(), c.expected) << c.date;
+    }
+    EXPECT_EQ(f.timeZoneID(), "Europe/Istanbul");
+}
+
 TEST(Format, NumbersUseTheLocalesSeparators) {
     const Format& f = english();
     const Format german("de_DE", "Europe/Istanbul");
