@@ -75,29 +75,38 @@ OCRService::recognize(const ostrel::BGRAImageView& image,
     }
 }
 
-std::vector<std::string>
-OCRService::orderedLines(const std::vector<platform::TextObservation>& observations) {
+std::vector<std::size_t>
+OCRService::readingOrder(const std::vector<platform::TextObservation>& observations) {
     struct Placed {
         long row;
         double x;
-        const std::string* text;
+        std::size_t index;
     };
     std::vector<Placed> placed;
-    for (const platform::TextObservation& observation : observations) {
+    for (std::size_t i = 0; i < observations.size(); ++i) {
+        const platform::TextObservation& observation = observations[i];
         if (!observation.topCandidate || observation.topCandidate->confidence < 0.3) {
             continue;
         }
         const double midY = observation.boundingBox.y + observation.boundingBox.height / 2;
-        placed.push_back(
-            {std::lround((1.0 - midY) * 200), observation.boundingBox.x, &observation.topCandidate->text});
+        placed.push_back({std::lround((1.0 - midY) * 200), observation.boundingBox.x, i});
     }
     std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
         return a.row != b.row ? a.row < b.row : a.x < b.x;
     });
-    std::vector<std::string> lines;
-    lines.reserve(placed.size());
+    std::vector<std::size_t> order;
+    order.reserve(placed.size());
     for (const Placed& p : placed) {
-        lines.push_back(*p.text);
+        order.push_back(p.index);
+    }
+    return order;
+}
+
+std::vector<std::string>
+OCRService::orderedLines(const std::vector<platform::TextObservation>& observations) {
+    std::vector<std::string> lines;
+    for (const std::size_t index : readingOrder(observations)) {
+        lines.push_back(observations[index].topCandidate->text);
     }
     return lines;
 }
@@ -128,8 +137,7 @@ std::optional<ostrel::Rect> boxOfRange(const platform::TextObservation::Candidat
 
 } // namespace
 
-std::vector<ostrel::Rect> OCRService::highlightBoxes(const std::vector<std::string>& terms,
-                                                     const ostrel::BGRAImageView& image) const {
+std::vector<std::string> OCRService::highlightTerms(const std::vector<std::string>& terms) {
     std::vector<std::string> folded;
     for (const std::string& term : terms) {
         std::string foldedTerm = ostrel::TextNormalizer::fold(term);
@@ -137,11 +145,26 @@ std::vector<ostrel::Rect> OCRService::highlightBoxes(const std::vector<std::stri
             folded.push_back(std::move(foldedTerm));
         }
     }
+    return folded;
+}
+
+std::vector<ostrel::Rect> OCRService::highlightBoxes(const std::vector<std::string>& terms,
+                                                     const ostrel::BGRAImageView& image) const {
+    if (highlightTerms(terms).empty()) {
+        return {};
+    }
+    return highlightBoxes(terms, recognize(image, std::nullopt));
+}
+
+std::vector<ostrel::Rect>
+OCRService::highlightBoxes(const std::vector<std::string>& terms,
+                           const std::vector<platform::TextObservation>& observations) {
+    const std::vector<std::string> folded = highlightTerms(terms);
     if (folded.empty()) {
         return {};
     }
     std::vector<ostrel::Rect> boxes;
-    for (const platform::TextObservation& observation : recognize(image, std::nullopt)) {
+    for (const platform::TextObservation& observation : observations) {
         if (!observation.topCandidate) {
             continue;
         }

@@ -36,12 +36,20 @@ class OCRService final {
     // The texts of the confident observations, top to bottom, then left to right within a row of
     // 1/200 of the image height.
     static std::vector<std::string> orderedLines(const std::vector<platform::TextObservation>& observations);
+    // The positions of the confident observations in that order.
+    static std::vector<std::size_t> readingOrder(const std::vector<platform::TextObservation>& observations);
 
     // Boxes (normalised, bottom-left origin) of every occurrence of the terms in the picture's text,
     // observation by observation. Terms shorter than two characters are ignored; with none left,
     // nothing is recognised.
     std::vector<ostrel::Rect> highlightBoxes(const std::vector<std::string>& terms,
                                              const ostrel::BGRAImageView& image) const;
+    // The same over observations read before.
+    static std::vector<ostrel::Rect>
+    highlightBoxes(const std::vector<std::string>& terms,
+                   const std::vector<platform::TextObservation>& observations);
+    // The terms a search for boxes looks for: folded, and at least two characters long.
+    static std::vector<std::string> highlightTerms(const std::vector<std::string>& terms);
 
     // The region handed to the recogniser for a top-left region of interest, or none when the
     // region is too small to restrict recognition to (the whole image is read then).

@@ -209,6 +209,8 @@ const std::array<QColor, 12> appPalette = {
 
 const QColor ink = rgb(0.16f, 0.15f, 0.22f);
 const QColor highlight = rgb(0.98f, 0.78f, 0.38f);
+const QColor highlightEdge = rgb(0.93f, 0.58f, 0.22f);
+const QColor pictureBackdrop = QColor::fromRgbF(0, 0, 0, 0.05f);
 const QColor red = rgb(0.85f, 0.33f, 0.38f);
 const QColor gray = QColor(142, 142, 147);
 const DynamicColor green = mint.ink;

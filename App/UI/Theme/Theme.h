@@ -60,12 +60,14 @@ extern const std::array<Hue, 6> hues;
 // Twelve colours an app's colour is picked from: the six pastels, then six more.
 extern const std::array<QColor, 12> appPalette;
 
-extern const QColor ink;          // dark text and glyphs on pastel fills
-extern const QColor highlight;    // matched search terms, the timeline's position marker
-extern const QColor red;          // an error state
-extern const QColor gray;         // the neutral colour: no app, nothing going on
-extern const DynamicColor green;  // a good state (recording, saving energy): mint's ink
-extern const DynamicColor orange; // a paused or warning state: peach's ink
+extern const QColor ink;             // dark text and glyphs on pastel fills
+extern const QColor highlight;       // matched search terms, the timeline's position marker
+extern const QColor highlightEdge;   // the outline of a search term boxed on a picture
+extern const QColor pictureBackdrop; // the ground a stored picture of the screen lies on
+extern const QColor red;             // an error state
+extern const QColor gray;            // the neutral colour: no app, nothing going on
+extern const DynamicColor green;     // a good state (recording, saving energy): mint's ink
+extern const DynamicColor orange;    // a paused or warning state: peach's ink
 
 // The six pastels from the leading to the trailing edge, and from the top-leading to the
 // bottom-trailing corner. Gradients are in object coordinates: they stretch over whatever is filled.
