@@ -1,25 +1,12 @@
 #include "UI/Shared/DayNavigation.h"
 
 #include "Store/Format.h"
+#include "UI/Shared/LocalDay.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 
-#include <cmath>
-
 namespace vesperline {
-
-namespace {
-
-qint64 milliseconds(ostrel::Time time) {
-    return std::llround(time * 1000.0);
-}
-
-ostrel::Time seconds(const QDateTime& moment) {
-    return static_cast<double>(moment.toMSecsSinceEpoch()) / 1000.0;
-}
-
-} // namespace
 
 DayNavigation::DayNavigation(const Format& format)
     : format_(format), zone_(QByteArray::fromStdString(format.timeZoneID())) {
@@ -29,15 +16,16 @@ DayNavigation::DayNavigation(const Format& format)
 }
 
 QDate DayNavigation::calendarDay(ostrel::Time date) const {
-    return QDateTime::fromMSecsSinceEpoch(milliseconds(date), zone_).date();
+    const std::optional<QDateTime> local = LocalDay::dateTime(date, zone_);
+    return local ? local->date() : QDate();
 }
 
 ostrel::Time DayNavigation::startOfDay(const QDate& day) const {
-    return seconds(day.startOfDay(zone_));
+    return static_cast<double>(day.startOfDay(zone_).toMSecsSinceEpoch()) / 1000.0;
 }
 
 ostrel::Time DayNavigation::startOfDay(ostrel::Time date) const {
-    return startOfDay(calendarDay(date));
+    return LocalDay::start(date, zone_);
 }
 
 bool DayNavigation::isToday(ostrel::Time day, ostrel::Time now) const {
@@ -45,18 +33,18 @@ bool DayNavigation::isToday(ostrel::Time day, ostrel::Time now) const {
 }
 
 std::optional<ostrel::Time> DayNavigation::shifted(ostrel::Time day, int days, ostrel::Time now) const {
-    const QDateTime bound = QDateTime::fromMSecsSinceEpoch(milliseconds(day), zone_);
-    const QDate target = bound.date().addDays(days);
+    const std::optional<QDateTime> bound = LocalDay::dateTime(day, zone_);
+    const QDate target = bound ? bound->date().addDays(days) : QDate();
     if (!target.isValid()) {
         return std::nullopt;
     }
     // The day is judged at the bound day's time of day: stepping forward from yesterday afternoon
     // waits until that time today.
-    QDateTime atSameTime(target, bound.time(), zone_);
+    QDateTime atSameTime(target, bound->time(), zone_);
     if (!atSameTime.isValid()) {
         atSameTime = target.startOfDay(zone_); // a time a clock change skips on that day
     }
-    if (!atSameTime.isValid() || seconds(atSameTime) > now) {
+    if (!atSameTime.isValid() || static_cast<double>(atSameTime.toMSecsSinceEpoch()) / 1000.0 > now) {
         return std::nullopt;
     }
     return startOfDay(target);
