@@ -1,8 +1,7 @@
 #include "UI/Moment/MomentDetailController.h"
 
-#include "Runtime/FailureDescription.h"
 #include "Runtime/WhenFinished.h"
-#include "Store/Log.h"
+#include "Store/FutureOutcome.h"
 #include "Store/StoreHub.h"
 #include "UI/Moment/LiveTextAnalyzer.h"
 
@@ -11,23 +10,6 @@
 #include <QPointer>
 
 namespace vesperline {
-
-namespace {
-
-// The future's value, or none when it holds an exception (which is logged as `what` failing).
-template <typename T> std::optional<T> outcome(QFuture<T> future, const char* what) {
-    try {
-        if (future.resultCount() > 0) {
-            return future.result();
-        }
-        future.waitForFinished(); // rethrows what the work threw
-    } catch (...) {
-        qCWarning(Log::storage(), "%s failed: %s", what, describeFailure(std::current_exception()).c_str());
-    }
-    return std::nullopt;
-}
-
-} // namespace
 
 MomentDetailController::Services MomentDetailController::services(StoreHub& hub, FrameImageLoader& loader,
                                                                   LiveTextAnalyzer& analyzer,
@@ -123,7 +105,7 @@ void MomentDetailController::load() {
                          return;
                      }
                      const std::optional<ostrel::FrameRecord> read =
-                         outcome(answer, "Reading the moment").value_or(std::nullopt);
+                         futureOutcome(answer, "Reading the moment").value_or(std::nullopt);
                      if (!read) {
                          record_.reset();
                          image_.reset();
@@ -156,7 +138,7 @@ void MomentDetailController::requestPicture() {
                  [this, generation](const QFuture<std::optional<QImage>>& answer) {
                      if (generation == generation_) {
                          pictureAnswered(
-                             outcome(answer, "Loading the moment's picture").value_or(std::nullopt));
+                             futureOutcome(answer, "Loading the moment's picture").value_or(std::nullopt));
                      }
                  });
 }
@@ -184,16 +166,16 @@ void MomentDetailController::pictureAnswered(std::optional<QImage> picture) {
     }
     emit changed();
     const std::uint64_t generation = generation_;
-    whenFinished(services_.termBoxes(*image_, terms_), this,
-                 [this, generation](const QFuture<std::vector<ostrel::Rect>>& answer) {
-                     if (generation != generation_) {
-                         return;
-                     }
-                     boxes_ =
-                         outcome(answer, "Finding the search terms").value_or(std::vector<ostrel::Rect>{});
-                     loading_ = false;
-                     emit changed();
-                 });
+    whenFinished(
+        services_.termBoxes(*image_, terms_), this,
+        [this, generation](const QFuture<std::vector<ostrel::Rect>>& answer) {
+            if (generation != generation_) {
+                return;
+            }
+            boxes_ = futureOutcome(answer, "Finding the search terms").value_or(std::vector<ostrel::Rect>{});
+            loading_ = false;
+            emit changed();
+        });
 }
 
 void MomentDetailController::readText(std::int64_t frameID) {
@@ -206,7 +188,7 @@ void MomentDetailController::readText(std::int64_t frameID) {
                          return;
                      }
                      text_ = QString::fromStdString(
-                         outcome(answer, "Reading the moment's text").value_or(std::string()));
+                         futureOutcome(answer, "Reading the moment's text").value_or(std::string()));
                      emit changed();
                  });
 }
@@ -230,7 +212,8 @@ void MomentDetailController::copyText() {
                  this, [this](const QFuture<std::string>& answer) {
                      // A text that could not be read is not copied: the clipboard keeps what the user had
                      // on it, and nothing claims a copy.
-                     const std::optional<std::string> text = outcome(answer, "Copying the moment's text");
+                     const std::optional<std::string> text =
+                         futureOutcome(answer, "Copying the moment's text");
                      if (!text) {
                          return;
                      }

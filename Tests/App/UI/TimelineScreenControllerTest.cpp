@@ -3,6 +3,7 @@
 #include "Store/StoreHub.h"
 #include "Support/ManualDelays.h"
 #include "Support/Moment.h"
+#include "Support/SettledReads.h"
 #include "Support/TemporaryDirectory.h"
 
 #include <QSignalSpy>
@@ -34,14 +35,7 @@ class TimelineScreenControllerTest : public ::testing::Test {
         });
     }
     // Waits until the reads posted so far and what they report to the main thread are done.
-    void settle() {
-        for (int round = 0; round < 2; ++round) {
-            hub.readSync([](ostrel::MemoryStore&) {});
-            bool drained = false;
-            MainThread::post([&] { drained = true; });
-            ASSERT_TRUE(QTest::qWaitFor([&] { return drained; }));
-        }
-    }
+    void settle() { testsupport::settleReads(hub); }
     std::unique_ptr<TimelineScreenController> makeController() {
         auto controller = std::make_unique<TimelineScreenController>(hub, clock, delays);
         settle();

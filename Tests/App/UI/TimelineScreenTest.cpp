@@ -4,6 +4,7 @@
 #include "Store/StoreHub.h"
 #include "Support/ManualDelays.h"
 #include "Support/Moment.h"
+#include "Support/SettledReads.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/ViewPictures.h"
 #include "UI/Timeline/MomentPictureView.h"
@@ -54,14 +55,7 @@ class TimelineScreenTest : public ::testing::Test {
         });
     }
     // Waits until the reads posted so far and what they report to the main thread are done.
-    void settle() {
-        for (int round = 0; round < 2; ++round) {
-            hub.readSync([](ostrel::MemoryStore&) {});
-            bool drained = false;
-            MainThread::post([&] { drained = true; });
-            ASSERT_TRUE(QTest::qWaitFor([&] { return drained; }));
-        }
-    }
+    void settle() { testsupport::settleReads(hub); }
     std::unique_ptr<TimelineScreen> makeScreen() {
         auto screen = std::make_unique<TimelineScreen>(TimelineScreen::Services{
             .hub = hub,

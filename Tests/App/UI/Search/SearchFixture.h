@@ -1,0 +1,115 @@
+#pragma once
+
+#include "Runtime/MainThread.h"
+#include "Store/StoreHub.h"
+#include "Support/ManualClock.h"
+#include "Support/ManualDelays.h"
+#include "Support/Moment.h"
+#include "Support/SettledReads.h"
+#include "Support/TemporaryDirectory.h"
+#include "UI/Search/SearchModel.h"
+#include "UI/Shared/FrameThumbnailController.h"
+
+#include <QPainter>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <memory>
+
+namespace vesperline {
+
+// A search model over a store of its own, with the typing pause stepped by hand. The clock stands at
+// 2025-06-15 18:06:40 in Istanbul, where the tests run.
+class SearchFixture : public ::testing::Test {
+  protected:
+    static constexpr ostrel::Time now = 1'750'000'000;
+
+    // Stores a moment; with `picture` it is the next frame of one segment.
+    std::int64_t store(testsupport::Moment moment, bool picture = false) {
+        return hub.sync([&](ostrel::MemoryStore& memory) {
+            if (picture) {
+                if (!segment_) {
+                    segment_ = memory.openSegment("segments/2025-06-15/1-1.mp4", 1, now - 86400, 1280, 800);
+                }
+                moment.inSegment(segment_, nextIndex_++);
+            }
+            return memory.insertFrame(moment);
+        });
+    }
+
+    // Waits until the reads posted so far and what they report to the main thread are done.
+    void settle() { testsupport::settleReads(hub); }
+
+    // Holds the read queue until `release`, so reads posted meanwhile wait behind it.
+    class ReadHold {
+      public:
+        explicit ReadHold(StoreHub& hub) {
+            // Posted like any read, so it takes its place in the queue's order.
+            done_ = hub.readAsync([gate = gate_.get_future().share()](ostrel::MemoryStore&) { gate.wait(); });
+        }
+        ~ReadHold() { release(); }
+        void release() {
+            if (!released_) {
+                released_ = true;
+                gate_.set_value();
+            }
+        }
+
+      private:
+        std::promise<void> gate_;
+        bool released_ = false;
+        QFuture<void> done_;
+    };
+
+    // A made-up screen: a window tinted by the moment's id on a desktop, with a few lines of text.
+    static QImage screenPicture(std::int64_t frameID, QSize size = {1280, 800}) {
+        QImage image(size, QImage::Format_RGB32);
+        QPainter painter(&image);
+        painter.scale(size.width() / 1280.0, size.height() / 800.0);
+        painter.fillRect(QRect(0, 0, 1280, 800), QColor(52, 64, 84));
+        const QRect window(80 + (frameID % 4) * 30, 60, 1100, 680);
+        painter.fillRect(window, QColor(246, 246, 248));
+        painter.fillRect(QRect(window.topLeft(), QSize(window.width(), 40)),
+                         QColor::fromHsv(static_cast<int>(frameID * 47 % 360), 60, 230));
+        QFont font("DejaVu Sans");
+        font.setPixelSize(24);
+        painter.setFont(font);
+        painter.setPen(QColor(60, 64, 72));
+        for (int line = 0; line < 10; ++line) {
+            painter.drawText(QPoint(window.left() + 50, window.top() + 100 + line * 50),
+                             line % 3 ? QStringLiteral("Revenue grew in every region this quarter.")
+                                      : QStringLiteral("Quarterly invoice for the design review"));
+        }
+        return image;
+    }
+
+    // Thumbnails of stored pictures, answered at once; the moments asked for are kept.
+    FrameThumbnailController::ImageSource thumbnails() {
+        return [this](const std::string&, std::int64_t, std::int64_t frameID) {
+            thumbnailRequests.push_back(frameID);
+            return QtFuture::makeReadyFuture(std::optional(screenPicture(frameID, {520, 325})));
+        };
+    }
+
+    std::vector<std::int64_t> ids(const std::vector<ostrel::SearchHit>& hits) const {
+        std::vector<std::int64_t> result;
+        for (const ostrel::SearchHit& hit : hits) {
+            result.push_back(hit.frame.id);
+        }
+        return result;
+    }
+
+    testsupport::DataFolder data;
+    testsupport::ManualClock clock{now};
+    StoreHub hub{data.path(), clock};
+    testsupport::ManualDelays delays{clock};
+    std::vector<std::int64_t> thumbnailRequests;
+
+  private:
+    std::int64_t segment_ = 0;
+    std::int64_t nextIndex_ = 0;
+};
+
+} // namespace vesperline
