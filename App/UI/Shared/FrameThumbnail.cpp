@@ -55,15 +55,7 @@ void FrameThumbnail::paintEvent(QPaintEvent*) {
     case FrameThumbnailController::Content::image: {
         const QImage& picture = *controller_.image();
         const QRectF target = fillRect(picture.size(), tile);
-        // Scaled once per picture and size, not on every paint.
-        const QSize pixels = (target.size() * devicePixelRatioF()).toSize();
-        if (scaledKey_ != picture.cacheKey() || scaled_.size() != pixels) {
-            scaled_ =
-                QPixmap::fromImage(picture.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-            scaled_.setDevicePixelRatio(devicePixelRatioF());
-            scaledKey_ = picture.cacheKey();
-        }
-        painter.drawPixmap(target.topLeft(), scaled_);
+        painter.drawPixmap(target.topLeft(), scaled_.of(picture, target.size(), devicePixelRatioF()));
         return;
     }
     case FrameThumbnailController::Content::textOnly:

@@ -2,8 +2,8 @@
 
 #include "Runtime/SystemClock.h"
 #include "UI/Shared/FrameThumbnailController.h"
+#include "UI/Shared/ScaledPixmap.h"
 
-#include <QPixmap>
 #include <QWidget>
 
 namespace vesperline {
@@ -43,8 +43,7 @@ class FrameThumbnail final : public QWidget {
     double cornerRadius_;
     FrameThumbnailController controller_;
     ActivityIndicator* spinner_;
-    QPixmap scaled_;
-    qint64 scaledKey_ = 0;
+    ScaledPixmap scaled_;
 };
 
 } // namespace vesperline

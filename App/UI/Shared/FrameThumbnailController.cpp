@@ -47,6 +47,16 @@ void FrameThumbnailController::setShown(bool shown) {
     }
 }
 
+void FrameThumbnailController::reload() {
+    cancel();
+    image_.reset();
+    failed_ = false;
+    emit changed();
+    if (shown_ && frame_) {
+        load();
+    }
+}
+
 FrameThumbnailController::Content FrameThumbnailController::content() const {
     if (image_) {
         return Content::image;

@@ -55,6 +55,8 @@ class FrameThumbnailController final : public QObject {
     const std::optional<ostrel::FrameSummary>& frame() const { return frame_; }
     // Loads while shown; hiding drops the work under way (and a later showing asks again).
     void setShown(bool shown);
+    // Drops the picture and asks for it afresh, for a source that now gives another (a new size).
+    void reload();
 
     Content content() const;
     const std::optional<QImage>& image() const { return image_; }

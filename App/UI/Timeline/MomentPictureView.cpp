@@ -39,15 +39,7 @@ void MomentPictureView::paintEvent(QPaintEvent*) {
     case MomentPicture::Content::image: {
         const QImage& image = *picture_.image();
         const QRectF target = fitRect(image.size(), area);
-        // Scaled once per picture and size, not on every paint.
-        const QSize pixels = (target.size() * devicePixelRatioF()).toSize();
-        if (scaledKey_ != image.cacheKey() || scaled_.size() != pixels) {
-            scaled_ =
-                QPixmap::fromImage(image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-            scaled_.setDevicePixelRatio(devicePixelRatioF());
-            scaledKey_ = image.cacheKey();
-        }
-        painter.drawPixmap(target.topLeft(), scaled_);
+        painter.drawPixmap(target.topLeft(), scaled_.of(image, target.size(), devicePixelRatioF()));
         return;
     }
     case MomentPicture::Content::textOnly:

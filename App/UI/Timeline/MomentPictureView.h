@@ -1,8 +1,8 @@
 #pragma once
 
+#include "UI/Shared/ScaledPixmap.h"
 #include "UI/Timeline/MomentPicture.h"
 
-#include <QPixmap>
 #include <QWidget>
 
 namespace vesperline {
@@ -34,8 +34,7 @@ class MomentPictureView final : public QWidget {
 
     MomentPicture picture_;
     ActivityIndicator* spinner_;
-    QPixmap scaled_;
-    qint64 scaledKey_ = 0;
+    ScaledPixmap scaled_;
 };
 
 } // namespace vesperline

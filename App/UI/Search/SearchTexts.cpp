@@ -1,0 +1,67 @@
+#include "UI/Search/SearchTexts.h"
+
+#include <QCoreApplication>
+
+namespace vesperline::SearchTexts {
+
+namespace {
+
+QString tr(const char* text, int count = -1) {
+    return QCoreApplication::translate("SearchScreen", text, nullptr, count);
+}
+
+} // namespace
+
+QString appLabel(const ostrel::FrameSummary& frame) {
+    return QString::fromStdString(frame.appName.value_or(frame.appBundleID.value_or("")));
+}
+
+std::optional<QString> foldedMoments(std::int64_t matchCount) {
+    if (matchCount < 2) {
+        return std::nullopt;
+    }
+    return tr("%1 moments in this window").arg(matchCount);
+}
+
+QString allApps() {
+    return tr("All apps");
+}
+
+QString appFilterTitle(const std::optional<std::string>& appFilter,
+                       const std::vector<ostrel::AppCount>& apps) {
+    if (!appFilter) {
+        return allApps();
+    }
+    for (const ostrel::AppCount& app : apps) {
+        if (app.bundleID == *appFilter) {
+            return QString::fromStdString(app.name);
+        }
+    }
+    return QString::fromStdString(*appFilter);
+}
+
+QString appItemTitle(const ostrel::AppCount& app, bool withCount) {
+    const QString name = QString::fromStdString(app.name);
+    // One pass, so a "%" in the name is not taken for a place of the count.
+    return withCount ? tr("%1 (%2)").arg(name, QString::number(app.count)) : name;
+}
+
+EmptyState noResults(bool showingRecent) {
+    if (showingRecent) {
+        return {QStringLiteral("text.magnifyingglass"), tr("Your memory starts now"),
+                tr("Everything you see will be searchable here: words, IDs, links, messages. Text stays on "
+                   "this computer.")};
+    }
+    return {QStringLiteral("magnifyingglass"), tr("No matches"),
+            tr("Try fewer or different words, or widen the time range.")};
+}
+
+QString resultsHeader(bool showingRecent, std::size_t count) {
+    return showingRecent ? tr("Recent moments") : tr("%1 results").arg(static_cast<qlonglong>(count));
+}
+
+EmptyState noPreview() {
+    return {QStringLiteral("rectangle.on.rectangle"), tr("Preview"), tr("Select a moment to see it.")};
+}
+
+} // namespace vesperline::SearchTexts
