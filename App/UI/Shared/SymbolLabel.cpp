@@ -19,13 +19,24 @@ SymbolLabel::SymbolLabel(const QString& symbol, Theme::TextStyle style, const Th
     draw();
 }
 
+SymbolLabel::SymbolLabel(const QString& symbol, Theme::TextStyle style, InkGradient, QWidget* parent)
+    : QLabel(parent), symbol_(symbol), style_(style), tint_(InkGradient{}) {
+    setAlignment(Qt::AlignCenter);
+    draw();
+}
+
 void SymbolLabel::draw() {
     // As tall as the style's capitals and ascenders, as a glyph beside a text of that style is.
     const int side = QFontMetrics(Theme::font(style_)).ascent();
-    const QColor color = std::holds_alternative<Theme::Level>(tint_)
-                             ? Theme::textColor(palette(), std::get<Theme::Level>(tint_))
-                             : std::get<Theme::DynamicColor>(tint_).resolved(palette());
-    setPixmap(Symbols::pixmap(symbol_, side, color, devicePixelRatioF()));
+    QBrush brush;
+    if (const auto* level = std::get_if<Theme::Level>(&tint_)) {
+        brush = Theme::textColor(palette(), *level);
+    } else if (const auto* color = std::get_if<Theme::DynamicColor>(&tint_)) {
+        brush = color->resolved(palette());
+    } else {
+        brush = QBrush(Theme::inkGradient(Theme::appearance(palette())));
+    }
+    setPixmap(Symbols::pixmap(symbol_, side, brush, devicePixelRatioF()));
     setFixedSize(side, side);
 }
 

@@ -8,15 +8,20 @@
 
 namespace vesperline {
 
-// A symbol sized to go with a text style, tinted with a hierarchical text level or with a colour that
-// follows the appearance. It draws itself again when the palette or the font changes.
+// A symbol sized to go with a text style, tinted with a hierarchical text level, with a colour that
+// follows the appearance or with the ink gradient. It draws itself again when the palette or the font
+// changes.
 class SymbolLabel final : public QLabel {
     Q_OBJECT
 
   public:
+    // The ink gradient of the appearance, as the glyph of a search field is painted.
+    struct InkGradient {};
+
     SymbolLabel(const QString& symbol, Theme::TextStyle style, Theme::Level level, QWidget* parent = nullptr);
     SymbolLabel(const QString& symbol, Theme::TextStyle style, const Theme::DynamicColor& color,
                 QWidget* parent = nullptr);
+    SymbolLabel(const QString& symbol, Theme::TextStyle style, InkGradient, QWidget* parent = nullptr);
 
     const QString& symbol() const { return symbol_; }
 
@@ -28,7 +33,7 @@ class SymbolLabel final : public QLabel {
 
     QString symbol_;
     Theme::TextStyle style_;
-    std::variant<Theme::Level, Theme::DynamicColor> tint_;
+    std::variant<Theme::Level, Theme::DynamicColor, InkGradient> tint_;
 };
 
 } // namespace vesperline

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "Runtime/SystemClock.h"
+#include "Store/Format.h"
+#include "UI/Moment/MomentCanvas.h"
+#include "UI/Moment/MomentDetailController.h"
+#include "UI/Search/SearchScreenController.h"
+#include "UI/Shared/FrameThumbnailController.h"
+
+#include <QWidget>
+
+#include <array>
+#include <chrono>
+
+class QLineEdit;
+class QMenu;
+class QStackedWidget;
+class QToolButton;
+
+namespace vesperline {
+
+namespace platform {
+class InstalledApplications;
+}
+
+class ActivityIndicator;
+class Chip;
+class EmptyStateView;
+class FrameImageLoader;
+class LiveTextAnalyzer;
+class MomentDetail;
+class ResultList;
+class SearchModel;
+class SegmentedControl;
+class StoreHub;
+
+// The Search section: a search field, the time ranges, the app filter and the sort order over a
+// list of results beside a preview of the selected moment with the search terms boxed on it. A
+// result's menu opens it in the timeline, opens its link or deletes it; the preview is the moment
+// view with its own actions. Empty lists and an empty preview say why they are empty.
+//
+// It renders its controller and the app model's search model and forwards what the user does;
+// everything it shows lives in the search model, so it survives leaving the section.
+class SearchScreen final : public QWidget {
+    Q_OBJECT
+
+  public:
+    struct Services {
+        SearchModel& model;
+        SearchScreenController::Actions actions;
+        StoreHub& hub;
+        // The preview's pictures at a size and the boxes of the search terms on them.
+        MomentDetailController::ImageSource pictures;
+        MomentDetailController::TermBoxes termBoxes;
+        // Selectable text over the preview's picture.
+        MomentCanvas::Analyze analyze;
+        // The rows' thumbnails.
+        FrameThumbnailController::ImageSource thumbnails;
+        platform::InstalledApplications& applications;
+        const Format& format = Format::current();
+        const ostrel::Clock& clock = systemClock();
+        std::chrono::milliseconds retryDelay = MomentDetailController::defaultRetryDelay;
+    };
+    // The application's services: pictures from the shared loader, terms and text read by the
+    // shared analyzer.
+    static Services services(SearchModel& model, SearchScreenController::Actions actions, StoreHub& hub,
+                             FrameImageLoader& loader, LiveTextAnalyzer& analyzer,
+                             platform::InstalledApplications& applications);
+
+    explicit SearchScreen(Services services, QWidget* parent = nullptr);
+
+    SearchScreenController& controller() { return controller_; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    QWidget* buildHeader();
+    QWidget* buildSearchRow();
+    QWidget* buildFilterRow();
+    void showText();
+    void showRange();
+    void showApps();
+    void showSort();
+    void showResults();
+    void showSearching();
+    void showSelection();
+    void showPreview();
+    void showMenu(std::int64_t frameID, const QPoint& globalPosition);
+
+    SearchModel& model_;
+    SearchScreenController controller_;
+
+    QLineEdit* field_;
+    ActivityIndicator* spinner_;
+    std::array<Chip*, 4> rangeChips_{};
+    QToolButton* appButton_;
+    QMenu* appMenu_;
+    SegmentedControl* sortPicker_;
+    QStackedWidget* resultsPane_;
+    EmptyStateView* resultsEmpty_;
+    ResultList* list_;
+    QStackedWidget* previewPane_;
+    MomentDetail* preview_;
+    EmptyStateView* previewEmpty_;
+};
+
+} // namespace vesperline

@@ -1,0 +1,107 @@
+#include "UI/Search/SearchScreenController.h"
+
+#include "Search/SearchQuery.h"
+#include "UI/Moment/MomentDetailController.h"
+#include "UI/Search/SearchModel.h"
+
+#include <QPointer>
+
+#include <algorithm>
+
+namespace vesperline {
+
+SearchScreenController::SearchScreenController(SearchModel& model, Actions actions, QObject* parent)
+    : QObject(parent), model_(model), actions_(std::move(actions)) {}
+
+void SearchScreenController::appeared() {
+    emit focusRequested();
+    if (actions_.takeSearchSeed) {
+        if (const std::optional<QString> seed = actions_.takeSearchSeed()) {
+            model_.setText(*seed);
+        }
+    }
+    model_.schedule(true);
+    model_.loadApps();
+}
+
+void SearchScreenController::submit() {
+    model_.schedule(true);
+}
+
+std::optional<SearchTexts::EmptyState> SearchScreenController::emptyState() const {
+    if (!model_.results().empty() || model_.isSearching()) {
+        return std::nullopt;
+    }
+    return SearchTexts::noResults(model_.showingRecent());
+}
+
+QString SearchScreenController::resultsHeader() const {
+    return SearchTexts::resultsHeader(model_.showingRecent(), model_.results().size());
+}
+
+std::optional<std::int64_t> SearchScreenController::shownSelection() const {
+    const std::optional<ostrel::SearchHit> hit = model_.selectedHit();
+    return hit ? std::optional(hit->frame.id) : std::nullopt;
+}
+
+std::vector<std::string> SearchScreenController::highlightTerms() const {
+    return ostrel::SearchQuery(model_.text().toStdString(), std::nullopt, std::nullopt, {}, termsLimit,
+                               ostrel::SearchQuery::Sort::relevance)
+        .highlightTerms();
+}
+
+QString SearchScreenController::appMenuTitle() const {
+    return SearchTexts::appFilterTitle(model_.appFilter(), model_.apps());
+}
+
+std::vector<SearchScreenController::AppItem> SearchScreenController::appMenuItems() const {
+    const std::vector<ostrel::AppCount>& apps = model_.apps();
+    std::vector<AppItem> items;
+    for (std::size_t index = 0; index < std::min(apps.size(), appMenuLimit); ++index) {
+        items.push_back({apps[index].bundleID, SearchTexts::appItemTitle(apps[index], true)});
+    }
+    return items;
+}
+
+std::optional<QUrl> SearchScreenController::link(const ostrel::SearchHit& hit) {
+    // Recorded addresses are untrusted: other schemes would go to whatever handler claims them.
+    return MomentDetailController::openableLink(hit.frame.url);
+}
+
+void SearchScreenController::recordFind() {
+    if (actions_.recordFind) {
+        actions_.recordFind();
+    }
+}
+
+void SearchScreenController::openInTimeline(const ostrel::SearchHit& hit) {
+    recordFind();
+    if (actions_.moment.openTimeline) {
+        actions_.moment.openTimeline(hit.frame.id, hit.frame.timestamp);
+    }
+}
+
+void SearchScreenController::openLink(const ostrel::SearchHit& hit) {
+    const std::optional<QUrl> url = link(hit);
+    if (!url) {
+        return;
+    }
+    recordFind();
+    if (actions_.moment.openURL) {
+        actions_.moment.openURL(*url);
+    }
+}
+
+void SearchScreenController::deleteMoment(const ostrel::SearchHit& hit) {
+    if (!actions_.moment.deleteFrames) {
+        return;
+    }
+    // The model outlives the screen; the search runs again even when the screen went away meanwhile.
+    actions_.moment.deleteFrames({hit.frame.id}, [model = QPointer<SearchModel>(&model_)] {
+        if (model) {
+            model->schedule(true);
+        }
+    });
+}
+
+} // namespace vesperline
