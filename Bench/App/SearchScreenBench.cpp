@@ -1,0 +1,203 @@
+// From the last keystroke in the search screen's field to its rows shown, on the synthetic memory of
+// Support/SyntheticMemory.h: the key reaches the field, the model waits out the 0.14 s typing pause,
+// the search runs on the store's read queue, and the screen fills its list and repaints. The search
+// on the read queue alone is measured beside it.
+//
+//   VESPERLINE_BENCH_MOMENTS  number of moments (default 1000000)
+//   VESPERLINE_BENCH_DATA     the data folder holding the store, built once and reused
+//                             (default /tmp/vesperline-search-screen-bench-<moments>)
+//
+// Each benchmark types each word of its class in turn and reports the median and the 95th
+// percentile in milliseconds, and the mean number of rows.
+#include "Platform/InstalledApplications.h"
+#include "Storage/OstrelPaths.h"
+#include "Store/StoreHub.h"
+#include "Support/SyntheticStore.h"
+#include "UI/Search/ResultList.h"
+#include "UI/Search/SearchModel.h"
+#include "UI/Search/SearchScreen.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace vesperline;
+using namespace benchsupport;
+
+namespace {
+
+std::int64_t momentCount() {
+    const char* value = std::getenv("VESPERLINE_BENCH_MOMENTS");
+    return value && *value ? std::max<std::int64_t>(std::atoll(value), 1000) : 1'000'000;
+}
+
+std::filesystem::path dataFolder() {
+    const char* value = std::getenv("VESPERLINE_BENCH_DATA");
+    if (value && *value) {
+        return value;
+    }
+    return std::filesystem::temp_directory_path() /
+           ("vesperline-search-screen-bench-" + std::to_string(momentCount()));
+}
+
+class NoApplications final : public platform::InstalledApplications {
+  public:
+    std::optional<platform::InstalledApplication> application(const std::string&) override {
+        return std::nullopt;
+    }
+};
+
+// The synthetic memory's moments have no segment files: rows and preview show their notices.
+QFuture<std::optional<QImage>> noPicture() {
+    return QtFuture::makeReadyFuture(std::optional<QImage>());
+}
+
+void waitUntil(const std::function<bool()>& done) {
+    while (!done()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+}
+
+// The screen over the synthetic store, shown at a usual window size, with the clock at the store's
+// "now" so the ranking sees the moments' ages as the store's build meant them.
+struct ShownScreen {
+    class StoreClock final : public ostrel::Clock {
+      public:
+        ostrel::Time now() const override { return benchEnd; }
+        double uptime() const override { return systemClock().uptime(); }
+    };
+
+    StoreClock clock;
+    StoreHub hub{dataFolder(), clock};
+    SearchModel model{hub, clock};
+    NoApplications applications;
+    SearchScreen screen{{
+        .model = model,
+        .actions = {},
+        .hub = hub,
+        .pictures = [](const std::string&, std::int64_t, std::int64_t,
+                       FrameImageLoader::Size) { return noPicture(); },
+        .termBoxes =
+            [](const QImage&, const std::vector<std::string>&) {
+                return QtFuture::makeReadyFuture(std::vector<ostrel::Rect>{});
+            },
+        .analyze = {},
+        .thumbnails = [](const std::string&, std::int64_t, std::int64_t) { return noPicture(); },
+        .applications = applications,
+        .clock = clock,
+    }};
+    QLineEdit* field = screen.findChild<QLineEdit*>("searchField");
+    ResultList* list = screen.findChild<ResultList*>("resultList");
+
+    ShownScreen() {
+        screen.resize(1200, 800);
+        screen.show();
+        waitUntil([this] { return !model.isSearching(); });
+    }
+
+    // Types all of `word` but its last letter and waits for that search to be shown.
+    void typeAllButLast(const std::string& word) {
+        model.setText(QString::fromStdString(word.substr(0, word.size() - 1)));
+        model.schedule(true);
+        waitUntil([this] { return !model.isSearching(); });
+        field->setText(model.text());
+    }
+    // Presses the last letter; returns once the rows of the whole word are painted.
+    void typeLast(const std::string& word) {
+        const QString letter = QString::fromStdString(word.substr(word.size() - 1));
+        bool shownRows = false;
+        const QMetaObject::Connection connection =
+            QObject::connect(&model, &SearchModel::resultsChanged, [&] { shownRows = true; });
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, letter);
+        QApplication::sendEvent(field, &press);
+        waitUntil([&] { return shownRows; });
+        QObject::disconnect(connection);
+        screen.repaint();
+    }
+};
+
+double percentile(std::vector<double> values, double fraction) {
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(std::ceil(fraction * static_cast<double>(values.size()))) - 1;
+    return values[std::min(index, values.size() - 1)];
+}
+
+void keystrokeToRows(benchmark::State& state, std::vector<std::string> words) {
+    ShownScreen shown;
+    std::vector<double> millis;
+    double rows = 0;
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const std::string& word = words[next++ % words.size()];
+        shown.typeAllButLast(word);
+        const auto start = std::chrono::steady_clock::now();
+        shown.typeLast(word);
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.SetIterationTime(elapsed);
+        millis.push_back(elapsed * 1000);
+        rows += shown.list->rowCount();
+    }
+    state.counters["median_ms"] = percentile(millis, 0.5);
+    state.counters["p95_ms"] = percentile(millis, 0.95);
+    state.counters["rows"] = rows / static_cast<double>(millis.size());
+}
+
+void searchAlone(benchmark::State& state, std::vector<std::string> words) {
+    ShownScreen shown;
+    std::vector<double> millis;
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const ostrel::SearchQuery query(words[next++ % words.size()], std::nullopt, std::nullopt, {},
+                                        SearchModel::hitLimit, ostrel::SearchQuery::Sort::relevance);
+        const auto start = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(
+            shown.hub.readSync([&](ostrel::MemoryStore& store) { return store.search(query, benchEnd); }));
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.SetIterationTime(elapsed);
+        millis.push_back(elapsed * 1000);
+    }
+    state.counters["median_ms"] = percentile(millis, 0.5);
+    state.counters["p95_ms"] = percentile(millis, 0.95);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    prepareSyntheticStore(dataFolder() / ostrel::OstrelPaths::databaseFileName, momentCount());
+    QApplication application(argc, argv);
+
+    // Rare words turn up in a few hundred moments of a million, common ones in most.
+    const Corpus& c = corpus();
+    std::vector<std::string> rare;
+    std::vector<std::string> common;
+    for (std::size_t i = 0; i < 8; ++i) {
+        rare.push_back(c.words[30'000 + i * 1'000]);
+        common.push_back(c.words[i]);
+    }
+    for (const auto& [name, words] : {std::pair{"rareWord", rare}, std::pair{"commonWord", common}}) {
+        benchmark::RegisterBenchmark((std::string("keystrokeToRows/") + name).c_str(), keystrokeToRows, words)
+            ->Iterations(16)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((std::string("searchAlone/") + name).c_str(), searchAlone, words)
+            ->Iterations(16)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
