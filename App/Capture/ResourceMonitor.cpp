@@ -20,9 +20,11 @@ double spent(double before, double after) {
 } // namespace
 
 ResourceMonitor::ResourceMonitor(StoreHub& hub, platform::ProcessResources& resources,
-                                 const platform::PowerSource& power, const ostrel::Clock& clock)
-    : hub_(hub), resources_(resources), clock_(clock), batteryWh_(power.batteryCapacityWattHours()),
-      mainContext_(std::make_unique<QObject>()), queue_(".resources", QThread::LowPriority) {}
+                                 const platform::PowerSource& power, const ostrel::Clock& clock,
+                                 TimerSource& timers)
+    : hub_(hub), resources_(resources), clock_(clock), timers_(timers),
+      batteryWh_(power.batteryCapacityWattHours()), mainContext_(std::make_unique<QObject>()),
+      queue_(".resources", QThread::LowPriority) {}
 
 ResourceMonitor::~ResourceMonitor() {
     // The timer is made on the queue, so it is dropped there too.
@@ -32,8 +34,7 @@ ResourceMonitor::~ResourceMonitor() {
 void ResourceMonitor::start() {
     queue_.async([this] {
         last_ = resources_.sample();
-        timer_ = std::make_unique<QueueTimer>(queue_, [this] { tick(); });
-        timer_->schedule(sampleInterval, sampleInterval, sampleLeeway);
+        timer_ = timers_.schedule(queue_, sampleInterval, sampleInterval, sampleLeeway, [this] { tick(); });
     });
 }
 

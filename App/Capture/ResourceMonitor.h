@@ -2,9 +2,9 @@
 
 #include "Platform/PowerSource.h"
 #include "Platform/ProcessResources.h"
-#include "Runtime/QueueTimer.h"
 #include "Runtime/SerialQueue.h"
 #include "Runtime/SystemClock.h"
+#include "Runtime/TimerSource.h"
 
 #include <functional>
 #include <memory>
@@ -24,9 +24,11 @@ class ResourceMonitor final {
     static constexpr double sampleInterval = 60;
     static constexpr double sampleLeeway = 10;
 
-    // Reads the battery's full-charge energy once, here. The hub and sources must outlive the monitor.
+    // Reads the battery's full-charge energy once, here. The hub, sources, clock and timers must
+    // outlive the monitor.
     ResourceMonitor(StoreHub& hub, platform::ProcessResources& resources, const platform::PowerSource& power,
-                    const ostrel::Clock& clock = systemClock());
+                    const ostrel::Clock& clock = systemClock(),
+                    TimerSource& timers = TimerSource::standard());
     ~ResourceMonitor();
     ResourceMonitor(const ResourceMonitor&) = delete;
     ResourceMonitor& operator=(const ResourceMonitor&) = delete;
@@ -53,11 +55,12 @@ class ResourceMonitor final {
     StoreHub& hub_;
     platform::ProcessResources& resources_;
     const ostrel::Clock& clock_;
+    TimerSource& timers_;
     const std::optional<double> batteryWh_;
     std::optional<platform::ResourceSample> last_; // on the queue only
     std::unique_ptr<QObject> mainContext_;         // drops `onUpdate` posts once the monitor is gone
     SerialQueue queue_;                            // declared before the timer, which posts to it
-    std::unique_ptr<QueueTimer> timer_;
+    std::unique_ptr<TimerSource::Timer> timer_;
 };
 
 } // namespace vesperline

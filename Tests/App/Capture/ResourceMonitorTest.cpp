@@ -4,6 +4,7 @@
 #include "Runtime/MainThread.h"
 #include "Store/StoreHub.h"
 #include "Support/ManualClock.h"
+#include "Support/ManualTimers.h"
 #include "Support/TemporaryDirectory.h"
 
 #include <QTest>
@@ -22,7 +23,7 @@ class ResourceMonitorTest : public ::testing::Test {
   protected:
     ResourceMonitorTest() {
         power.capacityWattHours = 52.6;
-        monitor = std::make_unique<ResourceMonitor>(hub, resources, power, clock);
+        monitor = std::make_unique<ResourceMonitor>(hub, resources, power, clock, timers);
         monitor->onUpdate = [this] { ++updates; };
     }
 
@@ -47,6 +48,7 @@ class ResourceMonitorTest : public ::testing::Test {
 
     testsupport::DataFolder data;
     testsupport::ManualClock clock{fixedMoment};
+    testsupport::ManualTimers timers;
     StoreHub hub{data.path(), clock};
     platform::FakeProcessResources resources;
     platform::FakePowerSource power;
@@ -71,6 +73,29 @@ TEST_F(ResourceMonitorTest, WritesWhatWasSpentSinceTheLastSample) {
     settle();
     EXPECT_DOUBLE_EQ(today()->cpuSeconds, 1.5);
     EXPECT_EQ(updates, 1);
+}
+
+TEST_F(ResourceMonitorTest, SamplesEveryMinuteFromAMinuteAfterTheStart) {
+    startWith(ResourceSample{100, 900});
+    monitor->finalSample(); // waits for the start's block, which schedules the timer
+    const auto schedules = timers.schedules();
+    ASSERT_EQ(schedules.size(), 1u);
+    EXPECT_EQ(schedules[0].delay, 60);
+    EXPECT_EQ(schedules[0].interval, 60);
+    EXPECT_EQ(schedules[0].leeway, 10);
+
+    resources.setNext(ResourceSample{102, 920});
+    ASSERT_TRUE(timers.fire(60));
+    resources.setNext(ResourceSample{103, 930});
+    ASSERT_TRUE(timers.fire(60));
+    settle();
+    ASSERT_TRUE(today());
+    EXPECT_DOUBLE_EQ(today()->cpuSeconds, 3);
+    EXPECT_DOUBLE_EQ(today()->energyJoules, 30);
+    EXPECT_EQ(updates, 2);
+
+    monitor.reset();
+    EXPECT_FALSE(timers.fire(60)) << "the minute timer goes with the monitor";
 }
 
 TEST_F(ResourceMonitorTest, FailedSamplesLoseNothingAndCountNothingTwice) {
