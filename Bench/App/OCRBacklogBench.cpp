@@ -10,13 +10,13 @@
 #include "ScreenSequences.h"
 #include "Store/FrameImageLoader.h"
 #include "Store/StoreHub.h"
+#include "Support/TemporaryFolder.h"
 
 #include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -28,14 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 constexpr int moments = 6;
-
-fs::path temporaryFolder() {
-    std::string pattern = (fs::temp_directory_path() / "vesperline-bench-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) {
-        std::abort();
-    }
-    return pattern;
-}
 
 // A memory of `moments` queued moments in one closed segment, written outside the timed run.
 void seed(StoreHub& hub, platform::VideoFiles& files, ostrel::Time start) {
@@ -71,9 +63,9 @@ void seed(StoreHub& hub, platform::VideoFiles& files, ostrel::Time start) {
 }
 
 void backlogRun(benchmark::State& state) {
-    const fs::path data = temporaryFolder();
+    const benchsupport::TemporaryFolder data;
     {
-        StoreHub hub(data);
+        StoreHub hub(data.path());
         platform::FFmpegVideoFiles files;
         platform::TesseractTextRecognizer recognizer;
         OCRService ocr(recognizer, {"en-US"});
@@ -101,7 +93,6 @@ void backlogRun(benchmark::State& state) {
         state.counters["wall_ms_per_moment"] = wall / done * 1000;
         state.counters["cpu_ms_per_moment"] = processor / done * 1000;
     }
-    fs::remove_all(data);
 }
 BENCHMARK(backlogRun)->Iterations(2)->Unit(benchmark::kMillisecond);
 

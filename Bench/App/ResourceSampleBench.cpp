@@ -5,12 +5,12 @@
 #include "Platform/Linux/LinuxPowerSource.h"
 #include "Platform/Linux/LinuxProcessResources.h"
 #include "Store/StoreHub.h"
+#include "Support/TemporaryFolder.h"
 
 #include <QCoreApplication>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -19,14 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using vesperline::platform::LinuxProcessResources;
-
-fs::path temporaryFolder() {
-    std::string pattern = (fs::temp_directory_path() / "vesperline-bench-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) {
-        std::abort();
-    }
-    return pattern;
-}
 
 void sampleEstimated(benchmark::State& state) {
     LinuxProcessResources resources({"/nonexistent", "/proc", LinuxProcessResources::ownCPUSeconds});
@@ -37,27 +29,26 @@ void sampleEstimated(benchmark::State& state) {
 BENCHMARK(sampleEstimated)->Unit(benchmark::kMicrosecond);
 
 void sampleMeasured(benchmark::State& state) {
-    const fs::path sysfs = temporaryFolder();
-    const fs::path package = sysfs / "class/powercap/intel-rapl:0";
+    const benchsupport::TemporaryFolder sysfs;
+    const fs::path package = sysfs.path() / "class/powercap/intel-rapl:0";
     fs::create_directories(package);
     std::ofstream(package / "name") << "package-0\n";
     std::ofstream(package / "energy_uj") << "123456789\n";
     std::ofstream(package / "max_energy_range_uj") << "262143328850\n";
-    LinuxProcessResources resources({sysfs, "/proc", LinuxProcessResources::ownCPUSeconds});
+    LinuxProcessResources resources({sysfs.path(), "/proc", LinuxProcessResources::ownCPUSeconds});
     if (resources.energyMethod() != vesperline::platform::EnergyMethod::measured) {
         state.SkipWithError("the stand-in counters were not taken");
     }
     for (auto _ : state) {
         benchmark::DoNotOptimize(resources.sample());
     }
-    fs::remove_all(sysfs);
 }
 BENCHMARK(sampleMeasured)->Unit(benchmark::kMicrosecond);
 
 void monitorMinute(benchmark::State& state) {
-    const fs::path data = temporaryFolder();
+    const benchsupport::TemporaryFolder data;
     {
-        vesperline::StoreHub hub(data);
+        vesperline::StoreHub hub(data.path());
         LinuxProcessResources resources;
         vesperline::platform::LinuxPowerSource power("/nonexistent", QDBusConnection(QStringLiteral("none")));
         vesperline::ResourceMonitor monitor(hub, resources, power);
@@ -66,7 +57,6 @@ void monitorMinute(benchmark::State& state) {
             monitor.finalSample(); // processor time always grows, so every one writes
         }
     }
-    fs::remove_all(data);
 }
 BENCHMARK(monitorMinute)->Unit(benchmark::kMicrosecond);
 

@@ -3,28 +3,19 @@
 // settings window has been used for a while, and for reading the file back at launch.
 #include "Model/AppSettings.h"
 #include "Platform/Linux/FileSettingsStore.h"
+#include "Support/TemporaryFolder.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 namespace {
 
-struct Folder {
-    std::filesystem::path path = make();
-    ~Folder() { std::filesystem::remove_all(path); }
-    static std::filesystem::path make() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vesperline-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) {
-            std::abort();
-        }
-        return pattern;
-    }
-    QString file() const { return QString::fromStdString((path / "settings.json").string()); }
-};
+QString settingsFile(const benchsupport::TemporaryFolder& folder) {
+    return QString::fromStdString((folder.path() / "settings.json").string());
+}
 
 // Every key holds a value, the lists and rules a realistic handful.
 void fillEverything(vesperline::AppSettings& settings) {
@@ -58,28 +49,28 @@ void fillEverything(vesperline::AppSettings& settings) {
 }
 
 void BM_AssignOneSetting(benchmark::State& state) {
-    const Folder folder;
+    const benchsupport::TemporaryFolder folder;
     vesperline::AppSettings settings(
-        std::make_shared<vesperline::platform::FileSettingsStore>(folder.file()));
+        std::make_shared<vesperline::platform::FileSettingsStore>(settingsFile(folder)));
     fillEverything(settings);
     std::int64_t days = 1;
     for (auto _ : state) {
         settings.setFullImageDays(days++ % 30 + 1);
     }
-    state.counters["file bytes"] = double(std::filesystem::file_size(folder.path / "settings.json"));
+    state.counters["file bytes"] = double(std::filesystem::file_size(folder.path() / "settings.json"));
 }
 BENCHMARK(BM_AssignOneSetting)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadAllAtLaunch(benchmark::State& state) {
-    const Folder folder;
+    const benchsupport::TemporaryFolder folder;
     {
         vesperline::AppSettings settings(
-            std::make_shared<vesperline::platform::FileSettingsStore>(folder.file()));
+            std::make_shared<vesperline::platform::FileSettingsStore>(settingsFile(folder)));
         fillEverything(settings);
     }
     for (auto _ : state) {
         vesperline::AppSettings settings(
-            std::make_shared<vesperline::platform::FileSettingsStore>(folder.file()));
+            std::make_shared<vesperline::platform::FileSettingsStore>(settingsFile(folder)));
         benchmark::DoNotOptimize(settings.projectRules().size());
     }
 }

@@ -3,33 +3,20 @@
 #include "Store/StoreHub.h"
 
 #include "Storage/MemoryStore.h"
+#include "Support/TemporaryFolder.h"
 
 #include <QCoreApplication>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <string>
 
 namespace {
 
 // A hub on a data folder of its own under the temporary folder, removed at the end.
 struct Fixture {
-    std::filesystem::path folder = makeFolder();
-    std::unique_ptr<vesperline::StoreHub> hub = std::make_unique<vesperline::StoreHub>(folder);
-    ~Fixture() {
-        hub.reset();
-        std::filesystem::remove_all(folder);
-    }
-    static std::filesystem::path makeFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vesperline-bench-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) {
-            std::abort();
-        }
-        return pattern;
-    }
+    benchsupport::TemporaryFolder folder; // declared first: it goes after the hub
+    vesperline::StoreHub hub{folder.path()};
 };
 
 std::unique_ptr<Fixture> shared;
@@ -39,7 +26,7 @@ Fixture& fixture() {
 }
 
 void readDirect(benchmark::State& state) {
-    ostrel::MemoryStore store(fixture().hub->databaseFile(), true);
+    ostrel::MemoryStore store(fixture().hub.databaseFile(), true);
     for (auto _ : state) {
         benchmark::DoNotOptimize(store.metaValue("created_at"));
     }
@@ -47,7 +34,7 @@ void readDirect(benchmark::State& state) {
 BENCHMARK(readDirect)->Unit(benchmark::kMicrosecond);
 
 void readSync(benchmark::State& state) {
-    vesperline::StoreHub& hub = *fixture().hub;
+    vesperline::StoreHub& hub = fixture().hub;
     for (auto _ : state) {
         benchmark::DoNotOptimize(
             hub.readSync([](ostrel::MemoryStore& store) { return store.metaValue("created_at"); }));
@@ -56,7 +43,7 @@ void readSync(benchmark::State& state) {
 BENCHMARK(readSync)->Unit(benchmark::kMicrosecond);
 
 void readAsyncAwaited(benchmark::State& state) {
-    vesperline::StoreHub& hub = *fixture().hub;
+    vesperline::StoreHub& hub = fixture().hub;
     for (auto _ : state) {
         benchmark::DoNotOptimize(
             hub.readAsync([](ostrel::MemoryStore& store) { return store.metaValue("created_at"); }).result());
@@ -65,7 +52,7 @@ void readAsyncAwaited(benchmark::State& state) {
 BENCHMARK(readAsyncAwaited)->Unit(benchmark::kMicrosecond);
 
 void writeDirect(benchmark::State& state) {
-    ostrel::MemoryStore store(fixture().hub->databaseFile(), false);
+    ostrel::MemoryStore store(fixture().hub.databaseFile(), false);
     for (auto _ : state) {
         store.setMetaValue("bench", "value");
     }
@@ -73,7 +60,7 @@ void writeDirect(benchmark::State& state) {
 BENCHMARK(writeDirect)->Unit(benchmark::kMicrosecond);
 
 void writeSync(benchmark::State& state) {
-    vesperline::StoreHub& hub = *fixture().hub;
+    vesperline::StoreHub& hub = fixture().hub;
     for (auto _ : state) {
         hub.sync([](ostrel::MemoryStore& store) { store.setMetaValue("bench", "value"); });
     }
