@@ -2,6 +2,7 @@
 
 #include "Platform/MediaError.h"
 #include "Store/StoreHub.h"
+#include "Support/LogCapture.h"
 #include "Support/ManualClock.h"
 #include "Support/Moment.h"
 #include "Support/TemporaryDirectory.h"
@@ -218,8 +219,10 @@ TEST_F(RetentionManagerTest, AFailedRewriteDeletesOnlyASegmentWhoseFileHoldsNoth
         rewriter_.calls.clear();
         rewriter_.failure = platform::MediaError(c.kind, c.error);
 
+        testsupport::LogCapture log;
         manager_.drainPendingRewrites().waitForFinished();
 
+        EXPECT_EQ(log.count(QString("storage: Segment rewrite failed: ") + c.error), 1) << c.error;
         ASSERT_EQ(rewriter_.calls.size(), 1u) << c.error;
         EXPECT_FALSE(fs::exists(rewriter_.calls[0].destination)) << c.error;
         EXPECT_EQ(fs::exists(fileOf(segment)), !c.deleted) << c.error;
@@ -245,13 +248,21 @@ TEST_F(RetentionManagerTest, AFailedRewriteDeletesOnlyASegmentWhoseFileHoldsNoth
 }
 
 TEST_F(RetentionManagerTest, AnUnreadSegmentRowOrFrameListIsNotTakenForNoneAndStaysQueued) {
-    for (const std::string table : {"segments", "frames"}) {
+    const struct {
+        std::string table;
+        const char* logged;
+    } cases[] = {
+        {"segments", "storage: Reading segment %1 failed: SQLite 1: no such table: segments"},
+        {"frames", "storage: Reading the frames of segment %1 failed: SQLite 1: no such table: frames"}};
+    for (const auto& [table, logged] : cases) {
         const SegmentRecord segment = addSegment("1-" + table + ".mp4", now - 5 * day, 3);
         deleteFrames({framesOf(segment.id)[0].id});
         hub_.sync(
             [&](MemoryStore& store) { store.db().execute("ALTER TABLE " + table + " RENAME TO away"); });
 
+        testsupport::LogCapture log;
         manager_.drainPendingRewrites().waitForFinished();
+        EXPECT_EQ(log.count(QString(logged).arg(segment.id)), 1) << log.lines().join("\n").toStdString();
 
         hub_.sync([&](MemoryStore& store) { store.db().execute("ALTER TABLE away RENAME TO " + table); });
         EXPECT_TRUE(rewriter_.calls.empty()) << table;
@@ -453,9 +464,12 @@ TEST_F(RetentionManagerTest, SweepRemovesNothingWhenTheKnownPathsCannotBeRead) {
     fs::last_write_time(fileOf(segment), fs::file_time_type::clock::now() - std::chrono::hours(5));
     hub_.sync([](MemoryStore& store) { store.db().execute("ALTER TABLE segments RENAME TO segments_away"); });
 
+    testsupport::LogCapture log;
     runPass(policy(0, 0, 0, 0), false);
 
     EXPECT_TRUE(fs::exists(fileOf(segment)));
+    EXPECT_EQ(log.count("storage: Reading the segment paths failed: SQLite 1: no such table: segments"), 1)
+        << log.lines().join("\n").toStdString();
 }
 
 TEST_F(RetentionManagerTest, StartDrainsThePendingRewritesButRunsNoPass) {
