@@ -1,8 +1,11 @@
 #include "UI/Theme/Symbols.h"
 
 #include "Store/Log.h"
+#include "UI/Theme/Theme.h"
 
+#include <QGuiApplication>
 #include <QHash>
+#include <QIconEngine>
 #include <QImage>
 #include <QPainter>
 
@@ -30,6 +33,80 @@ const Symbol* find(const QString& name) {
         [](const Symbol& symbol, const QByteArray& name) { return QByteArray(symbol.name) < name; });
     return found != symbols.end() && key == found->name ? &*found : nullptr;
 }
+
+// The picture of `shape` in a square of `size`, its coverage filled with `brush`.
+QImage tinted(const QIcon& shape, const QSize& size, qreal ratio, const QBrush& brush) {
+    QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QRect square(QPoint(), size);
+    shape.paint(&painter, square);
+    // Glyphs are shapes: keep their coverage, take the colour from the brush.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(square, brush);
+    return image;
+}
+
+// Draws a glyph in the text colour of the application's palette, whatever colour the drawing or the
+// icon theme gives it, so a symbol on a button reads on a light and on a dark ground alike. A
+// disabled glyph is fainter, a selected one takes the selection's text colour.
+class GlyphEngine final : public QIconEngine {
+  public:
+    explicit GlyphEngine(QIcon shape) : shape_(std::move(shape)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1;
+        painter->drawPixmap(rect.topLeft(), scaledPixmap(rect.size(), mode, state, ratio));
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return scaledPixmap(size, mode, state, 1);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override {
+        if (size.isEmpty()) {
+            return {};
+        }
+        const QColor color = colorFor(mode);
+        const QString key = QStringLiteral("%1x%2@%3#%4")
+                                .arg(size.width())
+                                .arg(size.height())
+                                .arg(scale)
+                                .arg(color.rgba(), 8, 16, QLatin1Char('0'));
+        if (const auto cached = pixmaps_.constFind(key); cached != pixmaps_.constEnd()) {
+            return *cached;
+        }
+        // Few sizes and colours are ever asked for; forget them all rather than grow.
+        if (pixmaps_.size() > 32) {
+            pixmaps_.clear();
+        }
+        const QPixmap drawn = QPixmap::fromImage(tinted(shape_, size, scale, color));
+        pixmaps_.insert(key, drawn);
+        return drawn;
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    QIconEngine* clone() const override { return new GlyphEngine(shape_); }
+    QString key() const override { return QStringLiteral("vesperline.glyph"); }
+    bool isNull() override { return shape_.isNull(); }
+
+  private:
+    static QColor colorFor(QIcon::Mode mode) {
+        const QPalette palette = QGuiApplication::palette();
+        switch (mode) {
+        case QIcon::Disabled:
+            return Theme::textColor(palette, Theme::Level::tertiary);
+        case QIcon::Selected:
+            return palette.color(QPalette::HighlightedText);
+        case QIcon::Normal:
+        case QIcon::Active:
+            break;
+        }
+        return Theme::textColor(palette, Theme::Level::primary);
+    }
+
+    QIcon shape_;
+    QHash<QString, QPixmap> pixmaps_;
+};
 
 } // namespace
 
@@ -148,6 +225,7 @@ QIcon icon(const QString& name) {
     if (result.isNull()) {
         result = bundled(name);
     }
+    result = QIcon(new GlyphEngine(std::move(result)));
     icons.insert(name, result);
     return result;
 }
@@ -157,18 +235,7 @@ QPixmap pixmap(const QString& name, int pixels, const QBrush& brush, qreal devic
     if (glyph.isNull() || pixels <= 0) {
         return {};
     }
-    const QRect square(0, 0, pixels, pixels);
-    QImage image(square.size() * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    glyph.paint(&painter, square);
-    // Glyphs are shapes: keep their coverage, take the colour from the brush.
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(square, brush);
-    painter.end();
-    return QPixmap::fromImage(std::move(image));
+    return QPixmap::fromImage(tinted(glyph, QSize(pixels, pixels), devicePixelRatio, brush));
 }
 
 } // namespace vesperline::Symbols

@@ -22,8 +22,9 @@ struct Symbol {
 // Every symbol, in name order.
 const std::vector<Symbol>& all();
 
-// The icon of `name`, from the icon theme or else bundled; a name that is not in the table gives a
-// null icon and a warning in the log.
+// The icon of `name`, from the icon theme or else bundled, drawn in the application palette's text
+// colour (fainter when disabled), so it reads in a light and a dark appearance alike; a name that is
+// not in the table gives a null icon and a warning in the log.
 QIcon icon(const QString& name);
 // The bundled picture of `name` alone (a null icon for an unknown name).
 QIcon bundled(const QString& name);

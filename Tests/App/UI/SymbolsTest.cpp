@@ -91,6 +91,32 @@ TEST(SymbolsTest, PixmapsTakeTheColourOfTheBrushAtTheScreensRatio) {
     EXPECT_GT(opaque, 0);
 }
 
+TEST(SymbolsTest, IconsTakeTheTextColourOfTheAppearance) {
+    // Every opaque pixel of the glyph, as a button draws it, is the palette's text colour.
+    const auto inkOf = [](QIcon::Mode mode) {
+        const QImage image = Symbols::icon("play.fill")
+                                 .pixmap(QSize(24, 24), mode)
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_ARGB32);
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (qAlpha(image.pixel(x, y)) == 255) {
+                    colours.insert(image.pixel(x, y));
+                }
+            }
+        }
+        return colours;
+    };
+    for (const auto& [name, palette] : testsupport::appearances()) {
+        SCOPED_TRACE(name);
+        testsupport::ScopedPalette appearance(palette);
+        EXPECT_EQ(inkOf(QIcon::Normal), QSet<QRgb>{palette.color(QPalette::WindowText).rgba()});
+        // Disabled glyphs are fainter: no pixel of them is fully opaque.
+        EXPECT_TRUE(inkOf(QIcon::Disabled).isEmpty());
+    }
+}
+
 TEST(SymbolsTest, Pictures) {
     // Every bundled drawing at two sizes, for whoever draws a new one.
     EXPECT_TRUE(testsupport::savePictures("symbols", [] {
