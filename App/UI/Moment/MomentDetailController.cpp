@@ -72,13 +72,14 @@ std::optional<QUrl> MomentDetailController::openableLink(const std::optional<std
         return std::nullopt;
     }
     const QUrl url(QString::fromStdString(*address), QUrl::StrictMode);
-    if (!url.isValid() || url.isRelative()) {
+    if (!url.isValid() || url.host().isEmpty()) {
         return std::nullopt;
     }
-    // The scheme exactly: "httpx:" or "http-evil:" are not web links.
+    // The web's two schemes exactly: "httpx:" or "http-evil:" are not web links, and a recorded
+    // file address is not opened, as the desktop's handler might run what it names.
     const QString scheme = url.scheme();
     if (scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) == 0 ||
-        scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 || url.isLocalFile()) {
+        scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0) {
         return url;
     }
     return std::nullopt;

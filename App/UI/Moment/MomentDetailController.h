@@ -90,7 +90,7 @@ class MomentDetailController final : public QObject {
     // The moment's web address when it can be opened.
     std::optional<QUrl> link() const;
 
-    // A stored web address as a link to open: an absolute http or https URL, or a file URL.
+    // A stored web address as a link to open: an http or https URL with a host, nothing else.
     static std::optional<QUrl> openableLink(const std::optional<std::string>& address);
 
     // Opens or closes the text panel; opening reads the text again.

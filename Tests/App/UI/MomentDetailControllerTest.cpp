@@ -192,7 +192,7 @@ TEST_F(MomentDetailControllerTest, ATextThatCannotBeReadLeavesTheClipboardAloneA
     EXPECT_FALSE(controller->copied());
 }
 
-TEST_F(MomentDetailControllerTest, OnlyWebAndFileAddressesOpenAsLinks) {
+TEST_F(MomentDetailControllerTest, OnlyWebAddressesOpenAsLinks) {
     struct Case {
         std::optional<std::string> address;
         bool opens;
@@ -201,7 +201,9 @@ TEST_F(MomentDetailControllerTest, OnlyWebAndFileAddressesOpenAsLinks) {
         {"https://example.com/report?q=1", true},
         {"http://example.com", true},
         {"HTTPS://Example.com/", true},
-        {"file:///home/user/report.pdf", true},
+        {"file:///home/user/report.pdf", false},
+        {"file:///home/user/.local/share/applications/evil.desktop", false},
+        {"http:no-host", false},
         {"ftp://example.com/file", false},
         {"httpx://example.com", false},
         {"http-evil:payload", false},
