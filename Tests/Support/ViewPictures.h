@@ -69,13 +69,29 @@ inline std::array<std::pair<const char*, QPalette>, 2> appearances() {
     return {{{"light", lightPalette()}, {"dark", darkPalette()}}};
 }
 
-// Saves a picture of `widget` as "<name>.png" in the build folder's "pictures" folder, where a person
-// can look at it; returns whether it was written.
-inline bool savePicture(QWidget& widget, const QString& name) {
+// Saves `picture` as "<name>.png" in the build folder's "pictures" folder, where a person can look
+// at it; returns whether it was written.
+inline bool savePicture(const QImage& picture, const QString& name) {
     const QDir folder(QStringLiteral(VESPERLINE_PICTURES_DIR));
     folder.mkpath(".");
+    return picture.save(folder.filePath(name + ".png"));
+}
+
+// Saves a picture of `widget` as it is now, as "<name>.png" in the pictures folder.
+inline bool savePicture(QWidget& widget, const QString& name) {
     QApplication::processEvents();
-    return widget.grab().save(folder.filePath(name + ".png"));
+    return savePicture(widget.grab().toImage(), name);
+}
+
+// Saves pictures of `widget` as it is now in each appearance, "<name>-light.png" and
+// "<name>-dark.png"; for a widget in the middle of a test, which cannot be built afresh.
+inline bool savePictures(QWidget& widget, const QString& name) {
+    bool saved = true;
+    for (const auto& [suffix, palette] : appearances()) {
+        ScopedPalette appearance(palette);
+        saved = savePicture(widget, name + "-" + suffix) && saved;
+    }
+    return saved;
 }
 
 // Builds a window with `make` once in each appearance, shows it and saves its picture as

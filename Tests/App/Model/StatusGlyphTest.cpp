@@ -1,6 +1,6 @@
 #include "Model/StatusGlyph.h"
 
-#include "Support/SavedPicture.h"
+#include "Support/ViewPictures.h"
 
 #include <QPainter>
 
@@ -40,7 +40,7 @@ TEST(StatusGlyphTest, EachVariantDrawsBothCardsAndItsOwnMark) {
         SCOPED_TRACE(mark.name);
         const QImage picture = StatusGlyph::image(mark.variant, Qt::black, scale);
         ASSERT_EQ(picture.size(), QSize(72, 72));
-        testsupport::savePicture(picture, QString("StatusGlyph-%1").arg(mark.name));
+        EXPECT_TRUE(testsupport::savePicture(picture, QString("status-glyph-%1").arg(mark.name)));
         // Back card: its top edge, its rounded corner and its right edge; front card: its outline.
         for (const QPointF point : {QPointF(10, 2.8), QPointF(15.6, 3.4), QPointF(16.2, 9), QPointF(1.7, 10),
                                     QPointF(7.6, 15.4), QPointF(13.5, 10)}) {
@@ -82,17 +82,22 @@ TEST(StatusGlyphTest, TheIconCarriesEveryTraySizeInTheGivenColour) {
     const QImage large = icon.pixmap(QSize(54, 54)).toImage();
     EXPECT_EQ(large.pixelColor(QPoint(30, 8)).rgb(), QColor(Qt::white).rgb()) << "the back card's top edge";
 
-    // How the item looks on a dark panel, for a person to judge.
-    QImage panel(3 * 54 + 4 * 12, 54 + 24, QImage::Format_ARGB32_Premultiplied);
-    panel.fill(QColor(40, 40, 46));
+    // How the item looks on a dark and on a light panel, for a person to judge.
+    QImage panel(3 * 54 + 4 * 12, 2 * (54 + 24), QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&panel);
-    int x = 12;
-    for (const Variant variant : {Variant::recording, Variant::held, Variant::attention}) {
-        painter.drawPixmap(x, 12, StatusGlyph::icon(variant, Qt::white).pixmap(QSize(54, 54)));
-        x += 54 + 12;
+    int y = 0;
+    for (const auto& [ground, glyph] : {std::pair(QColor(40, 40, 46), QColor(Qt::white)),
+                                        std::pair(QColor(236, 236, 240), QColor(30, 30, 34))}) {
+        painter.fillRect(0, y, panel.width(), 54 + 24, ground);
+        int x = 12;
+        for (const Variant variant : {Variant::recording, Variant::held, Variant::attention}) {
+            painter.drawPixmap(x, y + 12, StatusGlyph::icon(variant, glyph).pixmap(QSize(54, 54)));
+            x += 54 + 12;
+        }
+        y += 54 + 24;
     }
     painter.end();
-    testsupport::savePicture(panel, "StatusGlyph-on-dark-panel");
+    EXPECT_TRUE(testsupport::savePicture(panel, "status-glyph-on-panels"));
 }
 
 } // namespace

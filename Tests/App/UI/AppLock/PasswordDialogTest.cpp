@@ -2,7 +2,7 @@
 
 #include "Platform/Fake/FakePasswordCheck.h"
 #include "Support/ManualClock.h"
-#include "Support/SavedPicture.h"
+#include "Support/ViewPictures.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -48,7 +48,7 @@ TEST_F(PasswordDialogTest, AsksWithTheReasonRefusesAWrongPasswordAndOpensWithThe
     EXPECT_EQ(child<QPushButton>("cancelButton")->text(), "Cancel");
     EXPECT_EQ(child<QLineEdit>("passwordField")->echoMode(), QLineEdit::Password);
     child<QLineEdit>("passwordField")->setText("secret");
-    testsupport::savePicture(dialog->grab().toImage(), "PasswordDialog-asking");
+    EXPECT_TRUE(testsupport::savePictures(*dialog, "password-dialog-asking"));
     child<QLineEdit>("passwordField")->clear();
 
     typeAndReturn("wrong horse");
@@ -58,7 +58,7 @@ TEST_F(PasswordDialogTest, AsksWithTheReasonRefusesAWrongPasswordAndOpensWithThe
     EXPECT_TRUE(child<QLineEdit>("passwordField")->isEnabled());
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(check.lastGiven(), "wrong horse");
-    testsupport::savePicture(dialog->grab().toImage(), "PasswordDialog-wrong-password");
+    EXPECT_TRUE(testsupport::savePictures(*dialog, "password-dialog-wrong-password"));
 
     typeAndReturn("correct horse");
     ASSERT_TRUE(QTest::qWaitFor([&] { return answer.isFinished(); }));
