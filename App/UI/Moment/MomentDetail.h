@@ -41,6 +41,10 @@ class MomentDetail final : public QWidget {
     void setMoment(std::int64_t frameID, FrameImageLoader::Size size) {
         controller_.setMoment(frameID, size);
     }
+    // The same for a moment whose summary the screen has, so its picture is asked for at once.
+    void setMoment(const ostrel::FrameSummary& frame, FrameImageLoader::Size size) {
+        controller_.setMoment(frame, size);
+    }
     // Search terms to box on the picture (none in the timeline).
     void setTerms(std::vector<std::string> terms) { controller_.setTerms(std::move(terms)); }
     // Whether the header offers the "Timeline" button.

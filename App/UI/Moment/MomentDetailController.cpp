@@ -30,19 +30,30 @@ MomentDetailController::Services MomentDetailController::services(StoreHub& hub,
 }
 
 MomentDetailController::MomentDetailController(Services services, QObject* parent)
-    : QObject(parent), services_(std::move(services)) {
+    : QObject(parent), services_(std::move(services)), picture_(services_.images) {
     retryTimer_.setSingleShot(true);
     retryTimer_.setInterval(services_.retryDelay);
-    connect(&retryTimer_, &QTimer::timeout, this, &MomentDetailController::requestPicture);
+    connect(&retryTimer_, &QTimer::timeout, this, &MomentDetailController::retryPicture);
+    connect(&picture_, &MomentPicture::changed, this, &MomentDetailController::pictureChanged);
 }
 
 void MomentDetailController::setMoment(std::int64_t frameID, FrameImageLoader::Size size) {
+    choose(frameID, size, std::nullopt);
+}
+
+void MomentDetailController::setMoment(const ostrel::FrameSummary& frame, FrameImageLoader::Size size) {
+    choose(frame.id, size, frame);
+}
+
+void MomentDetailController::choose(std::int64_t frameID, FrameImageLoader::Size size,
+                                    std::optional<ostrel::FrameSummary> known) {
     if (hasMoment_ && frameID == frameID_ && size == size_) {
         return;
     }
     hasMoment_ = true;
     frameID_ = frameID;
     size_ = size;
+    known_ = std::move(known);
     if (shown_) {
         load();
     }
@@ -92,6 +103,8 @@ std::optional<QUrl> MomentDetailController::link() const {
 void MomentDetailController::cancel() {
     ++generation_;
     retryTimer_.stop();
+    pictureStarted_ = false;
+    awaitingPicture_ = false;
 }
 
 void MomentDetailController::load() {
@@ -108,8 +121,11 @@ void MomentDetailController::load() {
                      const std::optional<ostrel::FrameRecord> read =
                          futureOutcome(answer, "Reading the moment").value_or(std::nullopt);
                      if (!read) {
+                         awaitingPicture_ = false;
+                         picture_.setMoment(std::nullopt, size_);
                          record_.reset();
                          image_.reset();
+                         imageFrameID_.reset();
                          loading_ = false;
                          emit changed();
                          return;
@@ -122,43 +138,72 @@ void MomentDetailController::load() {
                      if (showText_) {
                          readText(read->id);
                      }
-                     requests_ = 0;
-                     requestPicture();
-                 });
-}
-
-void MomentDetailController::requestPicture() {
-    ++requests_;
-    const ostrel::FrameRecord& moment = *record_;
-    if (moment.imageState != ostrel::ImageState::segment || !moment.segmentPath || !moment.segmentIndex) {
-        pictureAnswered(std::nullopt);
-        return;
-    }
-    const std::uint64_t generation = generation_;
-    whenFinished(services_.images(*moment.segmentPath, *moment.segmentIndex, moment.id, size_), this,
-                 [this, generation](const QFuture<std::optional<QImage>>& answer) {
-                     if (generation == generation_) {
-                         pictureAnswered(
-                             futureOutcome(answer, "Loading the moment's picture").value_or(std::nullopt));
+                     if (!pictureStarted_) {
+                         ostrel::FrameSummary pictured;
+                         pictured.id = read->id;
+                         pictured.timestamp = read->timestamp;
+                         pictured.imageState = read->imageState;
+                         pictured.segmentPath = read->segmentPath;
+                         pictured.segmentIndex = read->segmentIndex;
+                         startPicture(pictured);
                      }
                  });
+    if (known_ && known_->id == frameID_) {
+        startPicture(*known_);
+    }
 }
 
-void MomentDetailController::pictureAnswered(std::optional<QImage> picture) {
-    // A moment this young may still sit in a segment being written: ask again a little later.
-    if (!picture && requests_ < maximumRequests &&
-        services_.clock.now() - record_->timestamp <= freshSeconds) {
-        retryTimer_.start();
+void MomentDetailController::startPicture(const ostrel::FrameSummary& frame) {
+    pictureStarted_ = true;
+    pictureTime_ = frame.timestamp;
+    requests_ = 1;
+    // The picture's state is taken once the wish is set; a new load asks again for a picture that
+    // could not be read before.
+    awaitingPicture_ = false;
+    picture_.setMoment(frame, size_);
+    picture_.retry();
+    awaitingPicture_ = true;
+    pictureChanged();
+}
+
+void MomentDetailController::retryPicture() {
+    ++requests_;
+    awaitingPicture_ = false;
+    picture_.retry();
+    awaitingPicture_ = true;
+    pictureChanged();
+}
+
+void MomentDetailController::pictureChanged() {
+    if (!awaitingPicture_) {
         return;
     }
-    if (!picture) {
-        image_.reset();
-        boxes_.clear();
-        loading_ = false;
-        emit changed();
+    const std::optional<std::int64_t> pictured = picture_.imageFrameID();
+    if (pictured != imageFrameID_) {
+        boxes_.clear(); // boxes belong to the picture they were found on
+    }
+    image_ = picture_.image();
+    imageFrameID_ = pictured;
+    switch (picture_.content()) {
+    case MomentPicture::Content::image:
+        if (pictured == frameID_) {
+            pictureArrived();
+            return;
+        }
+        break; // another moment's picture stands in while this one's is decoded
+    case MomentPicture::Content::loading:
+        break;
+    case MomentPicture::Content::textOnly:
+    case MomentPicture::Content::unavailable:
+        pictureMissing();
         return;
     }
-    image_ = std::move(picture);
+    emit changed();
+}
+
+void MomentDetailController::pictureArrived() {
+    awaitingPicture_ = false;
+    retryTimer_.stop();
     if (terms_.empty()) {
         boxes_.clear();
         loading_ = false;
@@ -177,6 +222,23 @@ void MomentDetailController::pictureAnswered(std::optional<QImage> picture) {
             loading_ = false;
             emit changed();
         });
+}
+
+void MomentDetailController::pictureMissing() {
+    // A moment this young may still sit in a segment being written: ask again a little later.
+    if (requests_ < maximumRequests && services_.clock.now() - pictureTime_ <= freshSeconds) {
+        if (!retryTimer_.isActive()) {
+            retryTimer_.start();
+        }
+        emit changed();
+        return;
+    }
+    awaitingPicture_ = false;
+    image_.reset();
+    imageFrameID_.reset();
+    boxes_.clear();
+    loading_ = false;
+    emit changed();
 }
 
 void MomentDetailController::readText(std::int64_t frameID) {

@@ -2,9 +2,11 @@
 
 #include "Runtime/SystemClock.h"
 #include "Storage/FrameRecord.h"
+#include "Storage/FrameSummary.h"
 #include "Store/FrameImageLoader.h"
 #include "Support/Rect.h"
 #include "UI/Moment/MomentActions.h"
+#include "UI/Timeline/MomentPicture.h"
 
 #include <QFuture>
 #include <QImage>
@@ -28,7 +30,13 @@ class StoreHub;
 // picture size, it reads the moment, then its picture (asking again 2.2 s after a miss while the
 // moment is younger than 30 s, three requests at most), then the boxes of the search terms on it;
 // with the text panel open it also reads the text recorded in the moment's window. A new id or size
-// starts afresh; answers for an earlier one are dropped. Main thread only.
+// starts afresh; answers for an earlier one are dropped.
+//
+// Pictures are decoded one at a time, and while one is decoded only the moment asked for last waits
+// (`MomentPicture`), so going quickly through moments queues no stale work; a picture that arrives
+// for a moment passed over on the way stands in, without boxes, until the moment's own is there.
+// A caller that has the moment's summary at hand (the timeline) passes it, and the picture is asked
+// for at once, before the moment is read. Main thread only.
 class MomentDetailController final : public QObject {
     Q_OBJECT
 
@@ -71,6 +79,8 @@ class MomentDetailController final : public QObject {
 
     // The moment and the size to decode its picture at; another id or size loads afresh.
     void setMoment(std::int64_t frameID, FrameImageLoader::Size size);
+    // The same for a moment whose summary the caller has: its picture is asked for at once.
+    void setMoment(const ostrel::FrameSummary& frame, FrameImageLoader::Size size);
     std::int64_t frameID() const { return frameID_; }
     // Search terms to box on the picture; taken by the next load.
     void setTerms(std::vector<std::string> terms) { terms_ = std::move(terms); }
@@ -81,6 +91,8 @@ class MomentDetailController final : public QObject {
 
     const std::optional<ostrel::FrameRecord>& record() const { return record_; }
     const std::optional<QImage>& image() const { return image_; }
+    // The moment the picture shows: another one's stands in while the moment's own is decoded.
+    const std::optional<std::int64_t>& imageFrameID() const { return imageFrameID_; }
     const std::vector<ostrel::Rect>& boxes() const { return boxes_; }
     bool loading() const { return loading_; }
     bool showText() const { return showText_; }
@@ -107,16 +119,24 @@ class MomentDetailController final : public QObject {
     void changed();
 
   private:
+    void choose(std::int64_t frameID, FrameImageLoader::Size size, std::optional<ostrel::FrameSummary> known);
     void load();
     void cancel();
-    void requestPicture();
-    void pictureAnswered(std::optional<QImage> picture);
+    // Asks for the picture of `frame`, the moment being loaded.
+    void startPicture(const ostrel::FrameSummary& frame);
+    void retryPicture();
+    void pictureChanged();
+    void pictureArrived();
+    void pictureMissing();
     void readText(std::int64_t frameID);
 
     Services services_;
+    MomentPicture picture_;
     QTimer retryTimer_;
     std::int64_t frameID_ = 0;
     FrameImageLoader::Size size_ = FrameImageLoader::Size::full;
+    // The summary of the moment asked for, when the caller gave one.
+    std::optional<ostrel::FrameSummary> known_;
     bool hasMoment_ = false;
     bool shown_ = false;
     std::vector<std::string> terms_;
@@ -124,12 +144,17 @@ class MomentDetailController final : public QObject {
 
     std::optional<ostrel::FrameRecord> record_;
     std::optional<QImage> image_;
+    std::optional<std::int64_t> imageFrameID_; // the moment `image_` shows
     std::vector<ostrel::Rect> boxes_;
     bool loading_ = true;
     bool showText_ = false;
     QString text_;
     bool copied_ = false;
 
+    // The load under way has asked for its moment's picture and waits for it.
+    bool pictureStarted_ = false;
+    bool awaitingPicture_ = false;
+    ostrel::Time pictureTime_ = 0; // of the moment whose picture is awaited
     int requests_ = 0;
     // Bumped whenever a load stops counting (a new moment or size, hiding); a late answer of an
     // earlier load is recognised by it and dropped. Text reads have their own.

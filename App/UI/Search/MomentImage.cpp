@@ -1,9 +1,9 @@
 #include "UI/Search/MomentImage.h"
 
+#include "UI/Moment/MomentCanvasGeometry.h"
 #include "UI/Shared/ActivityIndicator.h"
 #include "UI/Theme/Symbols.h"
 #include "UI/Theme/Theme.h"
-#include "UI/Timeline/MomentPictureView.h"
 
 #include <QBoxLayout>
 #include <QEvent>
@@ -81,7 +81,7 @@ void MomentImage::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), Theme::pictureBackdrop);
     if (controller_.content() == FrameThumbnailController::Content::image) {
         const QImage& picture = *controller_.image();
-        const QRectF target = MomentPictureView::fitRect(picture.size(), QRectF(rect()));
+        const QRectF target = MomentCanvasGeometry::fitted(picture.size(), QRectF(rect()));
         painter.drawPixmap(target.topLeft(), scaled_.of(picture, target.size(), devicePixelRatioF()));
     }
 }

@@ -39,6 +39,15 @@ void MomentPicture::setMoment(const std::optional<ostrel::FrameSummary>& frame, 
     emit changed();
 }
 
+void MomentPicture::retry() {
+    if (!failed_) {
+        return;
+    }
+    failed_ = false;
+    requestNeeded();
+    emit changed();
+}
+
 MomentPicture::Content MomentPicture::content() const {
     if (image_) {
         return Content::image;

@@ -14,9 +14,10 @@
 
 namespace vesperline {
 
-// The picture of the moment a view shows, for views that go through moments quickly (the timeline
-// while the user scrubs or replays). One decode runs at a time; meanwhile only the moment asked for
-// last is remembered and decoded next, so a fast scrub never queues up stale work. A picture that
+// The picture of the moment the moment view shows, made for going through moments quickly (the
+// timeline while the user scrubs or replays, a list whose selection runs down). One decode runs at a
+// time; meanwhile only the moment asked for last is remembered and decoded next, so a fast scrub
+// never queues up stale work. A picture that
 // arrives for a moment passed over on the way is still shown, so the picture keeps up with the
 // pointer, and the previous picture stays until the next one is there. Main thread only.
 class MomentPicture final : public QObject {
@@ -43,6 +44,9 @@ class MomentPicture final : public QObject {
 
     // Shows `frame` at `size`; none shows nothing.
     void setMoment(const std::optional<ostrel::FrameSummary>& frame, FrameImageLoader::Size size);
+    // Asks again for the wished moment's picture after it could not be read (a moment whose segment
+    // is still being written may be readable a little later).
+    void retry();
 
     Content content() const;
     const std::optional<QImage>& image() const { return image_; }

@@ -1,12 +1,13 @@
 #include "UI/Timeline/TimelineScreen.h"
 
+#include "UI/Moment/MomentDetail.h"
 #include "UI/Shared/ActivityIndicator.h"
 #include "UI/Shared/AppIconView.h"
+#include "UI/Shared/DayNavigator.h"
 #include "UI/Shared/Divider.h"
 #include "UI/Shared/EmptyStateView.h"
 #include "UI/Theme/Symbols.h"
 #include "UI/Theme/Theme.h"
-#include "UI/Timeline/MomentPictureView.h"
 #include "UI/Timeline/TimelineBar.h"
 
 #include <QAction>
@@ -20,19 +21,22 @@ namespace vesperline {
 
 TimelineScreen::TimelineScreen(Services services, QWidget* parent)
     : QWidget(parent), format_(services.format),
-      controller_(services.hub, services.clock, services.delays, this) {
+      controller_(services.moment.hub, services.moment.clock, services.delays, this) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    header_ = new QHBoxLayout;
-    header_->setContentsMargins(16, 12, 16, 12);
-    count_ = new QLabel(this);
+    auto* header = new QHBoxLayout;
+    header->setContentsMargins(16, 12, 16, 12);
+    navigator_ = new DayNavigator(services.moment.clock, services.format, this);
+    navigator_->setObjectName("timelineDay");
+    navigator_->setDay(controller_.day());
+    count_ = new QLabel;
     count_->setObjectName("timelineCount");
     Theme::applyText(count_, Theme::TextStyle::callout, Theme::Level::secondary);
-    header_->addStretch(1);
-    header_->addWidget(count_);
-    column->addLayout(header_);
+    navigator_->setTrailing(count_);
+    header->addWidget(navigator_);
+    column->addLayout(header);
     column->addWidget(new Divider(this));
 
     pages_ = new QStackedWidget(this);
@@ -53,9 +57,11 @@ TimelineScreen::TimelineScreen(Services services, QWidget* parent)
     auto* moment = new QVBoxLayout(momentPage_);
     moment->setContentsMargins(0, 0, 0, 0);
     moment->setSpacing(0);
-    picture_ = new MomentPictureView(services.pictures, momentPage_);
-    picture_->setObjectName("timelinePicture");
-    moment->addWidget(picture_, 1);
+    detail_ = new MomentDetail(services.moment, services.analyze, services.applications, services.format,
+                               momentPage_);
+    detail_->setObjectName("timelineDetail");
+    detail_->setShowTimelineButton(false);
+    moment->addWidget(detail_, 1);
     moment->addWidget(new Divider(momentPage_));
     moment->addWidget(makePlaybackArea(services));
 
@@ -69,6 +75,8 @@ TimelineScreen::TimelineScreen(Services services, QWidget* parent)
     connect(&controller_, &TimelineScreenController::playbackChanged, this, &TimelineScreen::playbackChanged);
     connect(bar_, &TimelineBar::scrubbingChanged, &controller_, &TimelineScreenController::setScrubbing);
     connect(bar_, &TimelineBar::indexPicked, &controller_, &TimelineScreenController::scrubTo);
+    connect(navigator_, &DayNavigator::dayChosen, &controller_, &TimelineScreenController::setDay);
+    connect(&controller_, &TimelineScreenController::dayChanged, navigator_, &DayNavigator::setDay);
     momentsChanged();
     playbackChanged();
 }
@@ -96,7 +104,7 @@ QWidget* TimelineScreen::makePlaybackArea(const Services& services) {
     auto* stack = new QVBoxLayout(area);
     stack->setContentsMargins(16, 10, 16, 10);
     stack->setSpacing(8);
-    bar_ = new TimelineBar(services.applications, services.format, services.clock, area);
+    bar_ = new TimelineBar(services.applications, services.format, services.moment.clock, area);
     bar_->setObjectName("timelineBar");
     stack->addWidget(bar_);
 
@@ -153,11 +161,6 @@ QWidget* TimelineScreen::makePlaybackArea(const Services& services) {
     return area;
 }
 
-void TimelineScreen::setNavigator(QWidget* navigator) {
-    navigator->setParent(this);
-    header_->insertWidget(0, navigator);
-}
-
 bool TimelineScreen::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate) {
         controller_.setWindowActive(event->type() == QEvent::WindowActivate);
@@ -186,6 +189,10 @@ void TimelineScreen::positionChanged() {
         appIcon_->setBundleID(shown ? shown->appBundleID : std::nullopt);
     }
     appName_->setText(shown ? QString::fromStdString(shown->appName.value_or("")) : QString());
+    // A deletion from the moment view shows the remaining moment nearest to the one deleted.
+    detail_->setOnDeleted(
+        shown ? std::function<void()>([this, deleted = *shown] { controller_.momentDeleted(deleted); })
+              : std::function<void()>());
     showPicture();
 }
 
@@ -195,7 +202,9 @@ void TimelineScreen::playbackChanged() {
 }
 
 void TimelineScreen::showPicture() {
-    picture_->setMoment(controller_.shownFrame(), controller_.imageSize());
+    if (const std::optional<ostrel::FrameSummary> shown = controller_.shownFrame()) {
+        detail_->setMoment(*shown, controller_.imageSize());
+    }
 }
 
 } // namespace vesperline

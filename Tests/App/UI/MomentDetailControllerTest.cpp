@@ -4,9 +4,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <future>
 
 using namespace vesperline;
 using testsupport::Moment;
@@ -72,6 +75,36 @@ TEST_F(MomentDetailControllerTest, ShowsTheMomentWithItsPictureAndTheSearchTerms
     EXPECT_TRUE(controller.boxes().empty());
     EXPECT_TRUE(controller.image());
     EXPECT_TRUE(controller.loading());
+}
+
+TEST_F(MomentDetailControllerTest, WithTheMomentsSummaryThePictureIsAskedForBeforeTheMomentIsRead) {
+    const std::int64_t id = fixture_.store(Moment(now - 600).title("Report.txt"), true);
+    fixture_.pictures[id] = {screen()};
+    const ostrel::FrameSummary summary = fixture_.hub.readSync(
+        [](ostrel::MemoryStore& store) { return store.frames(now - 700, now, 10, false).front(); });
+    // The read queue is busy: the moment is read only once the gate opens.
+    std::promise<void> gate;
+    std::shared_future<void> opened = gate.get_future().share();
+    fixture_.hub.readAsync([opened](ostrel::MemoryStore&) { opened.wait(); });
+    bool open = false;
+    const auto openGate = [&] {
+        if (!std::exchange(open, true)) {
+            gate.set_value();
+        }
+    };
+    const auto openedAtTheEnd = qScopeGuard(openGate); // a failed check must not leave the queue stuck
+
+    MomentDetailController controller(fixture_.services());
+    controller.setMoment(summary, Size::preview);
+    controller.setShown(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.image().has_value(); }));
+    EXPECT_EQ(controller.imageFrameID(), id);
+    EXPECT_FALSE(controller.record()) << "still waiting to be read";
+    openGate();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.record().has_value(); }));
+    EXPECT_EQ(controller.record()->displayTitle(), "Report.txt");
+    EXPECT_EQ(fixture_.pictureRequests, (std::vector{std::pair(id, Size::preview)}))
+        << "reading the moment asks for nothing more";
 }
 
 TEST_F(MomentDetailControllerTest, AMissingPictureGivesANoticeAfterTheRetriesAFreshMomentIsOwed) {

@@ -7,11 +7,14 @@
 #include "Support/SettledReads.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/ViewPictures.h"
-#include "UI/Timeline/MomentPictureView.h"
+#include "UI/Moment/MomentDetail.h"
+#include "UI/Shared/DayNavigator.h"
 #include "UI/Timeline/TimelineBar.h"
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
 #include <QToolButton>
@@ -57,20 +60,35 @@ class TimelineScreenTest : public ::testing::Test {
     // Waits until the reads posted so far and what they report to the main thread are done.
     void settle() { testsupport::settleReads(hub); }
     std::unique_ptr<TimelineScreen> makeScreen() {
+        MomentActions actions;
+        actions.deleteFrames = [this](std::vector<std::int64_t> ids, std::function<void()> done) {
+            hub.sync([&](ostrel::MemoryStore& store) { store.deleteFrames(ids); });
+            done();
+        };
         auto screen = std::make_unique<TimelineScreen>(TimelineScreen::Services{
-            .hub = hub,
-            .pictures =
-                [this](const std::string&, std::int64_t, std::int64_t frameID, FrameImageLoader::Size size) {
-                    requests.push_back({frameID, size});
-                    return QtFuture::makeReadyFuture(std::optional(screenPicture(frameID)));
+            .moment =
+                {
+                    .hub = hub,
+                    .images =
+                        [this](const std::string&, std::int64_t, std::int64_t frameID,
+                               FrameImageLoader::Size size) {
+                            requests.push_back({frameID, size});
+                            return QtFuture::makeReadyFuture(std::optional(screenPicture(frameID)));
+                        },
+                    .termBoxes = {},
+                    .actions = std::move(actions),
+                    .clock = clock,
                 },
+            .analyze = {},
             .applications = applications,
             .format = format,
-            .clock = clock,
             .delays = delays,
         });
         screen->resize(1000, 720);
         return screen;
+    }
+    static const MomentDetailController& detailOf(QWidget& screen) {
+        return screen.findChild<MomentDetail*>("timelineDetail")->controller();
     }
     void fillTheMorning() {
         const char* apps[][2] = {{"org.example.Editor", "Editor"},
@@ -114,9 +132,11 @@ TEST_F(TimelineScreenTest, ADayOfMomentsShowsTheNewestWithItsBarAndControls) {
     EXPECT_EQ(find<QLabel>(*screen, "timelineCount")->text(), "90 moments");
     EXPECT_EQ(find<QLabel>(*screen, "timelineTime")->text(), format.timeWithSeconds(newest.timestamp));
     EXPECT_EQ(find<QLabel>(*screen, "timelineAppName")->text(), "Browser");
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return find<MomentPictureView>(*screen, "timelinePicture")->picture().image().has_value(); }));
+    const MomentDetailController& detail = detailOf(*screen);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return detail.imageFrameID() == newest.id && detail.record(); }));
     EXPECT_EQ(requests, (decltype(requests){{newest.id, FrameImageLoader::Size::full}}));
+    EXPECT_FALSE(find<QToolButton>(*screen, "timelineButton")->isVisible()) << "it is the timeline";
+    EXPECT_EQ(find<QLabel>(*screen, "dayTitle")->text(), "Monday, March 3");
     const TimelineBar* bar = find<TimelineBar>(*screen, "timelineBar");
     EXPECT_EQ(bar->height(), TimelineBar::fixedHeight);
     EXPECT_EQ(bar->width(), screen->width() - 32);
@@ -125,12 +145,12 @@ TEST_F(TimelineScreenTest, ADayOfMomentsShowsTheNewestWithItsBarAndControls) {
         auto shown = makeScreen();
         shown->show();
         settle();
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return shown->findChild<MomentPictureView*>()->picture().image().has_value(); }));
         shown->controller().scrubTo(40);
         const std::int64_t fortieth = shown->controller().shownFrame()->id;
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return shown->findChild<MomentPictureView*>()->picture().imageFrameID() == fortieth; }));
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return detailOf(*shown).imageFrameID() == fortieth && detailOf(*shown).record() &&
+                   detailOf(*shown).record()->id == fortieth;
+        }));
         return shown;
     }));
 }
@@ -201,19 +221,18 @@ TEST_F(TimelineScreenTest, ScrubbingShowsPreviewsAndTheFullPictureAtRest) {
     screen->show();
     settle();
     TimelineBar* bar = find<TimelineBar>(*screen, "timelineBar");
-    const MomentPictureView* picture = find<MomentPictureView>(*screen, "timelinePicture");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return picture->picture().image().has_value(); }));
+    const MomentDetailController& detail = detailOf(*screen);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return detail.image().has_value() && !detail.loading(); }));
     requests.clear();
 
     QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(bar->width() / 4, 30));
     EXPECT_TRUE(screen->controller().scrubbing());
     const std::int64_t picked = screen->controller().shownFrame()->id;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return picture->picture().imageFrameID() == picked; }));
-    EXPECT_EQ(picture->picture().imageSize(), FrameImageLoader::Size::preview);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return detail.imageFrameID() == picked && !detail.loading(); }));
+    EXPECT_EQ(requests, (decltype(requests){{picked, FrameImageLoader::Size::preview}}));
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(bar->width() / 4, 30));
     EXPECT_FALSE(screen->controller().scrubbing());
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return picture->picture().imageSize() == FrameImageLoader::Size::full; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return requests.size() == 2 && !detail.loading(); }));
     EXPECT_EQ(requests, (decltype(requests){{picked, FrameImageLoader::Size::preview},
                                             {picked, FrameImageLoader::Size::full}}));
 }
@@ -230,4 +249,48 @@ TEST_F(TimelineScreenTest, TheWindowsActivationReachesTheController) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !screen->controller().windowActive(); }));
     QApplication::setActiveWindow(screen.get());
     ASSERT_TRUE(QTest::qWaitFor([&] { return screen->controller().windowActive(); }));
+}
+
+TEST_F(TimelineScreenTest, TheDayNavigatorChoosesTheDayAndFollowsRequests) {
+    fillTheMorning();
+    const std::int64_t dayBefore = save(at(-24 + 9), "org.example.Mail", "Mail");
+    auto screen = makeScreen();
+    screen->show();
+    settle();
+    ASSERT_EQ(screen->controller().frames()->size(), 90u);
+
+    QTest::mouseClick(find<QToolButton>(*screen, "previousDay"), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(screen->controller().day(), midnight - 86400);
+    EXPECT_EQ(find<QLabel>(*screen, "dayTitle")->text(), "Sunday, March 2");
+    EXPECT_EQ(find<QLabel>(*screen, "timelineCount")->text(), "1 moments");
+    EXPECT_EQ(screen->controller().shownFrame()->id, dayBefore);
+
+    // A request from elsewhere for a moment of today moves the navigator along.
+    screen->controller().openAt(std::nullopt, at(9));
+    settle();
+    EXPECT_EQ(find<QLabel>(*screen, "dayTitle")->text(), "Monday, March 3");
+    EXPECT_EQ(screen->controller().frames()->size(), 90u);
+}
+
+TEST_F(TimelineScreenTest, DeletingTheShownMomentShowsTheNearestRemainingOne) {
+    fillTheMorning();
+    auto screen = makeScreen();
+    screen->show();
+    settle();
+    TimelineScreenController& controller = screen->controller();
+    controller.scrubTo(40);
+    const ostrel::FrameSummary deleted = *controller.shownFrame();
+    const ostrel::FrameSummary later = (*controller.frames())[41];
+    ASSERT_TRUE(QTest::qWaitFor([&] { return detailOf(*screen).record() && !detailOf(*screen).loading(); }));
+
+    QTest::mouseClick(find<QToolButton>(*screen, "deleteButton"), Qt::LeftButton);
+    auto* confirmation = find<QMessageBox>(*screen, "deleteConfirmation");
+    ASSERT_TRUE(confirmation);
+    QTest::mouseClick(find<QPushButton>(*confirmation, "confirmDeleteButton"), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(controller.frames()->size(), 89u);
+    // Two minutes from each neighbour: the later one.
+    EXPECT_EQ(controller.shownFrame()->id, later.id);
+    EXPECT_NE(controller.shownFrame()->id, deleted.id);
 }
