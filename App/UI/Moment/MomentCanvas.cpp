@@ -1,6 +1,7 @@
 #include "UI/Moment/MomentCanvas.h"
 
 #include "Runtime/WhenFinished.h"
+#include "Store/FutureOutcome.h"
 #include "UI/Moment/MomentCanvasGeometry.h"
 #include "UI/Theme/Theme.h"
 
@@ -119,14 +120,9 @@ void MomentCanvas::analyze() {
                          return; // another picture came, or the canvas let go of this one
                      }
                      running_.reset();
-                     std::optional<std::vector<platform::TextObservation>> lines;
-                     try {
-                         if (answer.resultCount() > 0) {
-                             lines = answer.result();
-                         }
-                     } catch (...) {
-                         // Selectable text is optional: a failed reading leaves the picture as it is.
-                     }
+                     // Selectable text is optional: a failed reading leaves the picture as it is.
+                     const std::optional<std::vector<platform::TextObservation>> lines =
+                         futureOutcome(answer, "Reading the picture's text").value_or(std::nullopt);
                      if (!lines) {
                          return;
                      }

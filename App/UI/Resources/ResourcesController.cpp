@@ -2,9 +2,8 @@
 
 #include "Capture/ResourceMonitor.h"
 #include "Model/AppSettings.h"
-#include "Runtime/FailureDescription.h"
 #include "Runtime/WhenFinished.h"
-#include "Store/Log.h"
+#include "Store/FutureOutcome.h"
 #include "Store/StoreHub.h"
 #include "UI/Shared/LocalDay.h"
 
@@ -104,21 +103,16 @@ void ResourcesController::load() {
     const std::string from = ostrel::MemoryStore::dayKey(sixDaysBefore(now));
     const std::string to = ostrel::MemoryStore::dayKey(now);
     const std::uint64_t generation = generation_;
-    whenFinished(hub_.readAsync([from, to](ostrel::MemoryStore& store) { return store.stats(from, to); }),
-                 this, [this, generation](QFuture<std::vector<ostrel::DayStats>> answer) {
-                     if (generation != generation_) {
-                         return;
-                     }
-                     try {
-                         answer.waitForFinished(); // rethrows what the read threw
-                         week_ = answer.result();
-                     } catch (...) {
-                         qCWarning(Log::storage(), "Week statistics read failed: %s",
-                                   describeFailure(std::current_exception()).c_str());
-                         week_.clear();
-                     }
-                     emit weekChanged();
-                 });
+    whenFinished(
+        hub_.readAsync([from, to](ostrel::MemoryStore& store) { return store.stats(from, to); }), this,
+        [this, generation](QFuture<std::vector<ostrel::DayStats>> answer) {
+            if (generation != generation_) {
+                return;
+            }
+            // A failed read shows as an empty week.
+            week_ = futureOutcome(answer, "Week statistics read").value_or(std::vector<ostrel::DayStats>{});
+            emit weekChanged();
+        });
 }
 
 // ---- What the screen shows --------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "Runtime/WhenFinished.h"
 #include "Store/FrameImageLoader.h"
+#include "Store/FutureOutcome.h"
 
 namespace vesperline {
 
@@ -95,16 +96,9 @@ void FrameThumbnailController::request() {
                      if (generation != generation_) {
                          return;
                      }
-                     std::optional<QImage> picture;
-                     try {
-                         if (answer.resultCount() > 0) {
-                             picture = answer.result();
-                         } else {
-                             answer.waitForFinished(); // rethrows what the source threw
-                         }
-                     } catch (...) {
-                         // A source that failed outright counts as a picture that could not be read.
-                     }
+                     // A source that failed outright counts as a picture that could not be read.
+                     std::optional<QImage> picture =
+                         futureOutcome(answer, "Loading the thumbnail").value_or(std::nullopt);
                      answered(std::move(picture));
                  });
 }

@@ -1,6 +1,7 @@
 #include "UI/Timeline/MomentPicture.h"
 
 #include "Runtime/WhenFinished.h"
+#include "Store/FutureOutcome.h"
 
 namespace vesperline {
 
@@ -85,16 +86,9 @@ void MomentPicture::requestNeeded() {
     const std::uint64_t generation = generation_;
     whenFinished(source_(request->segmentPath, request->index, request->frameID, request->size), this,
                  [this, generation, request = *request](QFuture<std::optional<QImage>> answer) {
-                     std::optional<QImage> picture;
-                     try {
-                         if (answer.resultCount() > 0) {
-                             picture = answer.result();
-                         } else {
-                             answer.waitForFinished(); // rethrows what the source threw
-                         }
-                     } catch (...) {
-                         // A source that failed outright counts as a picture that could not be read.
-                     }
+                     // A source that failed outright counts as a picture that could not be read.
+                     std::optional<QImage> picture =
+                         futureOutcome(answer, "Loading the moment's picture").value_or(std::nullopt);
                      answered(generation, request, std::move(picture));
                  });
 }
