@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 namespace vesperline::platform {
 
@@ -21,8 +22,11 @@ FFmpegVideoFileReader::FFmpegVideoFileReader(const std::filesystem::path& file)
         codec_.reset(avcodec_alloc_context3(decoder));
         check(avcodec_parameters_to_context(codec_.get(), format_->streams[streamIndex_]->codecpar),
               "Could not set up the decoder");
-        // One thread: a segment frame is small work, and decoding is rarely on a hot path.
-        codec_->thread_count = 1;
+        // A picture far from a keyframe takes dozens of frames to reach, and the user waits for it
+        // (scrubbing the timeline): the rows of each frame are decoded in parallel, as the encoder's
+        // wavefronts allow, which about halves the wait on four threads without decoding ahead.
+        codec_->thread_count = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+        codec_->thread_type = FF_THREAD_SLICE;
         check(avcodec_open2(codec_.get(), decoder, nullptr), "Could not open the decoder");
         indexSamples();
     } catch (...) {
