@@ -140,7 +140,9 @@ TEST_F(X11GlobalShortcutTest, TheDefaultHotKeyRegisteredByTheManagerIsShiftSuper
     EXPECT_EQ(manager.displayString(HotKeyCombo{}), "Shift+Super+Space");
     EXPECT_EQ(manager.displayString({40, HotKeyCombo::control}), "Ctrl+K");
     runTool("xdotool", {"key", "super+shift+space"});
-    EXPECT_TRUE(waitUntil([&] { return toggles == 1; }));
+    EXPECT_TRUE(waitUntil([&] { return toggles > 0; }));
+    waitUntil([] { return false; }, 0.3); // a second toggle for the same press would be in by now
+    EXPECT_EQ(toggles, 1);
     EXPECT_EQ(presses, 0) << "the manager's handler took the test's place";
 }
 
