@@ -184,21 +184,20 @@ void MomentDetailController::pictureChanged() {
     }
     image_ = picture_.image();
     imageFrameID_ = pictured;
-    switch (picture_.content()) {
-    case MomentPicture::Content::image:
-        if (pictured == frameID_) {
-            pictureArrived();
-            return;
-        }
-        break; // another moment's picture stands in while this one's is decoded
-    case MomentPicture::Content::loading:
-        break;
-    case MomentPicture::Content::textOnly:
-    case MomentPicture::Content::unavailable:
+    const MomentPicture::Content content = picture_.content();
+    // Until the moment's own picture at the size asked for is there, another moment's picture, or a
+    // smaller one of this moment, stands in.
+    const bool arrived =
+        content == MomentPicture::Content::image && pictured == frameID_ &&
+        (picture_.imageSize() == size_ || picture_.imageSize() == FrameImageLoader::Size::full);
+    if (arrived) {
+        pictureArrived();
+    } else if (picture_.failed() || content == MomentPicture::Content::textOnly ||
+               content == MomentPicture::Content::unavailable) {
         pictureMissing();
-        return;
+    } else {
+        emit changed();
     }
-    emit changed();
 }
 
 void MomentDetailController::pictureArrived() {
@@ -234,8 +233,11 @@ void MomentDetailController::pictureMissing() {
         return;
     }
     awaitingPicture_ = false;
-    image_.reset();
-    imageFrameID_.reset();
+    if (imageFrameID_ != frameID_) {
+        // A smaller picture of the moment is still better than none; another moment's is not.
+        image_.reset();
+        imageFrameID_.reset();
+    }
     boxes_.clear();
     loading_ = false;
     emit changed();

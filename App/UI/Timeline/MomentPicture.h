@@ -49,6 +49,8 @@ class MomentPicture final : public QObject {
     void retry();
 
     Content content() const;
+    // Whether the wished moment's picture could not be read (a smaller one of it may still show).
+    bool failed() const { return failed_; }
     const std::optional<QImage>& image() const { return image_; }
     // The moment and size of the picture shown.
     std::optional<std::int64_t> imageFrameID() const {

@@ -62,14 +62,16 @@ TEST_F(MomentDetailControllerTest, ShowsTheMomentWithItsPictureAndTheSearchTerms
     EXPECT_EQ(fixture_.termRequests[0], std::vector<std::string>{"report"});
     EXPECT_EQ(fixture_.pictureRequests.back(), std::pair(id, Size::preview));
 
-    // The same moment at rest: decoded again at full size.
+    // The same moment at rest: decoded again at full size, the preview showing until it is there.
+    fixture_.picturesAnswer = false;
     controller.setMoment(id, Size::full);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return fixture_.pictureRequests.back() == std::pair(id, Size::full); }));
+    EXPECT_TRUE(controller.image());
+    EXPECT_TRUE(controller.loading()) << "a preview does not stand for the full picture";
     // Another moment: its boxes go as soon as it has been read, while the picture before it stays
     // until the new one comes.
     const std::int64_t next = fixture_.store(Moment(now - 500).app("org.example.editor", "Editor"), true);
-    fixture_.picturesAnswer = false;
     controller.setMoment(next, Size::full);
     ASSERT_TRUE(QTest::qWaitFor([&] { return controller.record()->id == next; }));
     EXPECT_TRUE(controller.boxes().empty());
