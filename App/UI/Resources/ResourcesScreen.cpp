@@ -6,6 +6,8 @@
 #include "UI/Shared/ActivityIndicator.h"
 #include "UI/Shared/BrandMark.h"
 #include "UI/Shared/Card.h"
+#include "UI/Shared/ChartStyle.h"
+#include "UI/Shared/PageParts.h"
 #include "UI/Shared/SymbolLabel.h"
 #include "UI/Theme/Symbols.h"
 #include "UI/Theme/Theme.h"
@@ -15,7 +17,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QEvent>
-#include <QGraphicsLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -31,6 +32,10 @@
 
 namespace vesperline {
 
+using PageParts::column;
+using PageParts::row;
+using PageParts::textLabel;
+
 namespace {
 
 constexpr double brandMarkSize = 44;
@@ -43,29 +48,6 @@ constexpr double legendSwatchRadius = 2;
 constexpr int smallIndicatorSide = 14;
 // The most lines of energy saving there can be.
 constexpr int energyLineCount = 5;
-
-QLabel* textLabel(Theme::TextStyle style, Theme::Level level = Theme::Level::primary,
-                  std::optional<QFont::Weight> weight = std::nullopt, bool wraps = false) {
-    auto* label = new QLabel;
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(wraps);
-    Theme::applyText(label, style, level, weight);
-    return label;
-}
-
-QVBoxLayout* column(QWidget* widget, int spacing) {
-    auto* layout = new QVBoxLayout(widget);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    return layout;
-}
-
-QHBoxLayout* row(QWidget* widget, int spacing) {
-    auto* layout = new QHBoxLayout(widget);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    return layout;
-}
 
 // The small square of colour before a legend's label.
 class LegendSwatch final : public QWidget {
@@ -108,16 +90,6 @@ QPushButton* smallButton(const QString& title, const QString& name) {
     Theme::applyText(button, Theme::TextStyle::subheadline);
     button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return button;
-}
-
-// A bar's fill: its hue's pastel, a little lighter at the top.
-QBrush barBrush(int hue) {
-    const QColor pastel = Theme::hues[static_cast<std::size_t>(hue) % Theme::hues.size()].pastel;
-    QLinearGradient gradient(0, 0, 0, 1);
-    gradient.setCoordinateMode(QGradient::ObjectBoundingMode);
-    gradient.setColorAt(0, pastel.lighter(110));
-    gradient.setColorAt(1, pastel);
-    return QBrush(gradient);
 }
 
 } // namespace
@@ -225,11 +197,7 @@ QWidget* ResourcesScreen::makeChartCard() {
     chart_->setObjectName("energyChart");
     chart_->setFixedHeight(chartHeight);
     chart_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed); // the card takes no more height
-    chart_->setRenderHint(QPainter::Antialiasing);
-    chart_->setFrameShape(QFrame::NoFrame);
-    // The card's ground shows through the view.
-    chart_->setBackgroundBrush(Qt::NoBrush);
-    chart_->viewport()->setAutoFillBackground(false);
+    ChartStyle::prepareView(chart_);
     lines->addWidget(chart_);
     return new Card(content);
 }
@@ -355,12 +323,7 @@ void ResourcesScreen::renderChart() {
     noData_->setVisible(bars.empty());
     chart_->setVisible(!bars.empty());
 
-    auto* chart = new QChart;
-    chart->legend()->hide();
-    chart->setBackgroundVisible(false);
-    chart->setPlotAreaBackgroundVisible(false);
-    chart->setMargins(QMargins(0, 0, 0, 0));
-    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    QChart* chart = ChartStyle::plainChart();
 
     // One set per day with its value at its own place: stacked, each bar is one day in its own hue.
     auto* series = new QStackedBarSeries;
@@ -371,7 +334,8 @@ void ResourcesScreen::renderChart() {
         for (std::size_t j = 0; j < bars.size(); ++j) {
             *set << (i == j ? bars[i].wattHours : 0.0);
         }
-        set->setBrush(barBrush(bars[i].hue));
+        set->setBrush(Theme::colorGradient(
+            Theme::hues[static_cast<std::size_t>(bars[i].hue) % Theme::hues.size()].pastel));
         set->setPen(Qt::NoPen);
         series->append(set);
         categories << bars[i].label;
@@ -379,23 +343,13 @@ void ResourcesScreen::renderChart() {
     }
     chart->addSeries(series);
 
-    const QFont axisFont = Theme::font(Theme::TextStyle::caption);
-    const QColor labels = Theme::textColor(palette(), Theme::Level::secondary);
-    const QColor grid = Theme::separator(palette());
     auto* days = new QBarCategoryAxis;
     days->append(categories);
-    days->setLabelsFont(axisFont);
-    days->setLabelsColor(labels);
+    ChartStyle::styleAxis(days, palette());
     days->setGridLineVisible(false);
-    days->setLinePenColor(grid);
     auto* energy = new QValueAxis;
     energy->setTitleText(tr("Energy (Wh)"));
-    energy->setTitleFont(axisFont);
-    energy->setTitleBrush(labels);
-    energy->setLabelsFont(axisFont);
-    energy->setLabelsColor(labels);
-    energy->setGridLineColor(grid);
-    energy->setLinePenColor(grid);
+    ChartStyle::styleAxis(energy, palette());
     energy->setRange(0, highest > 0 ? highest : 1);
     energy->applyNiceNumbers();
     chart->addAxis(days, Qt::AlignBottom);

@@ -14,13 +14,6 @@ constexpr int horizontalPadding = 10;
 constexpr int verticalPadding = 4;
 constexpr int spacing = 4;
 
-QPainterPath capsule(const QRectF& rect) {
-    QPainterPath path;
-    const double radius = rect.height() / 2;
-    path.addRoundedRect(rect, radius, radius);
-    return path;
-}
-
 } // namespace
 
 Chip::Chip(const QString& title, const std::optional<QString>& symbol, bool selected, QWidget* parent)
@@ -59,7 +52,7 @@ QSize Chip::sizeHint() const {
 }
 
 bool Chip::hitButton(const QPoint& position) const {
-    return capsule(QRectF(rect())).contains(QPointF(position) + QPointF(0.5, 0.5));
+    return Theme::capsule(QRectF(rect())).contains(QPointF(position) + QPointF(0.5, 0.5));
 }
 
 void Chip::paintEvent(QPaintEvent*) {
@@ -67,11 +60,11 @@ void Chip::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds(rect());
     if (selected_) {
-        painter.fillPath(capsule(bounds), QBrush(Theme::pastelBand));
+        painter.fillPath(Theme::capsule(bounds), QBrush(Theme::pastelBand));
     } else {
         QColor ground = Theme::textColor(palette(), Theme::Level::quaternary);
         ground.setAlphaF(ground.alphaF() * 0.5f);
-        painter.fillPath(capsule(bounds), ground);
+        painter.fillPath(Theme::capsule(bounds), ground);
     }
     const QColor foreground = selected_ ? Theme::ink : Theme::textColor(palette(), Theme::Level::primary);
 

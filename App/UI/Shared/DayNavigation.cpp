@@ -32,6 +32,23 @@ bool DayNavigation::isToday(ostrel::Time day, ostrel::Time now) const {
     return calendarDay(day) == calendarDay(now);
 }
 
+ostrel::Time DayNavigation::nextDay(ostrel::Time day) const {
+    return LocalDay::next(day, zone_);
+}
+
+std::optional<ostrel::Time> DayNavigation::atClockTime(ostrel::Time day, const QTime& time) const {
+    const QDate date = calendarDay(day);
+    if (!date.isValid()) {
+        return std::nullopt;
+    }
+    const QDateTime moment(date, time, zone_);
+    // A reading the clock skips comes back moved past the change, or invalid.
+    if (!moment.isValid() || moment.date() != date || moment.time() != time) {
+        return std::nullopt;
+    }
+    return static_cast<double>(moment.toMSecsSinceEpoch()) / 1000.0;
+}
+
 std::optional<ostrel::Time> DayNavigation::shifted(ostrel::Time day, int days, ostrel::Time now) const {
     const std::optional<QDateTime> bound = LocalDay::dateTime(day, zone_);
     const QDate target = bound ? bound->date().addDays(days) : QDate();

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QTime>
 #include <QTimeZone>
 
 #include <optional>
@@ -24,6 +25,12 @@ class DayNavigation final {
     ostrel::Time startOfDay(const QDate& day) const;
     QDate calendarDay(ostrel::Time date) const;
     bool isToday(ostrel::Time day, ostrel::Time now) const;
+    // The start of the calendar day after the day of `day`; 86,400 s after `day` when it has no
+    // local date.
+    ostrel::Time nextDay(ostrel::Time day) const;
+    // When the local clock reads `time` on the calendar day of `day`; none when that day has no such
+    // reading (a clock change skips it) or no local date.
+    std::optional<ostrel::Time> atClockTime(ostrel::Time day, const QTime& time) const;
 
     // The start of the calendar day `days` days after the day of `day`, or none when that day, at
     // `day`'s own time of day, lies after `now`. Calendar days, not 86,400 s, so a step across a

@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace vesperline {
 
 ElidedLabel::ElidedLabel(Qt::TextElideMode mode, QWidget* parent) : QWidget(parent), mode_(mode) {
@@ -19,8 +21,28 @@ void ElidedLabel::setText(const QString& text) {
     update();
 }
 
+void ElidedLabel::setMinimumScale(double scale) {
+    minimumScale_ = std::clamp(scale, 0.1, 1.0);
+    update();
+}
+
+QFont ElidedLabel::shownFont() const {
+    const double natural = fontMetrics().horizontalAdvance(text_);
+    if (minimumScale_ >= 1 || natural <= width()) {
+        return font();
+    }
+    const double scale = std::max(minimumScale_, width() / natural);
+    QFont shrunk = font();
+    if (font().pointSizeF() > 0) {
+        shrunk.setPointSizeF(font().pointSizeF() * scale);
+    } else {
+        shrunk.setPixelSize(std::max(1, static_cast<int>(font().pixelSize() * scale)));
+    }
+    return shrunk;
+}
+
 QString ElidedLabel::shownText() const {
-    return fontMetrics().elidedText(text_, mode_, width());
+    return QFontMetrics(shownFont()).elidedText(text_, mode_, width());
 }
 
 QSize ElidedLabel::sizeHint() const {
@@ -33,6 +55,7 @@ QSize ElidedLabel::minimumSizeHint() const {
 
 void ElidedLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    painter.setFont(shownFont());
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, shownText());
 }

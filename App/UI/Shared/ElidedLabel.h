@@ -5,8 +5,9 @@
 namespace vesperline {
 
 // One line of text that gives up width gracefully: what does not fit is replaced by "…" at the
-// chosen place (the end, or the middle for addresses and paths). In the widget's font and its
-// palette's text colour, so `Theme::applyText` styles it like a label.
+// chosen place (the end, or the middle for addresses and paths), after its font has shrunk as far as
+// its minimum scale allows (by default it does not shrink). In the widget's font and its palette's
+// text colour, so `Theme::applyText` styles it like a label.
 class ElidedLabel final : public QWidget {
     Q_OBJECT
 
@@ -15,7 +16,10 @@ class ElidedLabel final : public QWidget {
 
     void setText(const QString& text);
     const QString& text() const { return text_; }
-    // The text as drawn at the current width.
+    // How far the font may shrink, as a fraction of its size, before the text is cut.
+    void setMinimumScale(double scale);
+    // The font and the text as drawn at the current width.
+    QFont shownFont() const;
     QString shownText() const;
 
     QSize sizeHint() const override;
@@ -28,6 +32,7 @@ class ElidedLabel final : public QWidget {
   private:
     Qt::TextElideMode mode_;
     QString text_;
+    double minimumScale_ = 1;
 };
 
 } // namespace vesperline

@@ -28,6 +28,12 @@ template <typename Zone> ostrel::Time startIn(ostrel::Time time, const Zone& zon
     return local ? startOf(local->date(), zone).value_or(time) : time;
 }
 
+template <typename Zone> ostrel::Time nextIn(ostrel::Time time, const Zone& zone) {
+    const std::optional<QDateTime> local = dateTimeIn(time, zone);
+    const std::optional<ostrel::Time> start = local ? startOf(local->date().addDays(1), zone) : std::nullopt;
+    return start.value_or(time + 86400);
+}
+
 } // namespace
 
 std::optional<QDateTime> dateTime(ostrel::Time time) {
@@ -47,10 +53,11 @@ ostrel::Time start(ostrel::Time time, const QTimeZone& zone) {
 }
 
 ostrel::Time next(ostrel::Time time) {
-    const std::optional<QDateTime> local = dateTime(time);
-    const std::optional<ostrel::Time> start =
-        local ? startOf(local->date().addDays(1), Qt::LocalTime) : std::nullopt;
-    return start.value_or(time + 86400);
+    return nextIn(time, Qt::LocalTime);
+}
+
+ostrel::Time next(ostrel::Time time, const QTimeZone& zone) {
+    return nextIn(time, zone);
 }
 
 } // namespace vesperline::LocalDay

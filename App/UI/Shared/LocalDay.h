@@ -24,5 +24,6 @@ ostrel::Time start(ostrel::Time time, const QTimeZone& zone);
 // The first moment of the local day after the one that holds `time`; 86,400 s after `time` when it
 // has no local date.
 ostrel::Time next(ostrel::Time time);
+ostrel::Time next(ostrel::Time time, const QTimeZone& zone);
 
 } // namespace vesperline::LocalDay

@@ -241,6 +241,21 @@ QLinearGradient pastelGradient(double opacity, bool diagonal) {
     return result;
 }
 
+QLinearGradient colorGradient(const QColor& color) {
+    QLinearGradient result(0, 0, 0, 1);
+    result.setCoordinateMode(QGradient::ObjectBoundingMode);
+    result.setColorAt(0, color.lighter(110));
+    result.setColorAt(1, color);
+    return result;
+}
+
+QPainterPath capsule(const QRectF& rect) {
+    QPainterPath path;
+    const double radius = rect.height() / 2;
+    path.addRoundedRect(rect, radius, radius);
+    return path;
+}
+
 QColor appColor(const std::optional<std::string>& bundleID) {
     if (!bundleID || bundleID->empty()) {
         return gray;

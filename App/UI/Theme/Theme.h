@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QLinearGradient>
+#include <QPainterPath>
 #include <QPalette>
 
 #include <array>
@@ -77,6 +78,11 @@ extern const QLinearGradient pastelWash;
 QLinearGradient inkGradient(Appearance appearance);
 // The six pastels, each at `opacity`; diagonal or leading to trailing.
 QLinearGradient pastelGradient(double opacity, bool diagonal);
+// One colour, a little lighter at the top: the fill of a bar in one hue.
+QLinearGradient colorGradient(const QColor& color);
+
+// A capsule filling `rect`: a rounded rectangle whose ends are half circles.
+QPainterPath capsule(const QRectF& rect);
 
 // An app's colour: the same palette entry for the same id in every run and on every machine, taken
 // by the id's 64-bit FNV-1a hash; gray when there is no id.
