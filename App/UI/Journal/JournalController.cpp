@@ -4,6 +4,7 @@
 #include "Rules/WorkLogBuilder.h"
 #include "Runtime/FailureDescription.h"
 #include "Runtime/WhenFinished.h"
+#include "Store/FutureOutcome.h"
 #include "Store/Log.h"
 #include "Store/StoreHub.h"
 
@@ -122,12 +123,9 @@ void JournalController::load() {
         if (generation != generation_) {
             return;
         }
-        try {
-            take(done.result());
-        } catch (...) {
-            // The hub's stores are closed (an erase or a recovery failed): a day without activity.
-            take({generation, start, ostrel::WorkLog::empty(start), std::nullopt});
-        }
+        // The hub's stores are closed (an erase or a recovery failed): a day without activity.
+        take(futureOutcome(done, "Loading the day")
+                 .value_or(Loaded{generation, start, ostrel::WorkLog::empty(start), {}}));
     });
 }
 
@@ -173,13 +171,8 @@ void JournalController::startSummary(const ostrel::WorkLog& log, bool automatic)
     };
     using Titles = std::vector<ostrel::MemoryStore::TitleCount>;
     whenFinished(hub_.readAsync(std::move(read)), this, [this, id](QFuture<Titles> done) {
-        Titles titles;
-        try {
-            titles = done.result();
-        } catch (...) {
-            // The hub's stores are closed: the model is asked without titles.
-        }
-        askModel(id, titles);
+        // The hub's stores are closed: the model is asked without titles.
+        askModel(id, futureOutcome(done, "Loading the day's window titles").value_or(Titles{}));
     });
 }
 

@@ -14,7 +14,6 @@
 #include "UI/Theme/Symbols.h"
 #include "UI/Theme/Theme.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -138,7 +137,6 @@ JournalScreen::JournalScreen(Services services, QWidget* parent)
     connect(chart_, &HourChart::hourClicked, &controller_, &JournalController::openHour);
     renderLog();
     renderSummary();
-    drawButtonSymbol();
 }
 
 QWidget* JournalScreen::makeSummaryCard() {
@@ -162,6 +160,9 @@ QWidget* JournalScreen::makeSummaryCard() {
     summarize_->setObjectName("summarizeButton");
     Theme::applyText(summarize_, Theme::TextStyle::subheadline);
     summarize_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    const int symbolSide = QFontMetrics(summarize_->font()).ascent();
+    summarize_->setIcon(Symbols::icon("text.append"));
+    summarize_->setIconSize(QSize(symbolSide, symbolSide));
     connect(summarize_, &QPushButton::clicked, &controller_, &JournalController::summarize);
     items->addWidget(summarize_, 0, Qt::AlignVCenter);
     // The heading keeps its height whichever control ends it.
@@ -275,14 +276,6 @@ void JournalScreen::renderSummary() {
     summaryText_->setText(controller_.summaryText());
 }
 
-void JournalScreen::drawButtonSymbol() {
-    // In the button's own text colour, which follows the appearance.
-    const int side = QFontMetrics(summarize_->font()).ascent();
-    summarize_->setIcon(QIcon(Symbols::pixmap(
-        "text.append", side, summarize_->palette().color(QPalette::ButtonText), devicePixelRatioF())));
-    summarize_->setIconSize(QSize(side, side));
-}
-
 // ---- Events -----------------------------------------------------------------------------------------
 
 void JournalScreen::showEvent(QShowEvent* event) {
@@ -296,13 +289,6 @@ void JournalScreen::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     if (!event->spontaneous()) {
         controller_.setShown(false);
-    }
-}
-
-void JournalScreen::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) {
-        drawButtonSymbol();
     }
 }
 

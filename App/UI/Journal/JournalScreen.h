@@ -53,7 +53,6 @@ class JournalScreen final : public QWidget {
   protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
   private:
     struct List {
@@ -70,7 +69,6 @@ class JournalScreen final : public QWidget {
     void renderSummary();
     void renderTiles();
     void renderList(List& list, const std::vector<ostrel::WorkLogEntry>& entries, bool projects);
-    void drawButtonSymbol();
 
     platform::InstalledApplications& applications_;
     const Format& format_;
