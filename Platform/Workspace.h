@@ -20,6 +20,11 @@ class Workspace {
     // active, with the application that is frontmost now (absent when none). Replaces an earlier
     // handler.
     virtual void setActivationHandler(std::function<void(std::optional<RunningApplication>)> handler) = 0;
+    // Calls `handler` on the thread that owns the workspace whenever an application that had no
+    // window shows its first one (how a launch shows on the desktop), with that application.
+    // Applications already showing windows when the handler is set are not reported. Replaces an
+    // earlier handler.
+    virtual void setLaunchHandler(std::function<void(RunningApplication)> handler) = 0;
 };
 
 } // namespace vesperline::platform

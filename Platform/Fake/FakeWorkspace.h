@@ -24,6 +24,10 @@ class FakeWorkspace final : public Workspace {
         ++handlersSet;
     }
 
+    void setLaunchHandler(std::function<void(RunningApplication)> handler) override {
+        launchHandler_ = std::move(handler);
+    }
+
     void activate(std::optional<RunningApplication> application) {
         frontmost = application;
         if (handler_) {
@@ -31,10 +35,19 @@ class FakeWorkspace final : public Workspace {
         }
     }
 
+    // Plays the launch of an application: it runs, and its first window shows.
+    void launch(RunningApplication application) {
+        applications[application.pid] = application;
+        if (launchHandler_) {
+            launchHandler_(application);
+        }
+    }
+
     int handlersSet = 0;
 
   private:
     std::function<void(std::optional<RunningApplication>)> handler_;
+    std::function<void(RunningApplication)> launchHandler_;
 };
 
 } // namespace vesperline::platform

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <set>
+#include <vector>
 
 namespace vesperline::platform {
 
@@ -84,11 +86,22 @@ std::optional<RunningApplication> X11Workspace::runningApplication(std::int32_t 
 
 void X11Workspace::setActivationHandler(std::function<void(std::optional<RunningApplication>)> handler) {
     handler_ = std::move(handler);
+    watchRoot();
+}
+
+void X11Workspace::setLaunchHandler(std::function<void(RunningApplication)> handler) {
+    launchHandler_ = std::move(handler);
+    // What shows windows now was launched before: only later arrivals count.
+    clients_ = clientProcesses();
+    watchRoot();
+}
+
+void X11Workspace::watchRoot() {
     if (watcher_) {
         return;
     }
     watcher_ = new X11EventWatcher(
-        [this](const X11EventWatcher::Events& events) { activeWindowChanged(events); }, this);
+        [this](const X11EventWatcher::Events& events) { propertiesChanged(events); }, this);
     if (X11Connection* events = watcher_->x11()) {
         const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(events->connection(), events->root(), XCB_CW_EVENT_MASK, &mask);
@@ -96,15 +109,68 @@ void X11Workspace::setActivationHandler(std::function<void(std::optional<Running
     }
 }
 
-void X11Workspace::activeWindowChanged(const X11EventWatcher::Events& events) {
+void X11Workspace::propertiesChanged(const X11EventWatcher::Events& events) {
     const xcb_atom_t active = x11_->ewmh()->_NET_ACTIVE_WINDOW;
-    const bool changed = std::any_of(events.begin(), events.end(), [&](const auto& event) {
-        return (event->response_type & ~0x80) == XCB_PROPERTY_NOTIFY &&
-               reinterpret_cast<const xcb_property_notify_event_t*>(event.get())->atom == active;
-    });
+    const xcb_atom_t clients = x11_->ewmh()->_NET_CLIENT_LIST;
+    bool activeChanged = false;
+    bool clientsChanged = false;
+    for (const auto& event : events) {
+        if ((event->response_type & ~0x80) == XCB_PROPERTY_NOTIFY) {
+            const xcb_atom_t atom = reinterpret_cast<const xcb_property_notify_event_t*>(event.get())->atom;
+            activeChanged = activeChanged || atom == active;
+            clientsChanged = clientsChanged || atom == clients;
+        }
+    }
     // A burst of changes is read once, after the last of them.
-    if (changed && handler_) {
+    if (clientsChanged && launchHandler_) {
+        this->clientsChanged();
+    }
+    if (activeChanged && handler_) {
         handler_(frontmostApplication());
+    }
+}
+
+std::map<xcb_window_t, std::int32_t> X11Workspace::clientProcesses() {
+    X11Connection& x11 = *x11_;
+    xcb_ewmh_connection_t& ewmh = *x11.ewmh();
+    const std::vector<std::uint32_t> windows = x11.cardinalsProperty(x11.requestProperty(
+        x11.root(), ewmh._NET_CLIENT_LIST, XCB_ATOM_WINDOW, std::numeric_limits<std::uint32_t>::max() / 4));
+    std::vector<xcb_get_property_cookie_t> pids;
+    pids.reserve(windows.size());
+    for (xcb_window_t window : windows) {
+        pids.push_back(x11.requestProperty(window, ewmh._NET_WM_PID, XCB_ATOM_CARDINAL));
+    }
+    std::map<xcb_window_t, std::int32_t> processes;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const auto pid = x11.cardinalProperty(pids[i]);
+        processes[windows[i]] = pid ? static_cast<std::int32_t>(*pid) : 0;
+    }
+    return processes;
+}
+
+void X11Workspace::clientsChanged() {
+    std::map<xcb_window_t, std::int32_t> now = clientProcesses();
+    std::set<std::int32_t> known;
+    for (const auto& [window, pid] : clients_) {
+        known.insert(pid);
+    }
+    std::vector<RunningApplication> launched;
+    for (const auto& [window, pid] : now) {
+        // A window of a process that already had one is no launch; a window that names no process
+        // counts on its own.
+        if (clients_.count(window) || (pid != 0 && known.count(pid))) {
+            continue;
+        }
+        if (pid != 0) {
+            known.insert(pid);
+        }
+        if (auto application = applicationOfWindow(window)) {
+            launched.push_back(std::move(*application));
+        }
+    }
+    clients_ = std::move(now);
+    for (const RunningApplication& application : launched) {
+        launchHandler_(application);
     }
 }
 

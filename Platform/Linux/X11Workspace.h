@@ -6,12 +6,15 @@
 
 #include <QObject>
 
+#include <cstdint>
+#include <map>
 #include <memory>
 
 namespace vesperline::platform {
 
 // The frontmost application from `_NET_ACTIVE_WINDOW`, and the application of a process from its
-// windows and /proc. Activation is watched on a connection of its own, so the shared connection never
+// windows and /proc; a launch is a process whose first window joins `_NET_CLIENT_LIST`. Activation
+// and the client list are watched on a connection of their own, so the shared connection never
 // carries events; the watch runs on the thread that created the workspace (the main thread).
 class X11Workspace final : public QObject, public Workspace {
     Q_OBJECT
@@ -23,14 +26,22 @@ class X11Workspace final : public QObject, public Workspace {
     std::optional<RunningApplication> frontmostApplication() override;
     std::optional<RunningApplication> runningApplication(std::int32_t pid) override;
     void setActivationHandler(std::function<void(std::optional<RunningApplication>)> handler) override;
+    void setLaunchHandler(std::function<void(RunningApplication)> handler) override;
 
   private:
-    void activeWindowChanged(const X11EventWatcher::Events& events);
+    void watchRoot();
+    void propertiesChanged(const X11EventWatcher::Events& events);
+    void clientsChanged();
+    // The client windows and the process of each (0 when it names none).
+    std::map<xcb_window_t, std::int32_t> clientProcesses();
     std::optional<RunningApplication> applicationOfWindow(xcb_window_t window);
 
     std::shared_ptr<X11Connection> x11_;
     X11EventWatcher* watcher_ = nullptr;
     std::function<void(std::optional<RunningApplication>)> handler_;
+    std::function<void(RunningApplication)> launchHandler_;
+    // The client list as last read, while launches are watched.
+    std::map<xcb_window_t, std::int32_t> clients_;
 };
 
 } // namespace vesperline::platform

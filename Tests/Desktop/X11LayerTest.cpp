@@ -140,6 +140,22 @@ TEST_F(X11LayerTest, ReportsTheFrontmostApplicationAndItsChanges) {
     EXPECT_EQ(workspace.frontmostApplication(), changes.back());
 }
 
+TEST_F(X11LayerTest, ReportsAnApplicationOnceWhenItShowsItsFirstWindow) {
+    FixtureApp running;
+    ASSERT_TRUE(running.started());
+    X11Workspace workspace(x11);
+    std::vector<RunningApplication> launches;
+    workspace.setLaunchHandler([&](RunningApplication application) { launches.push_back(application); });
+    ASSERT_TRUE(running.canvas(600, 100, 200, 100, "later", "Fixture Later"));
+    FixtureApp launched;
+    ASSERT_TRUE(launched.started());
+    ASSERT_TRUE(desktoptest::waitUntil([&] { return !launches.empty(); }));
+    desktoptest::waitUntil([] { return false; }, 0.5);
+    ASSERT_EQ(launches.size(), 1u) << "its second window and a new window of a running one are no launch";
+    EXPECT_EQ(launches[0].pid, launched.pid());
+    EXPECT_EQ(launches[0].bundleID, "DesktopFixture");
+}
+
 TEST_F(X11LayerTest, TheFrontmostTrackerSeesOneChangePerActivatedApplication) {
     FixtureApp first;
     FixtureApp second;
