@@ -291,10 +291,14 @@ RecorderConfig AppSettings::recorderConfig() const {
 ostrel::RetentionPolicy AppSettings::retentionPolicy() const {
     constexpr std::int64_t bytesPerGB = std::int64_t(1) << 30;
     constexpr std::int64_t limit = std::numeric_limits<std::int64_t>::max() / bytesPerGB;
-    return ostrel::RetentionPolicy{.fullImageDays = fullImageDays_,
-                                   .keyframeDays = keyframeDays_,
-                                   .textDays = textDays_,
-                                   .diskCapBytes = std::clamp(diskCapGB_, -limit, limit) * bytesPerGB};
+    const std::int64_t fullImageDays = std::max<std::int64_t>(fullImageDays_, 1);
+    const std::int64_t keyframeDays = keyframeDays_ == 0 ? 0 : std::max(keyframeDays_, fullImageDays);
+    const std::int64_t textDays = textDays_ == 0 ? 0 : std::max({textDays_, fullImageDays, keyframeDays});
+    return ostrel::RetentionPolicy{
+        .fullImageDays = fullImageDays,
+        .keyframeDays = keyframeDays,
+        .textDays = textDays,
+        .diskCapBytes = std::max(std::min(diskCapGB_, limit) * bytesPerGB, smallestDiskCapBytes)};
 }
 
 } // namespace vesperline

@@ -93,10 +93,13 @@ class AppSettings final : public QObject {
     // applications become a set, so an id listed twice counts once.
     RecorderConfig recorderConfig() const;
 
-    // The retention settings as the retention manager takes them. The disk cap in bytes is the
-    // gigabytes times 2^30, held within the 64-bit range: a cap too large to count in bytes is as
-    // good as none, and must not wrap around to a tiny or negative one.
+    // The retention settings as the retention manager takes them, held where they keep the memory
+    // safe: full pictures for at least a day; key frames for good (0) or at least as long as full
+    // pictures; text for good (0) or at least as long as both; a disk cap of the gigabytes times
+    // 2^30 and at least 512 MiB, held within the 64-bit range (a cap too large to count in bytes is
+    // as good as none, and must not wrap around to a tiny or negative one).
     ostrel::RetentionPolicy retentionPolicy() const;
+    static constexpr std::int64_t smallestDiskCapBytes = std::int64_t(512) << 20;
 
   signals:
     void captureModeChanged();

@@ -289,31 +289,45 @@ TEST_F(AppSettingsTest, RecorderConfigFollowsTheSettings) {
                                                          .imageQuality = ImageQuality::compact}));
 }
 
-TEST_F(AppSettingsTest, RetentionPolicyDiskCapNeverWraps) {
+TEST_F(AppSettingsTest, RetentionPolicyIsHeldWhereItKeepsTheMemorySafe) {
     constexpr std::int64_t max = std::numeric_limits<std::int64_t>::max();
     constexpr std::int64_t gib = std::int64_t(1) << 30;
+    constexpr std::int64_t smallest = 512 * 1024 * 1024;
     struct Case {
-        std::int64_t gigabytes, bytes;
+        std::int64_t fullImageDays, keyframeDays, textDays, gigabytes;
+        ostrel::RetentionPolicy expected;
     };
-    for (const Case& c : std::vector<Case>{{10, 10737418240},
-                                           {0, 0},
-                                           {-1, -gib},
-                                           {max / gib, max / gib * gib},
-                                           {max / gib + 1, max / gib * gib},
-                                           {max, max / gib * gib},
-                                           {std::numeric_limits<std::int64_t>::min(), -(max / gib * gib)}}) {
+    for (const Case& c : std::vector<Case>{
+             {7, 60, 0, 10, {7, 60, 0, 10737418240}},
+             {3, 20, 400, 2, {3, 20, 400, 2 * gib}},
+             {25, 60, 0, 25, {25, 60, 0, 26843545600}},
+             // Full pictures stay at least a day.
+             {0, 60, 0, 10, {1, 60, 0, 10 * gib}},
+             {-5, 0, 0, 10, {1, 0, 0, 10 * gib}},
+             // Key frames are kept for good, or at least as long as full pictures.
+             {30, 0, 0, 10, {30, 0, 0, 10 * gib}},
+             {30, 10, 0, 10, {30, 30, 0, 10 * gib}},
+             {30, -1, 0, 10, {30, 30, 0, 10 * gib}},
+             // Text is kept for good, or at least as long as both.
+             {7, 60, 10, 10, {7, 60, 60, 10 * gib}},
+             {7, 0, 3, 10, {7, 0, 7, 10 * gib}},
+             {0, 0, -2, 10, {1, 0, 1, 10 * gib}},
+             // The disk cap is at least 512 MiB and never wraps.
+             {7, 60, 0, 0, {7, 60, 0, smallest}},
+             {7, 60, 0, -1, {7, 60, 0, smallest}},
+             {7, 60, 0, std::numeric_limits<std::int64_t>::min(), {7, 60, 0, smallest}},
+             {7, 60, 0, max / gib, {7, 60, 0, max / gib * gib}},
+             {7, 60, 0, max / gib + 1, {7, 60, 0, max / gib * gib}},
+             {7, 60, 0, max, {7, 60, 0, max / gib * gib}},
+         }) {
         AppSettings settings(store);
+        settings.setFullImageDays(c.fullImageDays);
+        settings.setKeyframeDays(c.keyframeDays);
+        settings.setTextDays(c.textDays);
         settings.setDiskCapGB(c.gigabytes);
-        EXPECT_EQ(settings.retentionPolicy().diskCapBytes, c.bytes) << c.gigabytes;
+        EXPECT_EQ(settings.retentionPolicy(), c.expected)
+            << c.fullImageDays << " " << c.keyframeDays << " " << c.textDays << " " << c.gigabytes;
     }
-    AppSettings settings(store);
-    settings.setFullImageDays(3);
-    settings.setKeyframeDays(20);
-    settings.setTextDays(400);
-    settings.setDiskCapGB(2);
-    EXPECT_EQ(settings.retentionPolicy(),
-              (ostrel::RetentionPolicy{
-                  .fullImageDays = 3, .keyframeDays = 20, .textDays = 400, .diskCapBytes = 2 * gib}));
 }
 
 } // namespace
