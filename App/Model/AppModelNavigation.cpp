@@ -1,0 +1,46 @@
+#include "Model/AppModel.h"
+
+namespace vesperline {
+
+void AppModel::setSection(Section section) {
+    assign(section_, section, &AppModel::sectionChanged);
+}
+
+void AppModel::setTimelineRequest(std::optional<TimelineRequest> request) {
+    assign(timelineRequest_, std::move(request), &AppModel::timelineRequestChanged);
+}
+
+void AppModel::setSearchSeed(std::optional<QString> seed) {
+    assign(searchSeed_, std::move(seed), &AppModel::searchSeedChanged);
+}
+
+void AppModel::openSection(Section section) {
+    setSection(section);
+    openMain();
+}
+
+void AppModel::openTimeline(std::int64_t frameID, ostrel::Time at) {
+    setSection(Section::timeline);
+    setTimelineRequest(TimelineRequest{QUuid::createUuid(), frameID, at});
+    openMain();
+}
+
+void AppModel::openTimelineAtDate(ostrel::Time date) {
+    setSection(Section::timeline);
+    setTimelineRequest(TimelineRequest{QUuid::createUuid(), std::nullopt, date});
+    openMain();
+}
+
+void AppModel::openSearch(const QString& text) {
+    setSearchSeed(text);
+    setSection(Section::search);
+    openMain();
+}
+
+void AppModel::openMain() {
+    if (windows_) {
+        windows_->openMain();
+    }
+}
+
+} // namespace vesperline

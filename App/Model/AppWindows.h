@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QObject>
+
+namespace vesperline {
+
+// What the app model asks of the application's windows: the window manager implements it and
+// registers itself with `AppModel::setWindows`. The model holds it weakly (it may be destroyed first)
+// and only calls it on the main thread.
+class AppWindows : public QObject {
+  public:
+    using QObject::QObject;
+
+    // Shows the quick-search panel, or hides it when it is shown (the global hot key).
+    virtual void toggleQuickSearch() = 0;
+    // Hides the quick-search panel if it is shown (the screen locks, the screen saver starts, the
+    // session is switched away).
+    virtual void hideQuickSearch() = 0;
+    // Shows the main window, after the app lock when it is on; the window shows the model's
+    // `section` and takes its `timelineRequest` and `searchSeed` itself.
+    virtual void openMain() = 0;
+};
+
+} // namespace vesperline

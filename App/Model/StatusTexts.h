@@ -1,0 +1,39 @@
+#pragma once
+
+#include "Capture/RecorderStatus.h"
+#include "Capture/SkipReason.h"
+#include "Rules/CapturePolicy.h"
+#include "Rules/PowerSnapshot.h"
+#include "Store/Format.h"
+#include "Support/Time.h"
+
+#include <QString>
+
+#include <optional>
+
+// The status lines the status item, the sidebar and the tray popover show, in words; the app model
+// feeds them its state.
+namespace vesperline::StatusTexts {
+
+// What the recorder does: "Recording", "Paused", ...; a stopped recorder is "Starting…" once the
+// tour was completed and "Setup needed" before.
+QString status(const RecorderStatus& status, bool onboardingCompleted);
+
+// "Paused until you resume", or "Paused until " and the end as a moment label against `now`, while
+// the pause lasts; none otherwise.
+std::optional<QString> pause(std::optional<ostrel::Time> pausedUntil, ostrel::Time now, const Format& format);
+
+// What the line under the status reads from.
+struct Situation {
+    RecorderStatus status;
+    SkipReason skip;
+    ostrel::CapturePolicy policy;
+    ostrel::PowerSnapshot power;
+    bool accessibilityPermission = false;
+};
+
+// The pause line when there is one; else why nothing is recorded; else, while recording, how the
+// power state shapes it; none when there is nothing to say.
+std::optional<QString> skip(const std::optional<QString>& pauseText, const Situation& situation);
+
+} // namespace vesperline::StatusTexts
