@@ -1,10 +1,9 @@
 #include "Platform/Linux/DesktopFileApplications.h"
 
-#include "Support/Whitespace.h"
+#include "Platform/Linux/DesktopEntry.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <system_error>
@@ -13,86 +12,10 @@ namespace vesperline::platform {
 
 namespace {
 
-struct DesktopEntry {
-    bool application = false;
-    bool hidden = false;
-    std::optional<std::string> icon;
-    std::optional<std::string> windowClass;
-};
-
 std::string lowercased(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
     return text;
-}
-
-// The escapes a desktop file's string values may hold.
-std::string unescaped(std::string_view value) {
-    std::string result;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        if (value[i] != '\\' || i + 1 == value.size()) {
-            result += value[i];
-            continue;
-        }
-        switch (value[++i]) {
-        case 's':
-            result += ' ';
-            break;
-        case 'n':
-            result += '\n';
-            break;
-        case 't':
-            result += '\t';
-            break;
-        case 'r':
-            result += '\r';
-            break;
-        default:
-            result += value[i];
-            break;
-        }
-    }
-    return result;
-}
-
-std::optional<std::string> nonEmpty(std::string text) {
-    return text.empty() ? std::nullopt : std::optional(std::move(text));
-}
-
-// The keys of the [Desktop Entry] group that matter here; localised keys ("Icon[de]") are skipped.
-DesktopEntry readEntry(const std::filesystem::path& file) {
-    DesktopEntry entry;
-    std::ifstream stream(file);
-    bool inMainGroup = false;
-    for (std::string line; std::getline(stream, line);) {
-        const std::string_view text = ostrel::Whitespace::trimmed(line);
-        if (text.empty() || text.front() == '#') {
-            continue;
-        }
-        if (text.front() == '[') {
-            if (inMainGroup) {
-                break;
-            }
-            inMainGroup = text == "[Desktop Entry]";
-            continue;
-        }
-        const std::size_t equals = text.find('=');
-        if (!inMainGroup || equals == std::string_view::npos) {
-            continue;
-        }
-        const std::string_view key = ostrel::Whitespace::trimmed(text.substr(0, equals));
-        const std::string value = unescaped(ostrel::Whitespace::trimmed(text.substr(equals + 1)));
-        if (key == "Type") {
-            entry.application = value == "Application";
-        } else if (key == "Hidden") {
-            entry.hidden = value == "true";
-        } else if (key == "Icon") {
-            entry.icon = nonEmpty(value);
-        } else if (key == "StartupWMClass") {
-            entry.windowClass = nonEmpty(value);
-        }
-    }
-    return entry;
 }
 
 std::vector<std::filesystem::path> splitFolders(const char* list,
@@ -146,7 +69,7 @@ void DesktopFileApplications::load() {
             if (!seen.insert(id).second) {
                 continue;
             }
-            DesktopEntry entry = readEntry(file);
+            DesktopEntry::Entry entry = DesktopEntry::read(file);
             if (!entry.application || entry.hidden) {
                 continue;
             }
