@@ -39,6 +39,9 @@ class GlobalShortcut {
     // What the key types on the current layout with no modifier held, as UTF-8; none when it
     // types nothing that can be shown (dead keys, function keys) or the keyboard has no such key.
     virtual std::optional<std::string> keyText(std::uint32_t keyCode) = 0;
+    // The virtual key code of the key the display server reports as `nativeKey` (an X keycode, as
+    // key events carry it); none when the key has no virtual key code (modifiers, media keys).
+    virtual std::optional<std::uint32_t> keyCodeOfNativeKey(std::uint32_t nativeKey) = 0;
 };
 
 } // namespace vesperline::platform

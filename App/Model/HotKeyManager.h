@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace vesperline {
 
@@ -44,6 +45,11 @@ class HotKeyManager final {
     // The text of a shortcut: the modifiers in the order Ctrl, Alt, Shift, Super, then the key's
     // name, joined by "+".
     QString displayString(const HotKeyCombo& combo) const;
+
+    // The virtual key code of a key event: from its native key where the display server gives one,
+    // otherwise from its Qt key by the key's place on a US keyboard. None for keys that have no
+    // virtual key code: modifiers on their own, media keys.
+    std::optional<std::uint32_t> keyCode(int qtKey, std::uint32_t nativeScanCode) const;
 
     // The modifier bits of a key event's modifier flags: Super (Qt's Meta on X11) is command, Alt
     // option, Ctrl control, Shift shift; the keypad and group-switch flags count for nothing.

@@ -24,6 +24,8 @@ class FakeGlobalShortcut final : public GlobalShortcut {
     };
 
     std::map<std::uint32_t, std::string> texts;
+    // Native key -> virtual key code.
+    std::map<std::uint32_t, std::uint32_t> nativeKeys;
     std::vector<Shortcut> taken;
     std::optional<Shortcut> held;
     int grabs = 0;
@@ -49,6 +51,11 @@ class FakeGlobalShortcut final : public GlobalShortcut {
     std::optional<std::string> keyText(std::uint32_t keyCode) override {
         const auto found = texts.find(keyCode);
         return found == texts.end() ? std::nullopt : std::optional(found->second);
+    }
+
+    std::optional<std::uint32_t> keyCodeOfNativeKey(std::uint32_t nativeKey) override {
+        const auto found = nativeKeys.find(nativeKey);
+        return found == nativeKeys.end() ? std::nullopt : std::optional(found->second);
     }
 
     // Whether a press was delivered: only a held shortcut reports one.

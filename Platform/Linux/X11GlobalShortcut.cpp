@@ -220,6 +220,11 @@ std::optional<std::string> X11GlobalShortcut::keyText(std::uint32_t keyCode) {
     return XkbKeys::text(map.get(), layout, keyCode);
 }
 
+std::optional<std::uint32_t> X11GlobalShortcut::keyCodeOfNativeKey(std::uint32_t nativeKey) {
+    const XkbKeys::Keymap map = keymap();
+    return map ? XkbKeys::keyCodeAt(map.get(), nativeKey) : std::nullopt;
+}
+
 bool X11GlobalShortcut::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (!held_ || eventType != "xcb_generic_event_t") {
         return false;

@@ -35,6 +35,7 @@ class X11GlobalShortcut final : public QObject, public GlobalShortcut, private Q
     void release() override;
     void setPressHandler(std::function<void()> handler) override;
     std::optional<std::string> keyText(std::uint32_t keyCode) override;
+    std::optional<std::uint32_t> keyCodeOfNativeKey(std::uint32_t nativeKey) override;
 
   private:
     struct Held {

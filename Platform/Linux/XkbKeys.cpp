@@ -1,5 +1,6 @@
 #include "Platform/Linux/XkbKeys.h"
 
+#include <string_view>
 #include <utility>
 
 namespace vesperline::platform::XkbKeys {
@@ -137,6 +138,19 @@ std::optional<xkb_keycode_t> keycode(xkb_keymap* keymap, std::uint32_t keyCode) 
         return std::nullopt;
     }
     return key;
+}
+
+std::optional<std::uint32_t> keyCodeAt(xkb_keymap* keymap, xkb_keycode_t key) {
+    const char* name = xkb_keymap_key_get_name(keymap, key);
+    if (!name) {
+        return std::nullopt;
+    }
+    for (const auto& [code, position] : positions) {
+        if (std::string_view(position) == name) {
+            return code;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> text(xkb_keymap* keymap, xkb_layout_index_t layout, std::uint32_t keyCode) {

@@ -22,6 +22,10 @@ const char* positionName(std::uint32_t keyCode);
 // The key at that position on `keymap`'s keyboard, when it has one.
 std::optional<xkb_keycode_t> keycode(xkb_keymap* keymap, std::uint32_t keyCode);
 
+// The virtual key code of the position of `key` on `keymap`'s keyboard; none for keys that have
+// no virtual key code.
+std::optional<std::uint32_t> keyCodeAt(xkb_keymap* keymap, xkb_keycode_t key);
+
 // What the key types in `layout` with no modifier held; none when that is nothing visible
 // (a dead key, a function key, a control character) or the key is not there.
 std::optional<std::string> text(xkb_keymap* keymap, xkb_layout_index_t layout, std::uint32_t keyCode);

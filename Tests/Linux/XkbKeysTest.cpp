@@ -64,5 +64,20 @@ TEST(XkbKeysTest, EveryPositionIsAKeyOfAPcKeyboard) {
     EXPECT_EQ(XkbKeys::keycode(keymap.get(), 49), xkb_keymap_key_by_name(keymap.get(), "SPCE"));
 }
 
+// A key pressed is taken back to its position, so a recorded shortcut grabs the key that was pressed.
+TEST(XkbKeysTest, AKeyOfTheKeyboardGoesBackToItsPosition) {
+    const XkbKeys::Context context(xkb_context_new(XKB_CONTEXT_NO_FLAGS), &xkb_context_unref);
+    const XkbKeys::Keymap keymap = keymapFor(context.get(), "de");
+    ASSERT_TRUE(keymap);
+    for (std::uint32_t code = 0; code < 128; ++code) {
+        if (const auto key = XkbKeys::keycode(keymap.get(), code)) {
+            EXPECT_EQ(XkbKeys::keyCodeAt(keymap.get(), *key), code) << XkbKeys::positionName(code);
+        }
+    }
+    // Modifier keys have no position of their own.
+    EXPECT_EQ(XkbKeys::keyCodeAt(keymap.get(), xkb_keymap_key_by_name(keymap.get(), "LCTL")), std::nullopt);
+    EXPECT_EQ(XkbKeys::keyCodeAt(keymap.get(), 0), std::nullopt);
+}
+
 } // namespace
 } // namespace vesperline::platform

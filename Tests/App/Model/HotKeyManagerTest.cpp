@@ -100,6 +100,30 @@ TEST_F(HotKeyManagerTest, DisplayString) {
     }
 }
 
+// The native key decides where the display server names it; without one, the US place of the key.
+TEST_F(HotKeyManagerTest, KeyCodeOfAKeyEvent) {
+    desktop.nativeKeys = {{52, 6}, {29, 16}}; // a German keyboard: Y and Z swapped
+    struct Case {
+        int qtKey;
+        std::uint32_t native;
+        std::optional<std::uint32_t> keyCode;
+    };
+    const Case cases[] = {
+        {Qt::Key_Y, 52, 6},
+        {Qt::Key_Z, 29, 16},
+        {Qt::Key_Control, 37, std::nullopt}, // a native key without a position
+        {Qt::Key_K, 0, 40},
+        {Qt::Key_Exclam, 0, 18}, // Shift+1
+        {Qt::Key_F5, 0, 96},
+        {Qt::Key_Escape, 0, 53},
+        {Qt::Key_Control, 0, std::nullopt},
+        {Qt::Key_VolumeUp, 0, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(manager.keyCode(c.qtKey, c.native), c.keyCode) << c.qtKey << " " << c.native;
+    }
+}
+
 TEST(HotKeyManagerModifiers, CarbonModifiersOfKeyEventFlags) {
     struct Case {
         Qt::KeyboardModifiers flags;
