@@ -25,6 +25,18 @@ SymbolLabel::SymbolLabel(const QString& symbol, Theme::TextStyle style, InkGradi
     draw();
 }
 
+void SymbolLabel::setSymbol(const QString& symbol, Theme::Level level) {
+    symbol_ = symbol;
+    tint_ = level;
+    draw();
+}
+
+void SymbolLabel::setSymbol(const QString& symbol, const Theme::DynamicColor& color) {
+    symbol_ = symbol;
+    tint_ = color;
+    draw();
+}
+
 void SymbolLabel::draw() {
     // As tall as the style's capitals and ascenders, as a glyph beside a text of that style is.
     const int side = QFontMetrics(Theme::font(style_)).ascent();

@@ -24,6 +24,9 @@ class SymbolLabel final : public QLabel {
     SymbolLabel(const QString& symbol, Theme::TextStyle style, InkGradient, QWidget* parent = nullptr);
 
     const QString& symbol() const { return symbol_; }
+    // Draws another symbol, in another tint.
+    void setSymbol(const QString& symbol, Theme::Level level);
+    void setSymbol(const QString& symbol, const Theme::DynamicColor& color);
 
   protected:
     void changeEvent(QEvent* event) override;

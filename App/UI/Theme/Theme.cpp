@@ -36,12 +36,6 @@ void setEvenStops(QLinearGradient& gradient, const QList<QColor>& colors) {
     gradient.setStops(stops);
 }
 
-QColor blend(const QColor& base, const QColor& toward, double amount) {
-    return QColor::fromRgbF(base.redF() + (toward.redF() - base.redF()) * amount,
-                            base.greenF() + (toward.greenF() - base.greenF()) * amount,
-                            base.blueF() + (toward.blueF() - base.blueF()) * amount);
-}
-
 struct StyleMetrics {
     double points; // on the scale where the body is 13 points
     QFont::Weight weight;
@@ -213,6 +207,7 @@ const QColor highlightEdge = rgb(0.93f, 0.58f, 0.22f);
 const QColor pictureBackdrop = QColor::fromRgbF(0, 0, 0, 0.05f);
 const QColor red = rgb(0.85f, 0.33f, 0.38f);
 const QColor gray = QColor(142, 142, 147);
+const QColor knob = QColor(Qt::white);
 const DynamicColor green = mint.ink;
 const DynamicColor orange = peach.ink;
 
@@ -302,6 +297,12 @@ QColor separator(const QPalette& palette) {
     QColor color = palette.color(QPalette::WindowText);
     color.setAlphaF(0.16f);
     return color;
+}
+
+QColor blend(const QColor& base, const QColor& toward, double amount) {
+    return QColor::fromRgbF(base.redF() + (toward.redF() - base.redF()) * amount,
+                            base.greenF() + (toward.greenF() - base.greenF()) * amount,
+                            base.blueF() + (toward.blueF() - base.blueF()) * amount);
 }
 
 QColor cardBackground(const QPalette& palette) {

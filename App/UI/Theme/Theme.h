@@ -67,6 +67,7 @@ extern const QColor highlightEdge;   // the outline of a search term boxed on a 
 extern const QColor pictureBackdrop; // the ground a stored picture of the screen lies on
 extern const QColor red;             // an error state
 extern const QColor gray;            // the neutral colour: no app, nothing going on
+extern const QColor knob;            // the knob of a switch, in either appearance
 extern const DynamicColor green;     // a good state (recording, saving energy): mint's ink
 extern const DynamicColor orange;    // a paused or warning state: peach's ink
 
@@ -111,6 +112,8 @@ QFont font(double points, QFont::Weight weight = QFont::Normal);
 // Hierarchical text colours: the palette's text colour at falling strengths.
 enum class Level { primary, secondary, tertiary, quaternary };
 QColor textColor(const QPalette& palette, Level level);
+// `base` moved `amount` (0 to 1) of the way toward `toward`, opaque.
+QColor blend(const QColor& base, const QColor& toward, double amount);
 // Lines between and around groups, and the ground of cards.
 QColor separator(const QPalette& palette);
 QColor cardBackground(const QPalette& palette);
