@@ -2,6 +2,7 @@
 
 #include "UI/Shared/Card.h"
 #include "UI/Shared/Divider.h"
+#include "UI/Shared/PageParts.h"
 #include "UI/Shared/ToggleSwitch.h"
 
 #include <QEvent>
@@ -20,10 +21,8 @@ constexpr int rowMinimumHeight = 24;
 } // namespace
 
 QLabel* formLabel(const QString& text, Theme::TextStyle style, Theme::Level level, bool wraps) {
-    auto* label = new QLabel(text);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(wraps);
-    Theme::applyText(label, style, level);
+    QLabel* label = PageParts::textLabel(style, level, std::nullopt, wraps);
+    label->setText(text);
     return label;
 }
 

@@ -35,8 +35,7 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
     }
     const QRectF track = QRectF(0, 0, trackWidth, trackHeight).translated(0, (height() - trackHeight) / 2.0);
     const double radius = track.height() / 2;
-    QPainterPath ground;
-    ground.addRoundedRect(track, radius, radius);
+    const QPainterPath ground = Theme::capsule(track);
     const QColor off = Theme::textColor(palette(), Theme::Level::quaternary);
     painter.fillPath(ground, isChecked() ? palette().color(QPalette::Highlight) : off.darker(110));
     if (hasFocus()) {
