@@ -99,6 +99,9 @@ class LoggedShortcut final : public platform::GlobalShortcut {
         inner_.setPressHandler(std::move(handler));
     }
     std::optional<std::string> keyText(std::uint32_t keyCode) override { return inner_.keyText(keyCode); }
+    std::optional<std::uint32_t> keyCodeOfNativeKey(std::uint32_t nativeKey) override {
+        return inner_.keyCodeOfNativeKey(nativeKey);
+    }
 
   private:
     platform::GlobalShortcut& inner_;
