@@ -166,9 +166,12 @@ std::optional<std::string> nonEmptyStd(const std::optional<QString>& text) {
 AtspiAccessibility::AtspiAccessibility(QObject* parent) : QObject(parent), bus_(QString()) {
     const QByteArray fromEnvironment = qgetenv("AT_SPI_BUS_ADDRESS");
     if (!fromEnvironment.isEmpty()) {
+        // A bus named outright is meant to be used: there may be no session switch beside it.
+        enabled_ = true;
         connectTo(QString::fromUtf8(fromEnvironment));
         return;
     }
+    followStatus();
     QDBusMessage request =
         QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
                                        QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"));
@@ -223,7 +226,40 @@ QDBusConnection AtspiAccessibility::bus() const {
 }
 
 bool AtspiAccessibility::isTrusted() {
-    return bus().isConnected();
+    return enabled_ && bus().isConnected();
+}
+
+void AtspiAccessibility::followStatus() {
+    QDBusConnection::sessionBus().connect(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                          QStringLiteral("org.freedesktop.DBus.Properties"),
+                                          QStringLiteral("PropertiesChanged"), this,
+                                          SLOT(statusChanged(QString, QVariantMap, QStringList)));
+    readStatus();
+}
+
+void AtspiAccessibility::readStatus() {
+    QDBusMessage request = QDBusMessage::createMethodCall(
+        QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
+    request << QStringLiteral("org.a11y.Status");
+    auto* answer = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(request, busLookupMilliseconds), this);
+    connect(answer, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
+        call->deleteLater();
+        const QDBusMessage reply = call->reply();
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+            return;
+        }
+        const QVariantMap status = qdbus_cast<QVariantMap>(reply.arguments().constFirst());
+        enabled_ = status.value(QStringLiteral("IsEnabled")).toBool() ||
+                   status.value(QStringLiteral("ScreenReaderEnabled")).toBool();
+    });
+}
+
+void AtspiAccessibility::statusChanged(const QString& interface, const QVariantMap&, const QStringList&) {
+    if (interface == QLatin1String("org.a11y.Status")) {
+        readStatus();
+    }
 }
 
 void AtspiAccessibility::stateChanged(const QDBusMessage& message) {

@@ -5,6 +5,10 @@
 #include <QDBusConnection>
 #include <QObject>
 
+#include <QStringList>
+#include <QVariantMap>
+
+#include <atomic>
 #include <map>
 #include <mutex>
 
@@ -20,6 +24,9 @@ namespace vesperline::platform {
 //
 // Creating it never waits: the accessibility bus is looked up asynchronously (the session may need
 // seconds to start it), and until it is connected nothing is trusted and every read is absent.
+// Trusted also needs accessibility switched on in the session (org.a11y.Status: IsEnabled or
+// ScreenReaderEnabled), as most applications offer their trees only then; the switch is followed
+// as the user changes it.
 class AtspiAccessibility final : public QObject, public Accessibility {
     Q_OBJECT
 
@@ -49,8 +56,12 @@ class AtspiAccessibility final : public QObject, public Accessibility {
 
   private slots:
     void stateChanged(const QDBusMessage& message);
+    void statusChanged(const QString& interface, const QVariantMap& changed, const QStringList& invalidated);
 
   private:
+    // Reads the session's accessibility switch, once now and whenever it changes.
+    void followStatus();
+    void readStatus();
     // Connects to the accessibility bus at `address` and asks for focus events.
     void connectTo(const QString& address);
     // The connection to the accessibility bus; not connected until the bus is found.
@@ -64,6 +75,7 @@ class AtspiAccessibility final : public QObject, public Accessibility {
     // Bus names of applications are never reused while the bus runs, so their pids can be kept.
     std::map<QString, std::int32_t> pidsByBus_;
     std::optional<AccessibleElement> focused_;
+    std::atomic<bool> enabled_ = false;
 };
 
 } // namespace vesperline::platform
