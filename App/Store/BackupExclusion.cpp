@@ -1,5 +1,7 @@
 #include "Store/BackupExclusion.h"
 
+#include <QSaveFile>
+
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -24,26 +26,15 @@ bool apply(const std::filesystem::path& folder, bool excluded) noexcept {
         return true;
     }
     // Written beside and moved into place, so a backup never sees half a tag.
-    const std::filesystem::path partial = folder / (std::string(tagFileName) + ".partial");
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out << signature << "\n"
-            << "# This file is a cache directory tag created by Vesperline: its screen memory\n"
-            << "# stays out of backups. Turn the setting off in Vesperline to back it up.\n"
-            << "# For information about cache directory tags, see https://bford.info/cachedir/\n";
-        if (!out.flush()) {
-            out.close();
-            std::filesystem::remove(partial, error);
-            return false;
-        }
-    }
-    std::filesystem::rename(partial, tag, error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(partial, ignored);
+    QSaveFile out(QString::fromStdString(tag.string()));
+    if (!out.open(QIODevice::WriteOnly)) {
         return false;
     }
-    return true;
+    out.write(signature);
+    out.write("\n# This file is a cache directory tag created by Vesperline: its screen memory\n"
+              "# stays out of backups. Turn the setting off in Vesperline to back it up.\n"
+              "# For information about cache directory tags, see https://bford.info/cachedir/\n");
+    return out.commit();
 }
 
 } // namespace vesperline::BackupExclusion
