@@ -94,6 +94,7 @@ AppModel::AppModel(std::unique_ptr<StoreHub> hub, std::unique_ptr<AppSettings> s
           [this](const std::string& path) { imageLoader_->forget(path); }, services_.clock)),
       resources_(std::make_unique<ResourceMonitor>(*hub_, services_.processResources, services_.powerSource,
                                                    services_.clock)),
+      mainSearch_(std::make_unique<SearchModel>(*hub_, services_.clock, services_.delays)),
       // A new recorder's policy: its standard configuration on external power.
       policy_(ostrel::PolicyEngine::policy(RecorderConfig().mode, ostrel::PowerSnapshot(),
                                            RecorderConfig().textOnly, RecorderConfig().ocrOnBattery)),

@@ -48,6 +48,7 @@
 #include "Store/RetentionManager.h"
 #include "Store/SegmentRewriter.h"
 #include "Store/StoreHub.h"
+#include "UI/Search/SearchModel.h"
 
 #include <QFuture>
 #include <QObject>
@@ -211,6 +212,8 @@ class AppModel final : public QObject {
     HotKeyManager& hotKeys() const { return *hotKeys_; }
     // The one picture loader of the process.
     FrameImageLoader& imageLoader() const { return *imageLoader_; }
+    // The search screen's model (the quick-search panel has one of its own).
+    SearchModel& mainSearch() const { return *mainSearch_; }
     const Format& format() const { return services_.format; }
     const ostrel::Clock& clock() const { return services_.clock; }
 
@@ -402,6 +405,7 @@ class AppModel final : public QObject {
     SegmentRewriter rewriter_;
     std::unique_ptr<RetentionManager> retention_;
     std::unique_ptr<ResourceMonitor> resources_;
+    std::unique_ptr<SearchModel> mainSearch_;
     QPointer<AppWindows> windows_;
 
     bool started_ = false;

@@ -59,7 +59,7 @@ void AppModel::applyAssistantsSwitch() {
             if (outcome.succeeded()) {
                 return;
             }
-            qCWarning(Log::storage, "Assistants switch write failed: %s", outcome.error.c_str());
+            qCWarning(Log::storage(), "Assistants switch write failed: %s", outcome.error.c_str());
             // The row may still say what the user no longer wants: the next application writes
             // it again, unless a later write is on its way already.
             if (write == mcpWrites_) {

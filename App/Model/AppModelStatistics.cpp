@@ -2,8 +2,10 @@
 
 #include "Runtime/WhenFinished.h"
 #include "Storage/MemoryStore.h"
+#include "Store/FutureOutcome.h"
 
 #include <exception>
+#include <optional>
 
 namespace vesperline {
 
@@ -39,11 +41,7 @@ void AppModel::refreshStats() {
         return read;
     });
     whenFinished(std::move(figures), this, [this](const QFuture<Figures>& done) {
-        try {
-            showFigures(done.result());
-        } catch (...) {
-            showFigures(Figures());
-        }
+        showFigures(futureOutcome(done, "Reading the statistics").value_or(Figures()));
     });
 }
 
@@ -62,10 +60,9 @@ void AppModel::loadFinds() {
     QFuture<ostrel::FindCounter> counter =
         hub_->readAsync([now](ostrel::MemoryStore& store) { return ostrel::FindCounter::load(store, now); });
     whenFinished(std::move(counter), this, [this](const QFuture<ostrel::FindCounter>& done) {
-        try {
-            assign(finds_, done.result(), &AppModel::findsChanged);
-        } catch (...) {
-            // The counter read at start stays.
+        // A failed read keeps the counter there is.
+        if (std::optional<ostrel::FindCounter> loaded = futureOutcome(done, "Reading the find counter")) {
+            assign(finds_, std::move(*loaded), &AppModel::findsChanged);
         }
     });
 }
