@@ -32,13 +32,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t maximumPendingRectangles = 256;
 
-// A window to blank, as read before and after a grab.
-struct Blanked {
-    xcb_window_t window = XCB_NONE;
-    ostrel::Rect frame;
-    bool operator==(const Blanked&) const = default;
-};
-
 std::string describeConnectionError(int code) {
     return "the connection to the X server broke (xcb error " + std::to_string(code) + ")";
 }
@@ -87,8 +80,8 @@ struct X11DisplayStream::State {
     std::optional<DisplayStreamError> sampleOnce();
     std::optional<DisplayStreamError> readEvents();
     void collectDamage();
-    std::vector<Blanked> windowsToBlank(const DisplayFilter& filter);
-    std::shared_ptr<ostrel::BGRAImage> picture(const std::vector<Blanked>& blanked,
+    std::vector<X11VisiblePart> windowsToBlank(const DisplayFilter& filter);
+    std::shared_ptr<ostrel::BGRAImage> picture(const std::vector<X11VisiblePart>& blanked,
                                                const DisplayStreamConfiguration& configuration);
 };
 
@@ -313,26 +306,25 @@ void X11DisplayStream::State::collectDamage() {
     }
 }
 
-std::vector<Blanked> X11DisplayStream::State::windowsToBlank(const DisplayFilter& filter) {
-    std::vector<Blanked> blanked;
-    for (const X11StackedWindow& window : readWindowStack(*x11)) {
+std::vector<X11VisiblePart> X11DisplayStream::State::windowsToBlank(const DisplayFilter& filter) {
+    const auto excluded = [&](const X11StackedWindow& window) {
         if (!window.pid || !window.frame.intersects(monitor)) {
-            continue;
+            return false;
         }
-        const bool excluded =
-            filter.excludedProcesses.count(*window.pid) > 0 || (!filter.excludedApplications.empty() && [&] {
-                const auto id = applications->applicationID(*window.pid);
-                return id && filter.excludedApplications.count(*id) > 0;
-            }());
-        if (excluded) {
-            blanked.push_back({window.window, window.frame});
+        if (filter.excludedProcesses.count(*window.pid) > 0) {
+            return true;
         }
-    }
-    return blanked;
+        if (filter.excludedApplications.empty()) {
+            return false;
+        }
+        const auto id = applications->applicationID(*window.pid);
+        return id && filter.excludedApplications.count(*id) > 0;
+    };
+    return visibleParts(readWindowStack(*x11), excluded, monitor);
 }
 
 std::shared_ptr<ostrel::BGRAImage>
-X11DisplayStream::State::picture(const std::vector<Blanked>& blanked,
+X11DisplayStream::State::picture(const std::vector<X11VisiblePart>& blanked,
                                  const DisplayStreamConfiguration& configuration) {
     // The grab leaves the fourth byte of each pixel 0: the copy makes every pixel opaque.
     auto grabbed = std::make_shared<ostrel::BGRAImage>(width(), height());
@@ -344,15 +336,16 @@ X11DisplayStream::State::picture(const std::vector<Blanked>& blanked,
     }
     std::uint32_t fill;
     std::memcpy(&fill, ostrel::FrameMasker::fillPixel, sizeof fill);
-    for (const Blanked& window : blanked) {
-        const ostrel::Rect area = window.frame.intersection(monitor);
-        const int left = static_cast<int>(area.x - monitor.x);
-        const int top = static_cast<int>(area.y - monitor.y);
-        const int right = std::min(width(), static_cast<int>(area.maxX() - monitor.x));
-        const int bottom = std::min(height(), static_cast<int>(area.maxY() - monitor.y));
-        for (int y = std::max(0, top); y < bottom; ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(grabbed->row(y));
-            std::fill(row + std::max(0, left), row + right, fill);
+    for (const X11VisiblePart& window : blanked) {
+        for (const QRect& part : window.region) {
+            const int left = std::max(0, part.left() - static_cast<int>(monitor.x));
+            const int top = std::max(0, part.top() - static_cast<int>(monitor.y));
+            const int right = std::min(width(), part.right() + 1 - static_cast<int>(monitor.x));
+            const int bottom = std::min(height(), part.bottom() + 1 - static_cast<int>(monitor.y));
+            for (int y = top; y < bottom; ++y) {
+                auto* row = reinterpret_cast<std::uint32_t*>(grabbed->row(y));
+                std::fill(row + left, row + std::max(left, right), fill);
+            }
         }
     }
     const int outputWidth = configuration.width > 0 ? configuration.width : width();
@@ -388,7 +381,7 @@ std::optional<DisplayStreamError> X11DisplayStream::State::sampleOnce() {
         currentConfiguration = configuration;
     }
     xcb_connection_t* connection = x11->connection();
-    const std::vector<Blanked> before = windowsToBlank(currentFilter);
+    const std::vector<X11VisiblePart> before = windowsToBlank(currentFilter);
     const auto grab = x11Reply(xcb_shm_get_image_reply(
         connection,
         xcb_shm_get_image(connection, x11->root(), static_cast<std::int16_t>(monitor.x),
@@ -404,10 +397,11 @@ std::optional<DisplayStreamError> X11DisplayStream::State::sampleOnce() {
         return DisplayStreamError(DisplayStreamError::Kind::displayChanged,
                                   "the display could not be grabbed");
     }
-    const std::vector<Blanked> after = windowsToBlank(currentFilter);
+    const std::vector<X11VisiblePart> after = windowsToBlank(currentFilter);
     if (before != after) {
-        // A window to blank moved while the picture was taken: its blank may miss it. Try again at the
-        // next interval, with the damage kept.
+        // A window to blank, or one that hides part of it, moved or changed its place in the stack
+        // while the picture was taken: the blank may miss it. Try again at the next interval, with
+        // the damage kept.
         return std::nullopt;
     }
     const std::shared_ptr<ostrel::BGRAImage> image = picture(before, currentConfiguration);

@@ -11,13 +11,15 @@ namespace vesperline::platform {
 
 // One RandR monitor captured on a thread of its own ("capture.<id>") over a connection of its own.
 // Every interval it takes the damage the server recorded (DAMAGE, read through XFIXES) and clips it
-// to the monitor: no damage, no sample. Otherwise it grabs the monitor through MIT-SHM, blanks every
-// window of an excluded application or process (X11 cannot leave windows out of a grab), scales the
-// picture to the configured size and delivers it with its changed rectangles.
+// to the monitor: no damage, no sample. Otherwise it grabs the monitor through MIT-SHM, blanks what
+// shows of every window of an excluded application or process (X11 cannot leave windows out of a
+// grab; the parts that opaque windows above hide stay as they are), scales the picture to the
+// configured size and delivers it with its changed rectangles.
 //
-// Privacy fails closed: the windows are read before and after the grab, and when a window to blank
-// appeared, moved or changed its place in the stack meanwhile the sample is dropped (its damage is
-// kept for the next one). A RandR change or a lost connection stops the stream with an error.
+// Privacy fails closed: the windows are read before and after the grab, and when a window to blank,
+// or one above it, appeared, moved or changed its place in the stack meanwhile the sample is dropped
+// (its damage is kept for the next one). A window that may be drawn translucent hides nothing. A
+// RandR change or a lost connection stops the stream with an error.
 class X11DisplayStream final : public DisplayStream {
   public:
     X11DisplayStream(std::uint32_t displayID, ProcessApplications& applications);

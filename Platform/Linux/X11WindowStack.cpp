@@ -2,6 +2,7 @@
 
 #include <xcb/res.h>
 
+#include <cmath>
 #include <map>
 
 namespace vesperline::platform {
@@ -10,6 +11,21 @@ namespace {
 
 // Frames of window managers hold the client a level or two below them.
 constexpr int clientSearchDepth = 3;
+// A visual with an alpha channel: a compositor blends the window with what lies below.
+constexpr std::uint8_t translucentDepth = 32;
+constexpr std::uint32_t fullOpacity = 0xFFFFFFFFu;
+
+bool belowFullOpacity(X11Connection& x11, xcb_get_property_cookie_t cookie) {
+    const std::optional<std::uint32_t> opacity = x11.cardinalProperty(cookie);
+    return opacity && *opacity != fullOpacity;
+}
+
+// The whole pixels a rectangle touches.
+QRect pixels(const ostrel::Rect& rect) {
+    return QRect(
+        QPoint(static_cast<int>(std::floor(rect.minX())), static_cast<int>(std::floor(rect.minY()))),
+        QPoint(static_cast<int>(std::ceil(rect.maxX())) - 1, static_cast<int>(std::ceil(rect.maxY())) - 1));
+}
 
 std::vector<xcb_window_t> childrenOf(xcb_connection_t* connection, xcb_query_tree_cookie_t cookie) {
     const auto reply = x11Reply(xcb_query_tree_reply(connection, cookie, nullptr));
@@ -75,12 +91,14 @@ std::vector<X11StackedWindow> readWindowStack(X11Connection& x11) {
         xcb_get_window_attributes_cookie_t attributes;
         xcb_get_geometry_cookie_t geometry;
         xcb_get_property_cookie_t state;
+        xcb_get_property_cookie_t opacity;
     };
     std::vector<Requests> requests;
     requests.reserve(children.size());
     for (xcb_window_t child : children) {
         requests.push_back({xcb_get_window_attributes(connection, child), xcb_get_geometry(connection, child),
-                            x11.requestProperty(child, x11.wmStateAtom(), XCB_GET_PROPERTY_TYPE_ANY, 1)});
+                            x11.requestProperty(child, x11.wmStateAtom(), XCB_GET_PROPERTY_TYPE_ANY, 1),
+                            x11.requestProperty(child, x11.opacityAtom(), XCB_ATOM_CARDINAL, 1)});
     }
     std::vector<X11StackedWindow> stack;
     std::vector<xcb_window_t> framed;
@@ -89,6 +107,7 @@ std::vector<X11StackedWindow> readWindowStack(X11Connection& x11) {
             x11Reply(xcb_get_window_attributes_reply(connection, requests[i].attributes, nullptr));
         const auto geometry = x11Reply(xcb_get_geometry_reply(connection, requests[i].geometry, nullptr));
         const bool managedItself = hasProperty(connection, requests[i].state);
+        const bool translucent = belowFullOpacity(x11, requests[i].opacity);
         if (!attributes || !geometry || attributes->map_state != XCB_MAP_STATE_VIEWABLE ||
             attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY) {
             continue;
@@ -99,6 +118,7 @@ std::vector<X11StackedWindow> readWindowStack(X11Connection& x11) {
         window.client = children[i];
         window.frame = {double(geometry->x), double(geometry->y), geometry->width + 2 * border,
                         geometry->height + 2 * border};
+        window.opaque = geometry->depth != translucentDepth && !translucent;
         if (!attributes->override_redirect && !managedItself) {
             framed.push_back(children[i]);
         }
@@ -114,13 +134,22 @@ std::vector<X11StackedWindow> readWindowStack(X11Connection& x11) {
     struct Owner {
         xcb_res_query_client_ids_cookie_t resource;
         xcb_get_property_cookie_t netPID;
+        // Read when the client is not the window itself.
+        std::optional<xcb_get_property_cookie_t> clientOpacity;
+        std::optional<xcb_get_geometry_cookie_t> clientGeometry;
     };
     std::vector<Owner> owners;
     owners.reserve(stack.size());
     for (const X11StackedWindow& window : stack) {
         const xcb_res_client_id_spec_t spec{window.client, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-        owners.push_back({xcb_res_query_client_ids(connection, 1, &spec),
-                          x11.requestProperty(window.client, x11.ewmh()->_NET_WM_PID, XCB_ATOM_CARDINAL, 1)});
+        Owner owner{xcb_res_query_client_ids(connection, 1, &spec),
+                    x11.requestProperty(window.client, x11.ewmh()->_NET_WM_PID, XCB_ATOM_CARDINAL, 1),
+                    std::nullopt, std::nullopt};
+        if (window.client != window.window) {
+            owner.clientOpacity = x11.requestProperty(window.client, x11.opacityAtom(), XCB_ATOM_CARDINAL, 1);
+            owner.clientGeometry = xcb_get_geometry(connection, window.client);
+        }
+        owners.push_back(owner);
     }
     for (std::size_t i = 0; i < stack.size(); ++i) {
         const auto ids = x11Reply(xcb_res_query_client_ids_reply(connection, owners[i].resource, nullptr));
@@ -137,8 +166,42 @@ std::vector<X11StackedWindow> readWindowStack(X11Connection& x11) {
         if (!stack[i].pid && netPID) {
             stack[i].pid = static_cast<std::int32_t>(*netPID);
         }
+        // Window managers copy a client's opacity to its frame, but not all of them, and a frame may
+        // have another visual than the client it holds.
+        if (owners[i].clientOpacity && belowFullOpacity(x11, *owners[i].clientOpacity)) {
+            stack[i].opaque = false;
+        }
+        if (owners[i].clientGeometry) {
+            const auto geometry =
+                x11Reply(xcb_get_geometry_reply(connection, *owners[i].clientGeometry, nullptr));
+            if (!geometry || geometry->depth == translucentDepth) {
+                stack[i].opaque = false;
+            }
+        }
     }
     return stack;
+}
+
+std::vector<X11VisiblePart> visibleParts(const std::vector<X11StackedWindow>& stack,
+                                         const std::function<bool(const X11StackedWindow&)>& toBlank,
+                                         const ostrel::Rect& area) {
+    std::vector<X11VisiblePart> parts;
+    const QRect bounds = pixels(area);
+    QRegion covered;
+    for (auto window = stack.rbegin(); window != stack.rend(); ++window) {
+        const QRect frame = pixels(window->frame);
+        if (toBlank(*window)) {
+            const QRegion shown = QRegion(frame.intersected(bounds)).subtracted(covered);
+            if (!shown.isEmpty()) {
+                parts.push_back({window->window, shown});
+            }
+        }
+        const QRect hidden = frame.adjusted(coveringMargin, coveringMargin, -coveringMargin, -coveringMargin);
+        if (window->opaque && !hidden.isEmpty()) {
+            covered += hidden;
+        }
+    }
+    return parts;
 }
 
 } // namespace vesperline::platform

@@ -3,7 +3,10 @@
 #include "Platform/Linux/X11Connection.h"
 #include "Support/Rect.h"
 
+#include <QRegion>
+
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -21,13 +24,36 @@ struct X11StackedWindow {
     ostrel::Rect frame;
     // The process that made the client window; absent when the server cannot tell.
     std::optional<std::int32_t> pid;
+    // Whether it hides what lies below it: not when a compositor may draw it translucent (a 32-bit
+    // visual, or an opacity below full on the frame or the client).
+    bool opaque = true;
 
     bool operator==(const X11StackedWindow&) const = default;
+};
+
+// The part of a window to blank that shows on screen.
+struct X11VisiblePart {
+    xcb_window_t window = XCB_NONE;
+    // Global screen coordinates.
+    QRegion region;
+
+    bool operator==(const X11VisiblePart&) const = default;
 };
 
 // The shown children of the root, bottom to top, each with its client and owning process (from the
 // X-Resource extension, else the client's _NET_WM_PID). Requests are sent in batches, so a read costs
 // a few round trips whatever the number of windows. Empty when the tree cannot be read.
 std::vector<X11StackedWindow> readWindowStack(X11Connection& x11);
+
+// How far inside its frame a window above is trusted to hide what lies below: rounded corners,
+// shaped edges and borders drawn translucent stay within it.
+inline constexpr int coveringMargin = 16;
+
+// What shows of the windows `toBlank` picks from `stack` (bottom to top) within `area`: each one's
+// frame less what the opaque windows above it hide (their frames shrunk by `coveringMargin`), top
+// window first. Windows of which nothing shows are left out.
+std::vector<X11VisiblePart> visibleParts(const std::vector<X11StackedWindow>& stack,
+                                         const std::function<bool(const X11StackedWindow&)>& toBlank,
+                                         const ostrel::Rect& area);
 
 } // namespace vesperline::platform

@@ -59,6 +59,13 @@ bool FixtureApp::canvas(int x, int y, int width, int height, const QString& word
     return waitForLine(QStringLiteral("painted"));
 }
 
+QProcessEnvironment launchedAs(const QString& id) {
+    QProcessEnvironment environment;
+    environment.insert("GIO_LAUNCHED_DESKTOP_FILE", "/usr/share/applications/" + id + ".desktop");
+    environment.insert("VESPERLINE_FIXTURE_CANVAS_ONLY", "1");
+    return environment;
+}
+
 QString runTool(const QString& program, const QStringList& arguments) {
     QProcess tool;
     tool.start(program, arguments);

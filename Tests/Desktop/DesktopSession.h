@@ -46,6 +46,10 @@ class FixtureApp {
     bool started_ = false;
 };
 
+// The environment of a fixture started as another application, showing no window until asked for a
+// canvas: `id` is the desktop file its launcher names.
+QProcessEnvironment launchedAs(const QString& id);
+
 // Spins the event loop until `condition` holds or `seconds` pass; returns whether it held.
 template <typename Condition> bool waitUntil(Condition condition, double seconds = 10);
 

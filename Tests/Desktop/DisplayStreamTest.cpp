@@ -14,6 +14,7 @@ namespace vesperline::platform {
 namespace {
 
 using desktoptest::FixtureApp;
+using desktoptest::launchedAs;
 using desktoptest::waitUntil;
 
 // What a stream delivered, read by the test thread while the stream's thread adds to it.
@@ -144,6 +145,25 @@ TEST_F(DisplayStreamTest, BlanksTheWindowsOfAnExcludedApplicationAndScales) {
     EXPECT_EQ(pixelAt(image, int(frame->x + 3) / 2, int(frame->y + 3) / 2), blank) << "decorations included";
     EXPECT_NE(pixelAt(image, int(frame->maxX() + 20) / 2, int(frame->y + 20) / 2), blank)
         << "nothing beside the window";
+    stream->stop();
+}
+
+TEST_F(DisplayStreamTest, WhatAWindowAboveHidesOfAnExcludedWindowIsKept) {
+    FixtureApp vault(launchedAs("org.example.Vault"));
+    FixtureApp cover(launchedAs("org.example.Cover"));
+    ASSERT_TRUE(vault.started() && cover.started());
+    ASSERT_TRUE(vault.canvas(200, 200, 600, 400, "SECRET", "Vault"));
+    // Shown later, so above the vault, over its right part.
+    ASSERT_TRUE(cover.canvas(500, 300, 600, 400, "COVER", "Cover"));
+
+    Samples samples;
+    std::unique_ptr<DisplayStream> stream = capture->makeStream(display.id);
+    stream->start({1920, 1080, 0.1}, {{"org.example.Vault"}, {}}, samples.output(),
+                  [](const DisplayStreamError&) {});
+    ASSERT_TRUE(waitForColour(samples, 260, 260, blank)) << "what shows of the vault is blank";
+    const ostrel::BGRAImage& image = *samples.last()->image;
+    EXPECT_EQ(pixelAt(image, 560, 360), QColor(Qt::white)) << "the window above it is kept";
+    EXPECT_EQ(pixelAt(image, 450, 580), blank) << "the vault beside and below the window above";
     stream->stop();
 }
 

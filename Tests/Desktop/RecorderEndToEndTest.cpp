@@ -17,14 +17,6 @@ namespace {
 using ostrel::MemoryStore;
 using ostrel::SearchQuery;
 
-// A fixture started as another application: `id` is the desktop file its launcher names.
-QProcessEnvironment launchedAs(const QString& id) {
-    QProcessEnvironment environment;
-    environment.insert("GIO_LAUNCHED_DESKTOP_FILE", "/usr/share/applications/" + id + ".desktop");
-    environment.insert("VESPERLINE_FIXTURE_CANVAS_ONLY", "1");
-    return environment;
-}
-
 std::optional<ostrel::Rect> frameOfWindow(const std::string& title) {
     auto x11 = platform::X11Connection::open();
     for (const platform::WindowServerWindow& window : platform::X11WindowServer(x11).onScreenWindows()) {
