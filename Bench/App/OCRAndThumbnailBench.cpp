@@ -3,6 +3,7 @@
 //   thumbnail decode of one stored 1920x1080 frame (cache emptied each time).
 #include "Capture/OCRService.h"
 #include "Platform/Linux/FFmpegVideoFiles.h"
+#include "Platform/Linux/OpenMPThreadLimit.h"
 #include "Platform/Linux/TesseractTextRecognizer.h"
 #include "Store/FrameImageLoader.h"
 
@@ -120,12 +121,7 @@ BENCHMARK_CAPTURE(thumbnailDecode, openDecoder, false)
 } // namespace
 
 int main(int argc, char** argv) {
-    // The recogniser's OpenMP runtime reads its thread limit only when it loads.
-    const char* limit = std::getenv("OMP_THREAD_LIMIT");
-    if (!limit || std::string(limit) != "1") {
-        ::setenv("OMP_THREAD_LIMIT", "1", 1);
-        ::execv("/proc/self/exe", argv);
-    }
+    vesperline::platform::restartWithOneOpenMPThread(argv);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
