@@ -2,9 +2,12 @@
 //   scripts/desktop-session build/Bench/Desktop/DisplayStreamBench
 // staticScreen: the stream's share of one core while nothing on the screen changes (it only asks
 // the server for damage once a second). sample: processor time per delivered 1920 x 1080 sample,
-// the grab alone, with a window blanked, and blanked and scaled to 1280 x 720.
+// the grab alone, with a window blanked, blanked and scaled to 1280 x 720, and with the filter the
+// recorder gives (our own windows and the password managers' by application, which looks up the
+// application of every window's process).
 #include "Platform/Linux/X11DisplayCapture.h"
 #include "Platform/Linux/X11Workspace.h"
+#include "Rules/PrivacyRules.h"
 
 #include <benchmark/benchmark.h>
 
@@ -97,9 +100,21 @@ void sample(benchmark::State& state) {
         state.SkipWithError("no X display: run inside scripts/desktop-session");
         return;
     }
-    // 0: the grab alone; 1: with our window blanked; 2: blanked and scaled to 1280 x 720.
+    // 0: the grab alone; 1: with our window blanked; 2: blanked and scaled to 1280 x 720; 3: blanked
+    // with the recorder's filter.
     const int variant = static_cast<int>(state.range(0));
     xcb_connection_t* connection = desktop.x11->connection();
+    // Other windows on the desktop, stacked below the painted one: each is read with every sample.
+    std::vector<xcb_window_t> others(static_cast<std::size_t>(state.range(1)));
+    for (std::size_t i = 0; i < others.size(); ++i) {
+        others[i] = xcb_generate_id(connection);
+        const std::uint32_t overrideRedirect[] = {1};
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, others[i], desktop.x11->root(),
+                          static_cast<std::int16_t>(40 * i % 1800), static_cast<std::int16_t>(20 * i % 900),
+                          120, 80, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                          XCB_CW_OVERRIDE_REDIRECT, overrideRedirect);
+        xcb_map_window(connection, others[i]);
+    }
     // A window of our own that the benchmark repaints to make damage; blanked in the second variant.
     const xcb_window_t window = xcb_generate_id(connection);
     const std::uint32_t values[] = {1};
@@ -112,7 +127,11 @@ void sample(benchmark::State& state) {
 
     Deliveries deliveries;
     auto stream = desktop.capture->makeStream(desktop.mainDisplay());
-    const DisplayFilter filter = variant >= 1 ? DisplayFilter{{}, {getpid()}} : DisplayFilter{};
+    DisplayFilter filter = variant >= 1 ? DisplayFilter{{}, {getpid()}} : DisplayFilter{};
+    if (variant == 3) {
+        const std::vector<std::string>& managers = ostrel::PrivacyRules::passwordManagers();
+        filter.excludedApplications = {managers.begin(), managers.end()};
+    }
     const DisplayStreamConfiguration configuration = variant == 2
                                                          ? DisplayStreamConfiguration{1280, 720, 0.02}
                                                          : DisplayStreamConfiguration{1920, 1080, 0.02};
@@ -133,10 +152,17 @@ void sample(benchmark::State& state) {
     }
     stream->stop();
     xcb_destroy_window(connection, window);
+    for (xcb_window_t other : others) {
+        xcb_destroy_window(connection, other);
+    }
     xcb_flush(connection);
 }
-BENCHMARK(sample)->ArgName("variant")->Arg(0)->Arg(1)->Arg(2)->MeasureProcessCPUTime()->UseRealTime()->Unit(
-    benchmark::kMillisecond);
+BENCHMARK(sample)
+    ->ArgNames({"variant", "windows"})
+    ->ArgsProduct({{0, 1, 2, 3}, {0, 40}})
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 
