@@ -334,6 +334,150 @@ TEST_F(RecorderCaptureTest, ShutdownFinishesSegmentsAndWritesThePendingCounts) {
     EXPECT_FALSE(capture.runningStreams().empty()) << "streams are left to the end of the process";
 }
 
+TEST_F(RecorderCaptureTest, TheFrontmostWindowsPageDecidesWhetherItIsKept) {
+    struct Case {
+        const char* name;
+        std::string bundleID;
+        bool readable;
+        bool marked;
+        std::optional<std::string> document;
+        std::vector<std::string> excludedSites;
+        SkipReason skip; // none: kept
+    };
+    const Case cases[] = {
+        {"an ordinary page, kept with its address",
+         "firefox",
+         true,
+         false,
+         "https://news.example/today",
+         {},
+         SkipReason::none()},
+        {"a private window found by its marker",
+         "firefox",
+         true,
+         true,
+         "https://news.example/",
+         {},
+         SkipReason::privateWindow()},
+        {"an excluded site",
+         "firefox",
+         true,
+         false,
+         "https://bank.example/login",
+         {"bank.example"},
+         SkipReason::excludedSite()},
+        {"a page that cannot be read",
+         "firefox",
+         false,
+         false,
+         std::nullopt,
+         {},
+         SkipReason::unverifiedBrowser()},
+        {"another application's document on an excluded site",
+         editor,
+         true,
+         false,
+         "https://bank.example/statement.pdf",
+         {"bank.example"},
+         SkipReason::excludedSite()},
+        {"another application's document, kept as its address",
+         editor,
+         true,
+         false,
+         "/home/me/notes.txt",
+         {"bank.example"},
+         SkipReason::none()},
+    };
+    for (const Case& c : cases) {
+        TearDown();
+        skips.clear();
+        saved.clear();
+        SetUp();
+        RecorderConfig config;
+        config.excludedSites = c.excludedSites;
+        recorder->applyConfig(config);
+        const AccessibleElement window = show(editorPID, c.bundleID, "App", "Front page", {"Some words"});
+        accessibility.at(window).readable = c.readable;
+        accessibility.at(window).document = c.document;
+        if (c.marked) {
+            FakeAccessibleNode badge;
+            badge.title = "Private Browsing";
+            accessibility.add(badge, window);
+        }
+        deliver(picture());
+        for (int i = 0; i < 3; ++i) {
+            clock.advance(1);
+            tick();
+        }
+        if (c.skip == SkipReason::none()) {
+            ASSERT_EQ(saved.size(), 1u) << c.name;
+            EXPECT_EQ(stored(0).url, c.document) << c.name;
+            EXPECT_TRUE(skips.empty()) << c.name;
+        } else {
+            EXPECT_TRUE(saved.empty()) << c.name;
+            ASSERT_FALSE(skips.empty()) << c.name;
+            // The frames were dropped: later ticks pass the checks but find no picture.
+            EXPECT_EQ(skips.front(), c.skip) << c.name;
+        }
+    }
+}
+
+TEST_F(RecorderCaptureTest, AnotherDisplayIsKeptWithoutTheFrontmostWindowAndRecognisedWhole) {
+    RecorderConfig config;
+    config.allDisplays = true;
+    recorder->applyConfig(config);
+    ASSERT_TRUE(eventually([&] { return capture.runningStreams().size() == 2; }));
+    recognizer.observations = {{Rect{0.1, 0.5, 0.5, 0.1}, {{"Departures board", 0.9, {}}}}};
+    show(editorPID, editor, "Editor", "Draft", {"Text of the editor"});
+    const auto right = capture.runningStreams().at(1);
+    ASSERT_EQ(right->displayID, rightDisplay);
+    right->deliver({DisplaySample::Status::complete, std::make_shared<ostrel::BGRAImage>(picture()),
+                    std::vector<Rect>{{0, 0, 5, 80}}});
+    ASSERT_TRUE(tickUntilSaved(1));
+    const ostrel::FrameRecord frame = stored(0);
+    EXPECT_EQ(frame.displayID, rightDisplay);
+    EXPECT_FALSE(frame.appBundleID);
+    EXPECT_FALSE(frame.appName);
+    EXPECT_FALSE(frame.windowTitle);
+    EXPECT_FALSE(frame.url);
+    EXPECT_FALSE(frame.windowRect);
+    EXPECT_EQ(frame.textSource, TextSource::ocr()) << "no accessibility text of another display";
+    EXPECT_FALSE(recognizer.lastRegionOfInterest) << "the whole picture is recognised";
+    EXPECT_EQ(textOf(0), "Departures board");
+    EXPECT_FALSE(saved[0].second) << "no project";
+}
+
+TEST_F(RecorderCaptureTest, AScreenThatKeepsMovingWhileTheUserIsIdleCountsAsMedia) {
+    show(editorPID, editor, "Editor", "Draft", {"Text"});
+    deliver(picture());
+    ASSERT_TRUE(tickUntilSaved(1));
+    // Twelve samples, each changing half the screen, within the last 30 s.
+    for (int i = 0; i < 12; ++i) {
+        clock.advance(1);
+        deliver(picture({{8, std::uint8_t(i % 2 ? 0 : 200)}, {17, 0}, {26, 0}}), 0.5);
+    }
+    userIdle.seconds = 8.01;
+    clock.advance(1);
+    tick();
+    EXPECT_EQ(saved.size(), 1u) << "moving content is kept at most every three minutes";
+    userIdle.seconds = 8.0;
+    clock.advance(1);
+    tick();
+    EXPECT_EQ(saved.size(), 2u) << "up to 8 s without input the motion is not looked at";
+}
+
+TEST_F(RecorderCaptureTest, ANewImageQualityClosesTheOpenSegment) {
+    show(editorPID, editor, "Editor", "Draft", {"Text"});
+    deliver(picture());
+    ASSERT_TRUE(tickUntilSaved(1));
+    ASSERT_EQ(recorder->openSegmentPaths().size(), 1u);
+    RecorderConfig config;
+    config.imageQuality = ImageQuality::sharp;
+    recorder->applyConfig(config);
+    EXPECT_TRUE(recorder->openSegmentPaths().empty());
+    EXPECT_EQ(capture.streams().size(), 1u) << "the stream stays";
+}
+
 class RecorderTextOnlyTest : public RecorderCaptureTest {
   protected:
     void SetUp() override {
