@@ -130,5 +130,21 @@ TEST_F(RecorderStreamsTest, RequestsWhileATaskRunsAreFoldedIntoOneFurtherReconci
     EXPECT_EQ(capture.contentReads(), 3) << "exactly one further task";
 }
 
+TEST_F(RecorderStreamsTest, AStreamStartedWhileThePolicyChangedTakesTheNewInterval) {
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    capture.setOnContent([released] { released.wait(); });
+    recorder->setBlock(Block::stopped, false); // the first task waits inside
+    ASSERT_TRUE(eventually([&] { return capture.contentReads() == 1; }));
+    recorder->updatePower(ostrel::PowerSnapshot{true, 0.8, false, 0}); // on battery: one sample per 2 s
+    drain();
+    capture.setOnContent({});
+    release.set_value();
+    ASSERT_TRUE(eventually([&] {
+        const auto running = capture.runningStreams();
+        return running.size() == 1 && running[0]->configuration.minimumFrameInterval == 2.0;
+    }));
+}
+
 } // namespace
 } // namespace vesperline::testing
