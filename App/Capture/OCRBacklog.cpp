@@ -5,6 +5,7 @@
 #include "Rules/LineSplitter.h"
 #include "Runtime/MainThread.h"
 #include "Store/FrameImageLoader.h"
+#include "Store/StoreFailureLog.h"
 #include "Store/StoreHub.h"
 #include "Support/JoinedLines.h"
 
@@ -78,6 +79,7 @@ void OCRBacklog::run() {
             });
         } catch (...) {
             // Read as an empty batch: the hub has looked for damage, and a later run tries again.
+            logStoreFailure("Reading the OCR backlog");
         }
         bool anyNew = false;
         for (const ostrel::FrameRecord& frame : batch) {
@@ -129,6 +131,7 @@ bool OCRBacklog::process(const ostrel::FrameRecord& frame, ostrel::LineDeduper& 
     try {
         stored = hub_.readSync([&](ostrel::MemoryStore& store) { return store.text(frame.id); }).value_or("");
     } catch (...) {
+        logStoreFailure("Reading a queued moment's text");
     }
     deduper.filter(ostrel::LineSplitter::lines(stored, maxCharacters, maxLines), key, frame.timestamp);
     const std::vector<std::string> newLines = deduper.filter(
@@ -146,6 +149,7 @@ bool OCRBacklog::process(const ostrel::FrameRecord& frame, ostrel::LineDeduper& 
         });
     } catch (...) {
         // The moment stays queued for a later run; the hub has looked for damage.
+        logStoreFailure("Storing a queued moment's text");
     }
     return true;
 }
@@ -168,6 +172,7 @@ void OCRBacklog::markFailedUnlessMoved(const ostrel::FrameRecord& frame) {
             }
         });
     } catch (...) {
+        logStoreFailure("Marking a moment without picture");
     }
 }
 

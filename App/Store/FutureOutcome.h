@@ -1,7 +1,6 @@
 #pragma once
 
-#include "Runtime/FailureDescription.h"
-#include "Store/Log.h"
+#include "Store/StoreFailureLog.h"
 
 #include <QFuture>
 
@@ -18,7 +17,7 @@ template <typename T> std::optional<T> futureOutcome(QFuture<T> future, const ch
         }
         future.waitForFinished(); // rethrows what the work threw
     } catch (...) {
-        qCWarning(Log::storage(), "%s failed: %s", what, describeFailure(std::current_exception()).c_str());
+        logStoreFailure(what);
     }
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 #include "Runtime/MainThread.h"
 #include "Store/FrameImageLoader.h"
 #include "Store/StoreHub.h"
+#include "Support/LogCapture.h"
 #include "Support/ManualClock.h"
 #include "Support/Moment.h"
 #include "Support/TemporaryDirectory.h"
@@ -253,12 +254,18 @@ TEST_F(OCRBacklogTest, AStoreThatKeepsFailingEndsTheRun) {
         store.db().execute("CREATE TRIGGER refuse BEFORE UPDATE ON frames "
                            "BEGIN SELECT RAISE(ABORT, 'refused'); END");
     });
+    testsupport::LogCapture log;
     runToEnd();
     EXPECT_EQ(recognizer.calls, 2) << "each moment is tried once in the run";
     for (const std::int64_t id : ids) {
         EXPECT_EQ(frame(id).ocrState, OCRState::queued) << "left for a later run";
     }
     EXPECT_EQ(progress, 1);
+    // Each failure says what failed, though none of them is damage.
+    const QString lines = log.lines().join("\n");
+    EXPECT_EQ(log.count("storage: Storing a queued moment's text failed: SQLite"), 2) << lines.toStdString();
+    EXPECT_EQ(log.count("storage: Marking a moment without picture failed: SQLite"), 1)
+        << lines.toStdString();
 }
 
 } // namespace
