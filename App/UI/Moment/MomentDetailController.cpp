@@ -4,6 +4,7 @@
 #include "Store/FutureOutcome.h"
 #include "Store/StoreHub.h"
 #include "UI/Moment/LiveTextAnalyzer.h"
+#include "UI/Shared/OpenableLink.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -78,26 +79,10 @@ MomentDetailController::Notice MomentDetailController::notice() const {
                                                                       : Notice::unavailable;
 }
 
-std::optional<QUrl> MomentDetailController::openableLink(const std::optional<std::string>& address) {
-    if (!address) {
-        return std::nullopt;
-    }
-    const QUrl url(QString::fromStdString(*address), QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty()) {
-        return std::nullopt;
-    }
-    // The web's two schemes exactly: "httpx:" or "http-evil:" are not web links, and a recorded
-    // file address is not opened, as the desktop's handler might run what it names.
-    const QString scheme = url.scheme();
-    if (scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) == 0 ||
-        scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0) {
-        return url;
-    }
-    return std::nullopt;
-}
-
 std::optional<QUrl> MomentDetailController::link() const {
-    return record_ ? openableLink(record_->url) : std::nullopt;
+    // The moment view opens web addresses only: a recorded file address is not handed to the desktop's
+    // handler, which might run what it names.
+    return record_ ? openableLink(record_->url, LinkRule::web) : std::nullopt;
 }
 
 void MomentDetailController::cancel() {

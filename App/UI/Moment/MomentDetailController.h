@@ -99,11 +99,8 @@ class MomentDetailController final : public QObject {
     const QString& text() const { return text_; }
     bool copied() const { return copied_; }
     Notice notice() const;
-    // The moment's web address when it can be opened.
+    // The moment's web address when it can be opened: http or https with a host, nothing else.
     std::optional<QUrl> link() const;
-
-    // A stored web address as a link to open: an http or https URL with a host, nothing else.
-    static std::optional<QUrl> openableLink(const std::optional<std::string>& address);
 
     // Opens or closes the text panel; opening reads the text again.
     void toggleText();

@@ -1,8 +1,8 @@
 #include "UI/Search/SearchScreenController.h"
 
 #include "Search/SearchQuery.h"
-#include "UI/Moment/MomentDetailController.h"
 #include "UI/Search/SearchModel.h"
+#include "UI/Shared/OpenableLink.h"
 
 #include <QPointer>
 
@@ -64,8 +64,7 @@ std::vector<SearchScreenController::AppItem> SearchScreenController::appMenuItem
 }
 
 std::optional<QUrl> SearchScreenController::link(const ostrel::SearchHit& hit) {
-    // Recorded addresses are untrusted: other schemes would go to whatever handler claims them.
-    return MomentDetailController::openableLink(hit.frame.url);
+    return openableLink(hit.frame.url, LinkRule::webOrFile);
 }
 
 void SearchScreenController::recordFind() {

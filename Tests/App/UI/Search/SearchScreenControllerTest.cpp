@@ -139,7 +139,7 @@ TEST_F(SearchScreenControllerTest, TheAppMenuOffersTheFortyBusiestApps) {
     EXPECT_EQ(SearchTexts::appItemTitle({"x", "50%1 off", 3}, true).toStdString(), "50%1 off (3)");
 }
 
-TEST_F(SearchScreenControllerTest, OnlyWebAddressesOpenAsLinks) {
+TEST_F(SearchScreenControllerTest, OnlyWebAndFileAddressesOpenAsLinks) {
     struct Case {
         std::optional<std::string> url;
         bool opens;
@@ -147,7 +147,7 @@ TEST_F(SearchScreenControllerTest, OnlyWebAddressesOpenAsLinks) {
     for (const Case& c : std::vector<Case>{
              {"https://example.com/a?b=1", true},
              {"HTTP://example.com", true},
-             {"file:///home/user/notes.txt", false},
+             {"file:///home/user/notes.txt", true},
              {"httpx://example.com", false},
              {"http-evil:payload", false},
              {"javascript:alert(1)", false},
