@@ -4,15 +4,11 @@
 
 namespace vesperline::platform {
 
-namespace {
-
 xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
     const auto reply = x11Reply(
         xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr));
     return reply ? reply->atom : XCB_NONE;
 }
-
-} // namespace
 
 std::shared_ptr<X11Connection> X11Connection::open() {
     int screenNumber = 0;

@@ -18,6 +18,9 @@ template <typename Reply> X11Reply<Reply> x11Reply(Reply* reply) {
     return X11Reply<Reply>(reply, &std::free);
 }
 
+// The atom of `name`, interned on `connection` (a round trip); none when the server refuses.
+xcb_atom_t internAtom(xcb_connection_t* connection, const char* name);
+
 // One connection to the X server with the EWMH atoms interned, shared by the readers of windows,
 // displays and idle time. libxcb is thread-safe, so every reader may use it from any thread.
 class X11Connection {

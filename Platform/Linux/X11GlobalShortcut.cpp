@@ -1,5 +1,6 @@
 #include "Platform/Linux/X11GlobalShortcut.h"
 
+#include "Platform/Linux/ApplicationX11.h"
 #include "Platform/Linux/X11Connection.h"
 
 #include <QGuiApplication>
@@ -73,35 +74,16 @@ ModifierBits modifierBits(xcb_connection_t* connection, xkb_keymap* keymap) {
     return bits;
 }
 
-xcb_window_t rootWindow(xcb_connection_t* connection) {
-    // The screen named by $DISPLAY, as xcb_connect picks it.
-    char* host = nullptr;
-    int display = 0;
-    int screen = 0;
-    if (xcb_parse_display(nullptr, &host, &display, &screen)) {
-        std::free(host);
-    } else {
-        screen = 0;
-    }
-    xcb_screen_iterator_t roots = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screen && roots.rem > 1; ++i) {
-        xcb_screen_next(&roots);
-    }
-    return roots.rem > 0 ? roots.data->root : XCB_NONE;
-}
-
 } // namespace
 
 X11GlobalShortcut::X11GlobalShortcut(QObject* parent)
     : QObject(parent), context_(xkb_context_new(XKB_CONTEXT_NO_FLAGS), &xkb_context_unref) {
-    const auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    const auto* x11 =
-        application ? application->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection()) {
+    const ApplicationX11 x11 = applicationX11();
+    if (!x11.connection) {
         return;
     }
-    connection_ = x11->connection();
-    root_ = rootWindow(connection_);
+    connection_ = x11.connection;
+    root_ = x11.root;
     if (context_ && xkb_x11_setup_xkb_extension(
                         connection_, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
                         XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr)) {
