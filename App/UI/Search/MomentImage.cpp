@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPainterPath>
 
 namespace vesperline {
 
@@ -51,6 +52,11 @@ void MomentImage::setMoment(const ostrel::FrameSummary& frame, FrameImageLoader:
     }
 }
 
+void MomentImage::setCornerRadius(double radius) {
+    cornerRadius_ = radius;
+    update();
+}
+
 void MomentImage::contentChanged() {
     const FrameThumbnailController::Content content = controller_.content();
     spinner_->setVisible(content == FrameThumbnailController::Content::loading);
@@ -78,11 +84,23 @@ void MomentImage::drawNoticeSymbol() {
 void MomentImage::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    QPainterPath shape;
+    if (cornerRadius_ > 0) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius_, cornerRadius_);
+        painter.setClipPath(shape);
+    }
     painter.fillRect(rect(), Theme::pictureBackdrop);
     if (controller_.content() == FrameThumbnailController::Content::image) {
         const QImage& picture = *controller_.image();
         const QRectF target = MomentCanvasGeometry::fitted(picture.size(), QRectF(rect()));
         painter.drawPixmap(target.topLeft(), scaled_.of(picture, target.size(), devicePixelRatioF()));
+    }
+    if (cornerRadius_ > 0) {
+        painter.setClipping(false);
+        painter.setPen(QPen(Theme::separator(palette()), 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(shape);
     }
 }
 

@@ -32,6 +32,9 @@ class MomentImage final : public QWidget {
                 QWidget* parent = nullptr);
 
     void setMoment(const ostrel::FrameSummary& frame, FrameImageLoader::Size size);
+    // Clips the picture and its backdrop to a rounded rectangle with a hairline edge in the
+    // separator colour; 0 (the default) draws a plain rectangle without an edge.
+    void setCornerRadius(double radius);
     const FrameThumbnailController& controller() const { return controller_; }
 
   protected:
@@ -45,6 +48,7 @@ class MomentImage final : public QWidget {
     void drawNoticeSymbol();
 
     FrameImageLoader::Size size_ = FrameImageLoader::Size::preview;
+    double cornerRadius_ = 0;
     FrameThumbnailController controller_;
     ScaledPixmap scaled_;
     ActivityIndicator* spinner_;

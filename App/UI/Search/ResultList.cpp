@@ -46,6 +46,7 @@ ResultList::ResultList(ResultRow::Services services, QWidget* parent)
 
 void ResultList::setHeader(const QString& header) {
     header_->setText(header);
+    header_->setVisible(!header.isEmpty());
 }
 
 void ResultList::setHits(const std::vector<ostrel::SearchHit>& hits, std::optional<std::int64_t> selected) {
@@ -79,14 +80,21 @@ void ResultList::setSelected(std::optional<std::int64_t> frameID) {
     }
 }
 
-void ResultList::revealSelected() {
+void ResultList::revealSelected(Reveal reveal) {
     // After the layouts have placed rows that came with new results.
     QMetaObject::invokeMethod(
         this,
-        [this] {
+        [this, reveal] {
             const int index = selectedIndex();
-            if (index >= 0) {
-                ensureWidgetVisible(row(index), 0, rowSpacing);
+            if (index < 0) {
+                return;
+            }
+            ResultRow* selected = row(index);
+            if (reveal == Reveal::nearest) {
+                ensureWidgetVisible(selected, 0, rowSpacing);
+            } else {
+                const QRect place = selected->geometry();
+                verticalScrollBar()->setValue(place.center().y() - viewport()->height() / 2);
             }
         },
         Qt::QueuedConnection);

@@ -26,12 +26,14 @@ class ResultList final : public QScrollArea {
 
     explicit ResultList(ResultRow::Services services, QWidget* parent = nullptr);
 
+    // An empty header takes no room.
     void setHeader(const QString& header);
     // The rows to show and the one drawn selected.
     void setHits(const std::vector<ostrel::SearchHit>& hits, std::optional<std::int64_t> selected);
     void setSelected(std::optional<std::int64_t> frameID);
-    // Scrolls the selected row into view, as little as needed.
-    void revealSelected();
+    // How the selected row is brought into view: scrolling as little as needed, or to the middle.
+    enum class Reveal { nearest, centred };
+    void revealSelected(Reveal reveal = Reveal::nearest);
 
     int rowCount() const { return shown_; }
     ResultRow* row(int index) const { return rows_[static_cast<std::size_t>(index)]; }

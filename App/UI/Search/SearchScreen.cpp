@@ -1,15 +1,16 @@
 #include "UI/Search/SearchScreen.h"
 
 #include "UI/Moment/MomentDetail.h"
+#include "UI/Search/AppFilterButton.h"
+#include "UI/Search/RangeChips.h"
 #include "UI/Search/ResultList.h"
+#include "UI/Search/SearchField.h"
 #include "UI/Search/SearchModel.h"
 #include "UI/Shared/ActivityIndicator.h"
-#include "UI/Shared/Chip.h"
 #include "UI/Shared/Divider.h"
 #include "UI/Shared/EmptyStateView.h"
 #include "UI/Shared/SegmentedControl.h"
 #include "UI/Shared/SymbolLabel.h"
-#include "UI/Theme/Symbols.h"
 #include "UI/Theme/Theme.h"
 
 #include <QBoxLayout>
@@ -18,10 +19,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QShowEvent>
-#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStackedWidget>
-#include <QToolButton>
 
 namespace vesperline {
 
@@ -131,25 +130,19 @@ SearchScreen::SearchScreen(Services services, QWidget* parent)
 
     connect(&controller_, &SearchScreenController::focusRequested, field_,
             [this] { field_->setFocus(Qt::OtherFocusReason); });
-    connect(field_, &QLineEdit::textEdited, &model_, &SearchModel::setText);
     connect(field_, &QLineEdit::returnPressed, &controller_, &SearchScreenController::submit);
     connect(list_, &ResultList::selectionRequested, &model_,
             [this](std::int64_t frameID) { model_.setSelection(frameID); });
     connect(list_, &ResultList::menuRequested, this, &SearchScreen::showMenu);
 
-    connect(&model_, &SearchModel::textChanged, this, &SearchScreen::showText);
-    connect(&model_, &SearchModel::rangeChanged, this, &SearchScreen::showRange);
-    connect(&model_, &SearchModel::appFilterChanged, this, &SearchScreen::showApps);
-    connect(&model_, &SearchModel::appsChanged, this, &SearchScreen::showApps);
+    // The terms to box on the preview follow the text.
+    connect(&model_, &SearchModel::textChanged, this, &SearchScreen::showPreview);
     connect(&model_, &SearchModel::sortChanged, this, &SearchScreen::showSort);
     connect(&model_, &SearchModel::resultsChanged, this, &SearchScreen::showResults);
     connect(&model_, &SearchModel::showingRecentChanged, this, &SearchScreen::showResults);
     connect(&model_, &SearchModel::searchingChanged, this, &SearchScreen::showSearching);
     connect(&model_, &SearchModel::selectionChanged, this, &SearchScreen::showSelection);
 
-    showText();
-    showRange();
-    showApps();
     showSort();
     showResults();
     showSearching();
@@ -172,15 +165,8 @@ QWidget* SearchScreen::buildSearchRow() {
     row->setSpacing(10);
     row->addWidget(
         new SymbolLabel("magnifyingglass", Theme::TextStyle::title3, SymbolLabel::InkGradient{}, ground));
-    field_ = new QLineEdit(ground);
-    field_->setObjectName("searchField");
-    field_->setFrame(false);
-    field_->setPlaceholderText(tr("Search everything you've seen…"));
+    field_ = new SearchField(model_, ground);
     Theme::applyText(field_, Theme::TextStyle::title3);
-    // The field lies on the row's ground rather than on a box of its own.
-    QPalette clear = field_->palette();
-    clear.setColor(QPalette::Base, Qt::transparent);
-    field_->setPalette(clear);
     row->addWidget(field_, 1);
     spinner_ = new ActivityIndicator(16, ground);
     spinner_->setObjectName("searchSpinner");
@@ -193,26 +179,10 @@ QWidget* SearchScreen::buildFilterRow() {
     auto* row = new QHBoxLayout(filters);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
-    for (std::size_t index = 0; index < SearchModel::allRanges.size(); ++index) {
-        const SearchModel::Range range = SearchModel::allRanges[index];
-        auto* chip = new Chip(SearchModel::label(range), std::nullopt, false, filters);
-        chip->setObjectName(QStringLiteral("range-%1").arg(QLatin1String(SearchModel::rawValue(range))));
-        connect(chip, &Chip::clicked, &model_, [this, range] { model_.setRange(range); });
-        rangeChips_[index] = chip;
-        row->addWidget(chip);
-    }
+    row->addWidget(new RangeChips(model_, filters));
     row->addStretch(1);
-
-    appButton_ = new QToolButton(filters);
-    appButton_->setObjectName("appFilter");
-    appButton_->setIcon(Symbols::icon("app.badge"));
-    appButton_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    appButton_->setAutoRaise(true);
-    appButton_->setPopupMode(QToolButton::InstantPopup);
-    appMenu_ = new QMenu(appButton_);
-    appMenu_->setObjectName("appFilterMenu");
-    appButton_->setMenu(appMenu_);
-    row->addWidget(appButton_);
+    row->addWidget(new AppFilterButton(
+        model_, [this] { return controller_.appMenuItems(); }, filters));
 
     sortPicker_ = new SegmentedControl({tr("Best match"), tr("Newest")}, filters);
     sortPicker_->setObjectName("sortPicker");
@@ -228,32 +198,6 @@ void SearchScreen::showEvent(QShowEvent* event) {
     // Coming into view, not a window coming back from being minimised.
     if (!event->spontaneous()) {
         controller_.appeared();
-    }
-}
-
-void SearchScreen::showText() {
-    if (field_->text() != model_.text()) {
-        const QSignalBlocker blocker(field_);
-        field_->setText(model_.text());
-    }
-    showPreview(); // the terms to box follow the text
-}
-
-void SearchScreen::showRange() {
-    for (std::size_t index = 0; index < rangeChips_.size(); ++index) {
-        rangeChips_[index]->setSelected(SearchModel::allRanges[index] == model_.range());
-    }
-}
-
-void SearchScreen::showApps() {
-    appButton_->setText(controller_.appMenuTitle());
-    appMenu_->clear();
-    connect(appMenu_->addAction(SearchTexts::allApps()), &QAction::triggered, &model_,
-            [this] { model_.setAppFilter(std::nullopt); });
-    appMenu_->addSeparator();
-    for (const SearchScreenController::AppItem& item : controller_.appMenuItems()) {
-        connect(appMenu_->addAction(item.title), &QAction::triggered, &model_,
-                [this, bundleID = item.bundleID] { model_.setAppFilter(bundleID); });
     }
 }
 

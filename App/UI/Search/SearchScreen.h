@@ -9,13 +9,9 @@
 
 #include <QWidget>
 
-#include <array>
 #include <chrono>
 
-class QLineEdit;
-class QMenu;
 class QStackedWidget;
-class QToolButton;
 
 namespace vesperline {
 
@@ -24,12 +20,12 @@ class InstalledApplications;
 }
 
 class ActivityIndicator;
-class Chip;
 class EmptyStateView;
 class FrameImageLoader;
 class LiveTextAnalyzer;
 class MomentDetail;
 class ResultList;
+class SearchField;
 class SearchModel;
 class SegmentedControl;
 class StoreHub;
@@ -78,9 +74,6 @@ class SearchScreen final : public QWidget {
     QWidget* buildHeader();
     QWidget* buildSearchRow();
     QWidget* buildFilterRow();
-    void showText();
-    void showRange();
-    void showApps();
     void showSort();
     void showResults();
     void showSearching();
@@ -91,11 +84,8 @@ class SearchScreen final : public QWidget {
     SearchModel& model_;
     SearchScreenController controller_;
 
-    QLineEdit* field_;
+    SearchField* field_;
     ActivityIndicator* spinner_;
-    std::array<Chip*, 4> rangeChips_{};
-    QToolButton* appButton_;
-    QMenu* appMenu_;
     SegmentedControl* sortPicker_;
     QStackedWidget* resultsPane_;
     EmptyStateView* resultsEmpty_;

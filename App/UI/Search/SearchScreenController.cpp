@@ -6,8 +6,6 @@
 
 #include <QPointer>
 
-#include <algorithm>
-
 namespace vesperline {
 
 SearchScreenController::SearchScreenController(SearchModel& model, Actions actions, QObject* parent)
@@ -50,17 +48,8 @@ std::vector<std::string> SearchScreenController::highlightTerms() const {
         .highlightTerms();
 }
 
-QString SearchScreenController::appMenuTitle() const {
-    return SearchTexts::appFilterTitle(model_.appFilter(), model_.apps());
-}
-
-std::vector<SearchScreenController::AppItem> SearchScreenController::appMenuItems() const {
-    const std::vector<ostrel::AppCount>& apps = model_.apps();
-    std::vector<AppItem> items;
-    for (std::size_t index = 0; index < std::min(apps.size(), appMenuLimit); ++index) {
-        items.push_back({apps[index].bundleID, SearchTexts::appItemTitle(apps[index], true)});
-    }
-    return items;
+std::vector<SearchTexts::AppItem> SearchScreenController::appMenuItems() const {
+    return SearchTexts::appItems(model_.apps(), appMenuLimit, true);
 }
 
 std::optional<QUrl> SearchScreenController::link(const ostrel::SearchHit& hit) {

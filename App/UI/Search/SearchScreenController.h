@@ -65,14 +65,8 @@ class SearchScreenController final : public QObject {
     std::optional<std::int64_t> shownSelection() const;
     std::vector<std::string> highlightTerms() const;
 
-    QString appMenuTitle() const;
     // The apps offered after "All apps": the first 40 of the app list, titled with their counts.
-    struct AppItem {
-        std::string bundleID;
-        QString title;
-        bool operator==(const AppItem&) const = default;
-    };
-    std::vector<AppItem> appMenuItems() const;
+    std::vector<SearchTexts::AppItem> appMenuItems() const;
 
     // ---- A result's menu -----------------------------------------------------------------------
     // The address "Open link" opens: only http, https and file addresses; none hides the item.

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace vesperline::SearchTexts {
 
 namespace {
@@ -46,6 +48,14 @@ QString appItemTitle(const ostrel::AppCount& app, bool withCount) {
     return withCount ? tr("%1 (%2)").arg(name, QString::number(app.count)) : name;
 }
 
+std::vector<AppItem> appItems(const std::vector<ostrel::AppCount>& apps, std::size_t limit, bool withCounts) {
+    std::vector<AppItem> items;
+    for (std::size_t index = 0; index < std::min(apps.size(), limit); ++index) {
+        items.push_back({apps[index].bundleID, appItemTitle(apps[index], withCounts)});
+    }
+    return items;
+}
+
 EmptyState noResults(bool showingRecent) {
     if (showingRecent) {
         return {QStringLiteral("text.magnifyingglass"), tr("Your memory starts now"),
@@ -54,6 +64,12 @@ EmptyState noResults(bool showingRecent) {
     }
     return {QStringLiteral("magnifyingglass"), tr("No matches"),
             tr("Try fewer or different words, or widen the time range.")};
+}
+
+EmptyState nothingYet() {
+    return {
+        QStringLiteral("text.magnifyingglass"), tr("Nothing yet"),
+        tr("As you use your computer, moments will appear here. Try searching for a word you saw today.")};
 }
 
 QString resultsHeader(bool showingRecent, std::size_t count) {

@@ -37,9 +37,20 @@ QString appFilterTitle(const std::optional<std::string>& appFilter,
                        const std::vector<ostrel::AppCount>& apps);
 // An app of the filter menu: "Editor (12)", or the name alone.
 QString appItemTitle(const ostrel::AppCount& app, bool withCount);
+// An app the filter menu offers, by its bundle identifier.
+struct AppItem {
+    std::string bundleID;
+    QString title;
+
+    bool operator==(const AppItem&) const = default;
+};
+// The first `limit` apps of the list, titled with or without their counts.
+std::vector<AppItem> appItems(const std::vector<ostrel::AppCount>& apps, std::size_t limit, bool withCounts);
 
 // An empty list: nothing recent yet, or nothing found.
 EmptyState noResults(bool showingRecent);
+// The quick-search panel's list before anything was recorded.
+EmptyState nothingYet();
 // "Recent moments", or "12 results".
 QString resultsHeader(bool showingRecent, std::size_t count);
 // The preview without a selected moment.

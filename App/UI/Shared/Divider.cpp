@@ -6,9 +6,16 @@
 
 namespace vesperline {
 
-Divider::Divider(QWidget* parent) : QWidget(parent) {
-    setFixedHeight(1);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+Divider::Divider(QWidget* parent) : Divider(Qt::Horizontal, parent) {}
+
+Divider::Divider(Qt::Orientation orientation, QWidget* parent) : QWidget(parent) {
+    if (orientation == Qt::Horizontal) {
+        setFixedHeight(1);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    } else {
+        setFixedWidth(1);
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    }
 }
 
 void Divider::paintEvent(QPaintEvent*) {

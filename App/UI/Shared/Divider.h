@@ -4,12 +4,14 @@
 
 namespace vesperline {
 
-// A thin horizontal line in the theme's separator colour, across the width it is given.
+// A thin line in the theme's separator colour: horizontal across the width it is given, or vertical
+// down the height.
 class Divider final : public QWidget {
     Q_OBJECT
 
   public:
     explicit Divider(QWidget* parent = nullptr);
+    explicit Divider(Qt::Orientation orientation, QWidget* parent = nullptr);
 
     QSize sizeHint() const override { return {1, 1}; }
 

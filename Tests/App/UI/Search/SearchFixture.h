@@ -39,6 +39,34 @@ class SearchFixture : public ::testing::Test {
         });
     }
 
+    // A morning's work: notes, mail and a browser, the invoice seen in three windows, each moment with
+    // a picture.
+    void storeMorning() {
+        store(testsupport::Moment(now - 3000)
+                  .app("org.example.notes", "Notes")
+                  .title("Design review — Notes")
+                  .lines({"Agenda for the design review", "Send the quarterly invoice to Acme by Friday"}),
+              true);
+        // The hit of the two notes moments shows the newer.
+        notes = store(testsupport::Moment(now - 2900)
+                          .app("org.example.notes", "Notes")
+                          .title("Design review — Notes")
+                          .lines({"Agenda for the design review",
+                                  "Send the quarterly invoice to Acme by Friday", "Done"}),
+                      true);
+        mail = store(testsupport::Moment(now - 1800)
+                         .app("org.example.mail", "Mail")
+                         .title("Invoice 2025-114 from Acme")
+                         .lines({"Please find attached invoice 2025-114 for the June work."}),
+                     true);
+        browser = store(testsupport::Moment(now - 600)
+                            .app("org.example.browser", "Browser")
+                            .title("Billing — Acme portal")
+                            .url("https://billing.example.com/invoices/2025-114")
+                            .lines({"Invoice 2025-114 is due on 30 June", "Pay now"}),
+                        true);
+    }
+
     // Waits until the reads posted so far and what they report to the main thread are done.
     void settle() { testsupport::settleReads(hub); }
 
@@ -106,6 +134,10 @@ class SearchFixture : public ::testing::Test {
     StoreHub hub{data.path(), clock};
     testsupport::ManualDelays delays{clock};
     std::vector<std::int64_t> thumbnailRequests;
+    // The moments of `storeMorning`.
+    std::int64_t notes = 0;
+    std::int64_t mail = 0;
+    std::int64_t browser = 0;
 
   private:
     std::int64_t segment_ = 0;

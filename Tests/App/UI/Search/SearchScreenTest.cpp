@@ -23,33 +23,6 @@ namespace {
 
 class SearchScreenTest : public SearchFixture {
   protected:
-    // A morning's work: notes, mail and a browser, the invoice seen in three windows.
-    void storeMorning() {
-        store(Moment(now - 3000)
-                  .app("org.example.notes", "Notes")
-                  .title("Design review — Notes")
-                  .lines({"Agenda for the design review", "Send the quarterly invoice to Acme by Friday"}),
-              true);
-        // The hit of the two notes moments shows the newer.
-        notes = store(Moment(now - 2900)
-                          .app("org.example.notes", "Notes")
-                          .title("Design review — Notes")
-                          .lines({"Agenda for the design review",
-                                  "Send the quarterly invoice to Acme by Friday", "Done"}),
-                      true);
-        mail = store(Moment(now - 1800)
-                         .app("org.example.mail", "Mail")
-                         .title("Invoice 2025-114 from Acme")
-                         .lines({"Please find attached invoice 2025-114 for the June work."}),
-                     true);
-        browser = store(Moment(now - 600)
-                            .app("org.example.browser", "Browser")
-                            .title("Billing — Acme portal")
-                            .url("https://billing.example.com/invoices/2025-114")
-                            .lines({"Invoice 2025-114 is due on 30 June", "Pay now"}),
-                        true);
-    }
-
     SearchScreenController::Actions actions() {
         SearchScreenController::Actions actions;
         actions.recordFind = [this] { ++finds; };
@@ -132,9 +105,6 @@ class SearchScreenTest : public SearchFixture {
     int finds = 0;
     std::vector<std::int64_t> timelineOpened;
     std::vector<QUrl> opened;
-    std::int64_t notes = 0;
-    std::int64_t mail = 0;
-    std::int64_t browser = 0;
 };
 
 } // namespace
