@@ -17,6 +17,7 @@
 #include "UI/Theme/Symbols.h"
 #include "UI/Theme/Theme.h"
 
+#include <QAbstractButton>
 #include <QBoxLayout>
 #include <QEvent>
 #include <QFontDatabase>
@@ -24,14 +25,12 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QToolButton>
 
 namespace vesperline {
 
 namespace {
 
 constexpr int sidePadding = 18;
-constexpr double fieldPoints = 22;
 constexpr double previewCornerRadius = 10;
 
 // A short monospaced text in the caption size, as key names and query syntax are shown; a key is
@@ -84,6 +83,33 @@ class MonospaceText final : public QWidget {
 
     QString text_;
     bool keyCap_;
+};
+
+// The header's close button: the filled cross in a faint tint that darkens under the pointer, with
+// no bezel of its own.
+class CloseButton final : public QAbstractButton {
+  public:
+    explicit CloseButton(QWidget* parent) : QAbstractButton(parent) {
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::NoFocus);
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        setAttribute(Qt::WA_Hover);
+    }
+
+    QSize sizeHint() const override {
+        const int side = QFontMetrics(Theme::font(Theme::TextStyle::title)).ascent();
+        return {side, side};
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        const int side = std::min(width(), height());
+        const Theme::Level level = underMouse() ? Theme::Level::secondary : Theme::Level::tertiary;
+        QPainter painter(this);
+        painter.drawPixmap((width() - side) / 2, (height() - side) / 2,
+                           Symbols::pixmap(QStringLiteral("xmark.circle.fill"), side,
+                                           Theme::textColor(palette(), level), devicePixelRatioF()));
+    }
 };
 
 } // namespace
@@ -151,23 +177,20 @@ QWidget* QuickSearchView::buildHeader() {
     row->setContentsMargins(sidePadding, 18, sidePadding, 10);
     row->setSpacing(12);
     row->addWidget(
-        new SymbolLabel("magnifyingglass", Theme::TextStyle::title2, SymbolLabel::InkGradient{}, header));
+        new SymbolLabel("magnifyingglass", Theme::TextStyle::title, SymbolLabel::InkGradient{}, header));
 
     field_ = new SearchField(search_, header);
-    field_->setFont(Theme::font(fieldPoints));
+    Theme::applyText(field_, Theme::TextStyle::title);
     row->addWidget(field_, 1);
 
     spinner_ = new ActivityIndicator(16, header);
     spinner_->setObjectName("searchSpinner");
     row->addWidget(spinner_);
 
-    auto* close = new QToolButton(header);
+    auto* close = new CloseButton(header);
     close->setObjectName("closeButton");
-    close->setIcon(Symbols::icon("xmark.circle.fill"));
-    close->setAutoRaise(true);
-    close->setFocusPolicy(Qt::NoFocus);
     close->setToolTip(tr("Close (Esc)"));
-    connect(close, &QToolButton::clicked, &controller_, &QuickSearchController::hide);
+    connect(close, &QAbstractButton::clicked, &controller_, &QuickSearchController::hide);
     row->addWidget(close);
     return header;
 }

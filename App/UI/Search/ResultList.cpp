@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <QMouseEvent>
+#include <QPropertyAnimation>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -40,6 +41,9 @@ ResultList::ResultList(ResultRow::Services services, QWidget* parent)
     column_->addWidget(header_);
     column_->addStretch(1);
     setWidget(content_);
+    centring_ = new QPropertyAnimation(verticalScrollBar(), "value", this);
+    centring_->setDuration(centringMilliseconds);
+    centring_->setEasingCurve(QEasingCurve::OutCubic);
 
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &ResultList::updateThumbnails);
 }
@@ -90,11 +94,18 @@ void ResultList::revealSelected(Reveal reveal) {
                 return;
             }
             ResultRow* selected = row(index);
+            centring_->stop();
             if (reveal == Reveal::nearest) {
                 ensureWidgetVisible(selected, 0, rowSpacing);
-            } else {
-                const QRect place = selected->geometry();
-                verticalScrollBar()->setValue(place.center().y() - viewport()->height() / 2);
+                return;
+            }
+            QScrollBar* bar = verticalScrollBar();
+            const int target = std::clamp(selected->geometry().center().y() - viewport()->height() / 2,
+                                          bar->minimum(), bar->maximum());
+            if (target != bar->value()) {
+                centring_->setStartValue(bar->value());
+                centring_->setEndValue(target);
+                centring_->start();
             }
         },
         Qt::QueuedConnection);

@@ -9,6 +9,7 @@
 #include <vector>
 
 class QLabel;
+class QPropertyAnimation;
 class QVBoxLayout;
 
 namespace vesperline {
@@ -31,8 +32,10 @@ class ResultList final : public QScrollArea {
     // The rows to show and the one drawn selected.
     void setHits(const std::vector<ostrel::SearchHit>& hits, std::optional<std::int64_t> selected);
     void setSelected(std::optional<std::int64_t> frameID);
-    // How the selected row is brought into view: scrolling as little as needed, or to the middle.
+    // How the selected row is brought into view: scrolling as little as needed at once, or to the
+    // middle in a short easing-out glide.
     enum class Reveal { nearest, centred };
+    static constexpr int centringMilliseconds = 150;
     void revealSelected(Reveal reveal = Reveal::nearest);
 
     int rowCount() const { return shown_; }
@@ -57,6 +60,7 @@ class ResultList final : public QScrollArea {
     QWidget* content_;
     QVBoxLayout* column_;
     QLabel* header_;
+    QPropertyAnimation* centring_;
     std::vector<ResultRow*> rows_;
     int shown_ = 0;
     std::optional<std::int64_t> selected_;

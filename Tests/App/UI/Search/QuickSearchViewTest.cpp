@@ -211,9 +211,9 @@ TEST_F(QuickSearchViewTest, AClickSelectsADoubleClickOrTheButtonOpensAndCloseHid
                                                          std::to_string(std::int64_t(now - 1800))}));
 
     showAndSettle();
-    QTest::mouseClick(part<QToolButton>("closeButton"), Qt::LeftButton);
+    QTest::mouseClick(part<QAbstractButton>("closeButton"), Qt::LeftButton);
     EXPECT_FALSE(controller.isVisible());
-    EXPECT_EQ(part<QToolButton>("closeButton")->toolTip(), "Close (Esc)");
+    EXPECT_EQ(part<QAbstractButton>("closeButton")->toolTip(), "Close (Esc)");
 }
 
 TEST_F(QuickSearchViewTest, MovingTheSelectionScrollsItsRowToTheMiddle) {
@@ -228,11 +228,12 @@ TEST_F(QuickSearchViewTest, MovingTheSelectionScrollsItsRowToTheMiddle) {
     for (int step = 0; step < 20; ++step) {
         QTest::keyClick(&field(), Qt::Key_Down);
     }
-    QApplication::processEvents();
     const ResultRow* row = list().row(20);
     ASSERT_TRUE(row->selected());
-    const int centre = row->mapTo(list().viewport(), row->rect().center()).y();
-    EXPECT_NEAR(centre, list().viewport()->height() / 2, 2);
+    const auto centre = [&] { return row->mapTo(list().viewport(), row->rect().center()).y(); };
+    // The list glides there.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::abs(centre() - list().viewport()->height() / 2) <= 2; }))
+        << centre();
     EXPECT_GT(list().verticalScrollBar()->value(), 0);
 }
 
