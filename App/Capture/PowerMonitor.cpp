@@ -6,13 +6,8 @@
 
 namespace vesperline {
 
-PowerMonitor::PowerMonitor(platform::PowerSource& source)
-    : source_(source), context_(std::make_unique<QObject>()) {
-    // Whole seconds of slack are plenty for a once-a-minute look, and let the system batch wake-ups.
-    poll_.setTimerType(Qt::VeryCoarseTimer);
-    poll_.setInterval(pollIntervalMilliseconds);
-    QObject::connect(&poll_, &QTimer::timeout, context_.get(), [this] { refresh(); });
-}
+PowerMonitor::PowerMonitor(platform::PowerSource& source, Delays& delays)
+    : source_(source), delays_(delays), context_(std::make_unique<QObject>()) {}
 
 PowerMonitor::~PowerMonitor() {
     source_.watch({});
@@ -22,7 +17,15 @@ void PowerMonitor::start() {
     refresh();
     // A notice can come in the middle of other work on the main thread; the read waits its turn.
     source_.watch([this] { MainThread::post(context_.get(), [this] { refresh(); }); });
-    poll_.start();
+    schedulePoll();
+}
+
+void PowerMonitor::schedulePoll() {
+    // Seconds of slack are plenty for a once-a-minute look, and let the system batch wake-ups.
+    delays_.afterWithin(pollInterval, pollLeeway, context_.get(), [this] {
+        refresh();
+        schedulePoll();
+    });
 }
 
 void PowerMonitor::refresh() {

@@ -2,8 +2,7 @@
 
 #include "Platform/PowerSource.h"
 #include "Rules/PowerSnapshot.h"
-
-#include <QTimer>
+#include "Runtime/Delays.h"
 
 #include <functional>
 #include <memory>
@@ -17,10 +16,11 @@ namespace vesperline {
 // charge, temperature), once a minute. Lives on the main thread: create, start and destroy it there.
 class PowerMonitor final {
   public:
-    static constexpr int pollIntervalMilliseconds = 60'000;
+    static constexpr double pollInterval = 60;
+    static constexpr double pollLeeway = 10;
 
-    // The source must outlive the monitor.
-    explicit PowerMonitor(platform::PowerSource& source);
+    // The source and the delays must outlive the monitor.
+    explicit PowerMonitor(platform::PowerSource& source, Delays& delays = systemDelays());
     ~PowerMonitor();
     PowerMonitor(const PowerMonitor&) = delete;
     PowerMonitor& operator=(const PowerMonitor&) = delete;
@@ -37,11 +37,13 @@ class PowerMonitor final {
     const ostrel::PowerSnapshot& snapshot() const { return snapshot_; }
 
   private:
+    void schedulePoll();
+
     platform::PowerSource& source_;
+    Delays& delays_;
     ostrel::PowerSnapshot snapshot_;
-    // Stands for the monitor in posted refreshes, so none runs once the monitor is gone.
+    // Stands for the monitor in posted refreshes and polls, so none runs once the monitor is gone.
     std::unique_ptr<QObject> context_;
-    QTimer poll_;
 };
 
 } // namespace vesperline

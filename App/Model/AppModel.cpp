@@ -70,7 +70,8 @@ AppModel::AppModel(std::unique_ptr<StoreHub> hub, std::unique_ptr<AppSettings> s
                    QObject* parent)
     : QObject(parent), services_(std::move(services)), zone_(zoneOf(services_.format)),
       retentionInputs_(std::make_shared<RetentionInputs>()), hub_(std::move(hub)),
-      settings_(std::move(settings)), power_(std::make_unique<PowerMonitor>(services_.powerSource)),
+      settings_(std::move(settings)),
+      power_(std::make_unique<PowerMonitor>(services_.powerSource, services_.delays)),
       systemEvents_(std::make_unique<SystemEventsMonitor>(services_.systemEventSource)),
       appLock_(std::make_unique<AppLock>(services_.clock, services_.passwordCheck, services_.passwordPrompt)),
       ai_(std::make_unique<AIService>(services_.languageModel, services_.clock, services_.format)),

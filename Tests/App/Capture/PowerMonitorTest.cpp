@@ -1,6 +1,7 @@
 #include "Capture/PowerMonitor.h"
 #include "Platform/Fake/FakePowerSource.h"
 #include "Runtime/MainThread.h"
+#include "Support/ManualDelays.h"
 
 #include <QTest>
 
@@ -28,6 +29,33 @@ TEST(PowerMonitorTest, NoticesReadAgainOnTheMainThreadAndReportOnlyChanges) {
     source.notify();
     ASSERT_TRUE(QTest::qWaitFor([&] { return source.reads > reads; }));
     EXPECT_EQ(changes.size(), 1u);
+}
+
+// Charge and temperature change without a notice: the minute's look finds them.
+TEST(PowerMonitorTest, ChangesWithoutANoticeAreFoundEveryMinute) {
+    testsupport::ManualClock clock;
+    testsupport::ManualDelays delays(clock);
+    platform::FakePowerSource source;
+    std::vector<ostrel::PowerSnapshot> changes;
+    {
+        PowerMonitor monitor(source, delays);
+        monitor.onChange = [&](const ostrel::PowerSnapshot& snapshot) { changes.push_back(snapshot); };
+        monitor.start();
+
+        source.state.batteryLevel = 0.4;
+        delays.advance(PowerMonitor::pollInterval - 1);
+        EXPECT_TRUE(changes.empty());
+        delays.advance(1);
+        ASSERT_EQ(changes.size(), 1u);
+        EXPECT_EQ(changes[0].batteryLevel, 0.4);
+
+        source.state.thermalLevel = 2;
+        delays.advance(PowerMonitor::pollInterval);
+        ASSERT_EQ(changes.size(), 2u);
+        EXPECT_EQ(changes[1].thermalLevel, 2);
+        EXPECT_EQ(delays.pending(), 1) << "one look at a time";
+    }
+    EXPECT_EQ(delays.pending(), 0) << "the monitor's looks end with it";
 }
 
 TEST(PowerMonitorTest, NoticesAfterTheMonitorIsGoneDoNothing) {
