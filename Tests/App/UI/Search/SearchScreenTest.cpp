@@ -45,12 +45,12 @@ class SearchScreenTest : public SearchFixture {
                 [](const std::string&, std::int64_t, std::int64_t frameID, FrameImageLoader::Size) {
                     return QtFuture::makeReadyFuture(std::optional(screenPicture(frameID)));
                 },
-            // The first line of the made-up screen, where "invoice" stands.
+            // The first line of the made-up screen, where "invoice" stands in the first moment previewed.
             .termBoxes =
                 [](const QImage&, const std::vector<std::string>& terms) {
                     std::vector<ostrel::Rect> boxes;
                     if (!terms.empty()) {
-                        boxes.push_back({0.235, 0.785, 0.07, 0.04});
+                        boxes.push_back({0.22, 0.785, 0.07, 0.04});
                     }
                     return QtFuture::makeReadyFuture(boxes);
                 },
