@@ -14,11 +14,16 @@ SymbolText::SymbolText(const QString& symbol, const QString& text, Theme::TextSt
       symbol_(new SymbolLabel(symbol, style, Theme::Level::primary)), label_(new QLabel(text)) {
     label_->setTextFormat(Qt::PlainText);
     label_->setWordWrap(true);
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    // The symbol stands beside the first line, and both keep to the middle of a taller row.
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addStretch(1);
+    auto* layout = new QHBoxLayout;
     layout->setSpacing(6);
     layout->addWidget(symbol_, 0, Qt::AlignTop);
     layout->addWidget(label_, 1);
+    column->addLayout(layout);
+    column->addStretch(1);
     setSymbol(symbol, tint);
 }
 
