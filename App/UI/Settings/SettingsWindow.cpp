@@ -6,16 +6,11 @@
 #include "UI/Settings/SettingsForm.h"
 #include "UI/Settings/SettingsSelection.h"
 #include "UI/Settings/StoragePane.h"
-#include "UI/Theme/Symbols.h"
+#include "UI/Shared/SidebarList.h"
 #include "UI/Theme/Theme.h"
 
 #include <QHBoxLayout>
-#include <QListWidget>
-#include <QPainter>
-#include <QPainterPath>
 #include <QScreen>
-#include <QSignalBlocker>
-#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 namespace vesperline {
@@ -24,51 +19,13 @@ namespace {
 
 constexpr int paneMinimumWidth = 520;
 constexpr int paneMinimumHeight = 480;
-constexpr int sidebarIconSide = 16;
-constexpr int sidebarRowHeight = 30;
-constexpr int sidebarInset = 8;
-constexpr double sidebarCornerRadius = 6;
-
-// A sidebar row: the tab's symbol and title, on a rounded highlight while selected.
-class SidebarDelegate final : public QStyledItemDelegate {
-  public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), sidebarRowHeight};
-    }
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        const bool selected = option.state & QStyle::State_Selected;
-        const QRectF area = QRectF(option.rect).adjusted(sidebarInset, 1, -sidebarInset, -1);
-        painter->save();
-        painter->setRenderHint(QPainter::Antialiasing);
-        if (selected) {
-            QPainterPath ground;
-            ground.addRoundedRect(area, sidebarCornerRadius, sidebarCornerRadius);
-            painter->fillPath(ground, option.palette.color(QPalette::Highlight));
-        }
-        const QColor text = option.palette.color(selected ? QPalette::HighlightedText : QPalette::WindowText);
-        const QRect iconArea(int(area.left()) + 8, option.rect.center().y() - sidebarIconSide / 2 + 1,
-                             sidebarIconSide, sidebarIconSide);
-        const QString name = index.data(Qt::UserRole).toString();
-        painter->drawPixmap(
-            iconArea, Symbols::pixmap(name, sidebarIconSide, text, painter->device()->devicePixelRatioF()));
-        painter->setPen(text);
-        painter->setFont(option.font);
-        const QRect textArea = option.rect.adjusted(iconArea.right() + 8, 0, -sidebarInset, 0);
-        painter->drawText(textArea, Qt::AlignVCenter | Qt::AlignLeft, index.data(Qt::DisplayRole).toString());
-        painter->restore();
-    }
-};
 
 } // namespace
 
 SettingsWindow::SettingsWindow(SettingsContext& context, SettingsSelection& selection, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowMinimizeButtonHint),
-      context_(context), selection_(selection), sidebar_(new QListWidget), title_(new QLabel),
+      context_(context), selection_(selection), sidebar_(new SidebarList), title_(new QLabel),
       detail_(new QWidget) {
     setObjectName("settingsWindow");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -84,17 +41,10 @@ SettingsWindow::SettingsWindow(SettingsContext& context, SettingsSelection& sele
     side->setBackgroundRole(QPalette::Base);
     side->setAutoFillBackground(true);
     auto* sideLayout = new QVBoxLayout(side);
-    sideLayout->setContentsMargins(0, sidebarInset, 0, 0);
+    sideLayout->setContentsMargins(0, SidebarList::inset, 0, 0);
     sideLayout->addWidget(sidebar_);
-    sidebar_->setFrameShape(QFrame::NoFrame);
-    sidebar_->setSelectionMode(QAbstractItemView::SingleSelection);
-    sidebar_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    sidebar_->setItemDelegate(new SidebarDelegate(sidebar_));
-    sidebar_->setFocusPolicy(Qt::TabFocus);
-    Theme::applyText(sidebar_, Theme::TextStyle::body);
     for (const SettingsTab tab : allSettingsTabs) {
-        auto* item = new QListWidgetItem(title(tab), sidebar_);
-        item->setData(Qt::UserRole, symbol(tab));
+        sidebar_->addRow(title(tab), symbol(tab));
     }
 
     title_->setObjectName("paneTitle");
@@ -113,25 +63,15 @@ SettingsWindow::SettingsWindow(SettingsContext& context, SettingsSelection& sele
     layout->addWidget(side);
     layout->addWidget(detail_, 1);
 
-    // The user's pick goes to the selection; a click that clears the list's selection changes nothing.
-    connect(sidebar_, &QListWidget::itemSelectionChanged, this, [this] {
-        const QList<QListWidgetItem*> picked = sidebar_->selectedItems();
-        if (picked.isEmpty()) {
-            const QSignalBlocker blocker(sidebar_);
-            sidebar_->setCurrentRow(int(selection_.tab()));
-            return;
-        }
-        selection_.setTab(allSettingsTabs[std::size_t(sidebar_->row(picked.front()))]);
-    });
+    // The user's pick goes to the selection; a click beside the rows changes nothing.
+    connect(sidebar_, &SidebarList::picked, this,
+            [this](int row) { selection_.setTab(allSettingsTabs[std::size_t(row)]); });
     connect(&selection, &SettingsSelection::tabChanged, this, &SettingsWindow::showTab);
     showTab(selection.tab());
 }
 
 void SettingsWindow::showTab(SettingsTab tab) {
-    {
-        const QSignalBlocker blocker(sidebar_);
-        sidebar_->setCurrentRow(int(tab));
-    }
+    sidebar_->showRow(int(tab));
     title_->setText(title(tab));
     // The pane left behind goes with everything it held.
     delete pane_;

@@ -5,12 +5,12 @@
 #include <QWidget>
 
 class QLabel;
-class QListWidget;
 
 namespace vesperline {
 
 class SettingsContext;
 class SettingsSelection;
+class SidebarList;
 
 // The settings window: the tabs in a sidebar, the selected tab's pane beside it under the tab's
 // title. The window follows the selection, so writing it while the window is open switches the
@@ -40,7 +40,7 @@ class SettingsWindow final : public QWidget {
 
     SettingsContext& context_;
     SettingsSelection& selection_;
-    QListWidget* sidebar_;
+    SidebarList* sidebar_;
     QLabel* title_;
     QWidget* detail_;
     QWidget* pane_ = nullptr;
