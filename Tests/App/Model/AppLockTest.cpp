@@ -1,6 +1,7 @@
 #include "Model/AppLock.h"
 
 #include "Platform/Fake/FakePasswordCheck.h"
+#include "ScriptedPrompt.h"
 #include "Support/LogCapture.h"
 #include "Support/ManualClock.h"
 
@@ -13,38 +14,12 @@ namespace {
 
 using platform::SecretBuffer;
 
-// Stands in for the dialog: the test types a password or cancels through it.
-struct PromptLog {
-    int asked = 0;
-    QString reason;
-    std::vector<bool> askedAgain;
-    int dismissed = 0;
-    int destroyed = 0;
-    std::function<void(SecretBuffer)> submit;
-    std::function<void()> cancel;
-};
-
-class ScriptedPrompt final : public AppLock::Prompt {
-  public:
-    explicit ScriptedPrompt(PromptLog& log) : log_(log) {}
-    ~ScriptedPrompt() override { ++log_.destroyed; }
-    void ask(const QString& reason, std::function<void(SecretBuffer)> submit,
-             std::function<void()> cancel) override {
-        ++log_.asked;
-        log_.reason = reason;
-        log_.submit = std::move(submit);
-        log_.cancel = std::move(cancel);
-    }
-    void askAgain(bool wrong) override { log_.askedAgain.push_back(wrong); }
-    void dismiss() override { ++log_.dismissed; }
-
-  private:
-    PromptLog& log_;
-};
+using testing::PromptLog;
+using testing::ScriptedPrompt;
 
 class AppLockTest : public ::testing::Test {
   protected:
-    AppLockTest() : lock(clock, check, [this] { return std::make_unique<ScriptedPrompt>(prompt); }) {}
+    AppLockTest() : lock(clock, check, ScriptedPrompt::factory(prompt)) {}
 
     void type(const std::string& password) { prompt.submit(SecretBuffer(password)); }
 

@@ -83,7 +83,7 @@ class AppModelFixture : public ::testing::Test {
                                                               *shortcutInUse,
                                                               passwordCheck,
                                                               languageModel,
-                                                              [] { return nullptr; },
+                                                              passwordPrompt,
                                                               frontmost,
                                                               timers,
                                                               delays,
@@ -164,6 +164,8 @@ class AppModelFixture : public ::testing::Test {
     platform::PowerSource* powerInUse = &power;
     platform::SystemEventSource* systemEventsInUse = &systemEvents;
     platform::GlobalShortcut* shortcutInUse = &shortcut;
+    // The app lock's password prompts; none unless a test asks for them.
+    AppLock::PromptFactory passwordPrompt = [] { return nullptr; };
     std::unique_ptr<AppModel> model;
 };
 

@@ -1,0 +1,180 @@
+// The main window: the sections in the sidebar, the app model's section shown beside them and
+// named in the title, each screen built afresh on every change of section.
+#include "UI/Main/MainWindow.h"
+
+#include "Storage/MemoryStore.h"
+#include "Support/Moment.h"
+#include "Support/SettledReads.h"
+#include "Support/ViewPictures.h"
+#include "UI/Ask/AskController.h"
+#include "UI/Ask/AskScreen.h"
+#include "UI/Journal/JournalScreen.h"
+#include "UI/Main/SidebarStatus.h"
+#include "UI/Resources/ResourcesScreen.h"
+#include "UI/Search/SearchScreen.h"
+#include "UI/Shared/SidebarList.h"
+#include "UI/Timeline/TimelineScreen.h"
+#include "WindowsFixture.h"
+
+#include <QSplitter>
+
+namespace vesperline::testing {
+namespace {
+
+using Section = AppModel::Section;
+using testsupport::Moment;
+
+class MainWindowTest : public WindowsFixture {
+  protected:
+    void SetUp() override {
+        completeOnboarding();
+        open();
+    }
+
+    MainWindow& window() {
+        manager->showMainWindow();
+        return *manager->mainWindow();
+    }
+    SidebarList& sidebar() { return *window().findChild<SidebarList*>("sectionList"); }
+    void clickRow(int row) {
+        QTest::mouseClick(sidebar().viewport(), Qt::LeftButton, {},
+                          sidebar().visualItemRect(sidebar().item(row)).center());
+    }
+    // The class of the screen shown, without its namespace.
+    QString shownScreen() {
+        return QString(window().screen()->metaObject()->className()).remove("vesperline::");
+    }
+};
+
+TEST_F(MainWindowTest, EachSectionNamesTheWindowAndShowsItsScreen) {
+    EXPECT_EQ(model->section(), Section::search) << "the first window of a launch shows Search";
+    struct Case {
+        Section section;
+        const char* title;
+        const char* screen;
+        const char* symbol;
+    };
+    const Case cases[] = {
+        {Section::search, "Search — Vesperline", "SearchScreen", "magnifyingglass"},
+        {Section::timeline, "Timeline — Vesperline", "TimelineScreen", "clock.arrow.circlepath"},
+        {Section::journal, "Journal — Vesperline", "JournalScreen", "calendar.day.timeline.left"},
+        {Section::ask, "Ask — Vesperline", "AskScreen", "text.bubble"},
+        {Section::resources, "Resources — Vesperline", "ResourcesScreen", "gauge.with.dots.needle.33percent"},
+    };
+    ASSERT_EQ(sidebar().count(), 5);
+    for (int row = 0; row < 5; ++row) {
+        const Case& c = cases[row];
+        SCOPED_TRACE(c.title);
+        EXPECT_EQ(sidebar().item(row)->text(), AppModel::title(c.section));
+        EXPECT_EQ(sidebar().item(row)->data(Qt::UserRole).toString(), c.symbol);
+        model->setSection(c.section);
+        EXPECT_EQ(window().windowTitle(), c.title);
+        EXPECT_EQ(MainWindow::title(c.section), c.title);
+        EXPECT_EQ(sidebar().currentRow(), row);
+        EXPECT_EQ(shownScreen(), c.screen);
+        EXPECT_TRUE(window().screen()->isVisible());
+    }
+}
+
+TEST_F(MainWindowTest, TheSidebarAndTheRestOfTheAppMoveTheSameSection) {
+    QSignalSpy changes(model.get(), &AppModel::sectionChanged);
+    clickRow(2);
+    EXPECT_EQ(model->section(), Section::journal);
+    EXPECT_EQ(shownScreen(), "JournalScreen");
+    const QPointer<QWidget> journal = window().screen();
+
+    // The row shown again, or the blank area under the rows: nothing changes, nothing is rebuilt.
+    clickRow(2);
+    QTest::mouseClick(sidebar().viewport(), Qt::LeftButton, {},
+                      QPoint(40, sidebar().viewport()->height() - 4));
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(model->section(), Section::journal);
+    EXPECT_EQ(sidebar().selectedItems().size(), 1);
+    EXPECT_EQ(window().screen(), journal.data());
+
+    // A search result opened in the timeline: the window follows, and the timeline takes the request.
+    const std::int64_t id = model->hub().sync([&](ostrel::MemoryStore& store) {
+        return store.insertFrame(
+            Moment(friday - 3 * 86400).app("org.example.editor", "Editor").lines({"ledger"}));
+    });
+    model->openTimeline(id, friday - 3 * 86400);
+    EXPECT_EQ(sidebar().currentRow(), 1);
+    EXPECT_EQ(window().windowTitle(), "Timeline — Vesperline");
+    ASSERT_EQ(shownScreen(), "TimelineScreen");
+    EXPECT_FALSE(model->timelineRequest().has_value()) << "the timeline took the request";
+    auto& timeline = static_cast<TimelineScreen&>(*window().screen());
+    ASSERT_TRUE(eventually([&] {
+        const auto shown = timeline.controller().shownFrame();
+        return shown && shown->id == id;
+    }));
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(journal.isNull()) << "the journal went with its state";
+}
+
+TEST_F(MainWindowTest, ComingBackToAskShowsAnEmptyConversation) {
+    model->setSection(Section::ask);
+    auto* ask = static_cast<AskScreen*>(window().screen());
+    const QPointer<QWidget> first = ask;
+    model->setSection(Section::resources);
+    model->setSection(Section::ask);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    auto* again = static_cast<AskScreen*>(window().screen());
+    EXPECT_TRUE(again->controller().exchanges().empty());
+}
+
+TEST_F(MainWindowTest, TheSidebarAndTheScreenKeepTheirRoom) {
+    MainWindow& shown = window();
+    EXPECT_EQ(shown.size(), MainWindow::defaultSize);
+    EXPECT_EQ(shown.minimumSize(), QSize(920, 620));
+    QWidget* side = shown.findChild<QWidget*>("mainSidebar");
+    QWidget* detail = shown.findChild<QWidget*>("mainDetail");
+    EXPECT_EQ(side->width(), 220);
+    EXPECT_EQ(side->minimumWidth(), 200);
+    EXPECT_EQ(side->maximumWidth(), 280);
+    EXPECT_EQ(detail->minimumSize(), QSize(640, 520));
+    // The status block stands under the rows, inside the sidebar.
+    auto* status = shown.findChild<SidebarStatus*>();
+    EXPECT_GE(status->mapTo(side, QPoint()).y(), sidebar().mapTo(side, QPoint()).y() + sidebar().height());
+    EXPECT_EQ(status->mapTo(side, QPoint()).x(), SidebarStatus::padding);
+
+    // The splitter lets the sidebar be dragged no wider than its maximum, nor the screen too narrow.
+    auto* split = shown.findChild<QSplitter*>("mainSplit");
+    split->setSizes({600, 600});
+    EXPECT_LE(side->width(), 280);
+    shown.resize(shown.minimumSize());
+    QApplication::processEvents();
+    EXPECT_GE(detail->width(), 640);
+    EXPECT_GE(detail->height(), 520);
+}
+
+TEST_F(MainWindowTest, Pictures) {
+    model->hub().sync([&](ostrel::MemoryStore& store) {
+        store.insertFrame(Moment(friday - 3600)
+                              .app("org.example.editor", "Editor")
+                              .title("Quarterly report")
+                              .lines({"Harbour traffic rose by a tenth"}));
+        store.insertFrame(Moment(friday - 1200)
+                              .app("org.example.mail", "Mail")
+                              .title("Inbox")
+                              .lines({"Lunch on Friday at the harbour"}));
+        ostrel::StatsDelta delta;
+        delta.framesSaved = 2;
+        store.addStats(ostrel::MemoryStore::dayKey(friday), delta);
+    });
+    model->refreshStats();
+    ASSERT_TRUE(eventually([&] { return model->today().has_value(); }));
+    for (const Section section : AppModel::allSections()) {
+        model->setSection(section);
+        for (const auto& [suffix, palette] : testsupport::appearances()) {
+            testsupport::ScopedPalette appearance(palette);
+            // Each screen's first load is in before the picture is taken.
+            testsupport::settleReads(model->hub());
+            EXPECT_TRUE(testsupport::savePicture(window(), "main-window-" + AppModel::rawValue(section) +
+                                                               "-" + suffix));
+        }
+    }
+}
+
+} // namespace
+} // namespace vesperline::testing

@@ -1,0 +1,177 @@
+// The window manager: the app lock in front of every window that shows the memory, windows reused
+// while open and built anew once closed, the settings tab, the tour's first page, and the
+// quick-search panel toggled by the hot key.
+#include "UI/Main/WindowManager.h"
+
+#include "UI/Main/MainWindow.h"
+#include "UI/Search/QuickSearchController.h"
+#include "UI/Settings/SettingsWindow.h"
+#include "WindowsFixture.h"
+
+namespace vesperline::testing {
+namespace {
+
+class WindowManagerTest : public WindowsFixture {
+  protected:
+    void lockOn() { defaults->values.insert("appLockEnabled", true); }
+    // Types the password into the prompt and waits until the prompt is settled.
+    void type(const std::string& password) {
+        const int dismissed = prompts.dismissed;
+        prompts.submit(platform::SecretBuffer(password));
+        EXPECT_TRUE(eventually([&] { return prompts.dismissed > dismissed; }));
+    }
+    // Gives up in the prompt; the refusal has reached the window manager when this returns.
+    void cancel() {
+        prompts.cancel();
+        for (int round = 0; round < 2; ++round) {
+            QCoreApplication::sendPostedEvents();
+        }
+    }
+    static void letClosedWindowsGo() { QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+};
+
+TEST_F(WindowManagerTest, WithTheLockOffTheMainWindowOpensWithoutAPrompt) {
+    open().openMain();
+    ASSERT_NE(manager->mainWindow(), nullptr);
+    EXPECT_TRUE(manager->mainWindow()->isVisible());
+    EXPECT_EQ(prompts.asked, 0);
+    ASSERT_FALSE(activation.activated.empty());
+    EXPECT_EQ(activation.activated.back(), manager->mainWindow()->winId())
+        << "brought forward with the keyboard";
+    // A second opening brings the same window forward.
+    MainWindow* first = manager->mainWindow();
+    manager->openMain();
+    EXPECT_EQ(manager->mainWindow(), first);
+    // The model's navigation reaches the window manager.
+    model->openSection(AppModel::Section::journal);
+    EXPECT_EQ(manager->mainWindow()->windowTitle(), "Journal — Vesperline");
+}
+
+TEST_F(WindowManagerTest, WithTheLockOnNothingShowsTheMemoryUntilThePasswordIsGiven) {
+    lockOn();
+    open().openMain();
+    ASSERT_EQ(prompts.asked, 1);
+    EXPECT_EQ(prompts.reason, "open your screen memory");
+    EXPECT_EQ(manager->mainWindow(), nullptr);
+    cancel();
+    EXPECT_EQ(manager->mainWindow(), nullptr) << "a cancelled prompt opens nothing";
+
+    manager->openMain();
+    ASSERT_EQ(prompts.asked, 2) << "asked again after a cancel";
+    type("secret");
+    ASSERT_TRUE(eventually([&] { return manager->mainWindow() != nullptr; }));
+    EXPECT_TRUE(manager->mainWindow()->isVisible());
+
+    // Within the grace time the next window opens without asking; the tour never asks.
+    manager->openSettings();
+    ASSERT_TRUE(eventually([&] { return manager->settingsWindow() != nullptr; }));
+    manager->showOnboarding(false);
+    EXPECT_NE(manager->onboardingWindow(), nullptr);
+    EXPECT_EQ(prompts.asked, 2);
+
+    // Once the grace time has passed, the settings ask again.
+    manager->settingsWindow()->close();
+    letClosedWindowsGo();
+    clock.advance(AppLock::graceInterval);
+    manager->openSettings(SettingsTab::storage);
+    EXPECT_EQ(prompts.asked, 3);
+    cancel();
+    EXPECT_EQ(manager->settingsWindow(), nullptr);
+    EXPECT_EQ(manager->settingsSelection().tab(), SettingsTab::general) << "a refused opening changes no tab";
+}
+
+TEST_F(WindowManagerTest, TheHotKeyHidesAShownPanelWithoutAskingAndShowsItAfterTheLock) {
+    lockOn();
+    open();
+    ASSERT_TRUE(shortcut.press());
+    ASSERT_TRUE(eventually([&] { return prompts.asked == 1; }));
+    EXPECT_FALSE(manager->quickSearch().isVisible());
+    type("secret");
+    EXPECT_TRUE(eventually([&] { return manager->quickSearch().isVisible(); }));
+
+    // The memory locks again (the screen was locked); the panel still goes away at once.
+    model->appLock().setUnlockedUntil(std::nullopt);
+    ASSERT_TRUE(shortcut.press());
+    ASSERT_TRUE(eventually([&] { return !manager->quickSearch().isVisible(); }));
+    EXPECT_EQ(prompts.asked, 1);
+    // The model hides it too, when the session goes away.
+    manager->toggleQuickSearch();
+    type("secret");
+    ASSERT_TRUE(eventually([&] { return manager->quickSearch().isVisible(); }));
+    manager->hideQuickSearch();
+    EXPECT_FALSE(manager->quickSearch().isVisible());
+}
+
+TEST_F(WindowManagerTest, TheSettingsWindowOpensAtTheTabAskedForOrAtTheOneItShowed) {
+    open().showSettingsWindow(SettingsTab::storage);
+    SettingsWindow* window = manager->settingsWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->pane()->objectName(), "storagePane");
+    QSignalSpy switches(&manager->settingsSelection(), &SettingsSelection::tabChanged);
+    manager->showSettingsWindow();
+    manager->showSettingsWindow(SettingsTab::storage);
+    EXPECT_EQ(switches.count(), 0);
+    EXPECT_EQ(manager->settingsWindow(), window);
+    manager->showSettingsWindow(SettingsTab::recording);
+    EXPECT_EQ(window->pane()->objectName(), "recordingPane");
+
+    // Closed and opened again: a new window at the tab left last.
+    window->close();
+    letClosedWindowsGo();
+    EXPECT_EQ(manager->settingsWindow(), nullptr);
+    manager->openSettings();
+    ASSERT_NE(manager->settingsWindow(), nullptr);
+    EXPECT_EQ(manager->settingsWindow()->pane()->objectName(), "recordingPane");
+}
+
+TEST_F(WindowManagerTest, ATourRestartedStartsAtItsFirstPageUnlessItIsOpen) {
+    // A first run: the tour has not been completed, so nothing records yet.
+    open();
+    EXPECT_EQ(model->status(), RecorderStatus::stopped());
+    platform::SettingsStore& store = model->settings().defaults();
+    store.setValue(WindowManager::onboardingStepKey, qlonglong(3));
+    manager->showOnboarding(false);
+    EXPECT_EQ(store.value(WindowManager::onboardingStepKey), QVariant(qlonglong(3)))
+        << "resumed where it was";
+    manager->onboardingWindow()->close();
+    letClosedWindowsGo();
+
+    manager->showOnboarding(true);
+    EXPECT_EQ(store.value(WindowManager::onboardingStepKey), QVariant(qlonglong(0)));
+    QWidget* tour = manager->onboardingWindow();
+    ASSERT_NE(tour, nullptr);
+    store.setValue(WindowManager::onboardingStepKey, qlonglong(4));
+    manager->showOnboarding(true);
+    EXPECT_EQ(manager->onboardingWindow(), tour);
+    EXPECT_EQ(store.value(WindowManager::onboardingStepKey), QVariant(qlonglong(4)))
+        << "an open tour keeps its page";
+
+    // Finishing: the tour is done, and recording starts.
+    finishTour();
+    letClosedWindowsGo();
+    EXPECT_EQ(manager->onboardingWindow(), nullptr);
+    EXPECT_TRUE(model->settings().onboardingCompleted());
+    EXPECT_TRUE(eventually([&] { return model->status() == RecorderStatus::recording(false); }));
+}
+
+TEST_F(WindowManagerTest, AClosedMainWindowGoesAndTheNextOneOpensWhereItWas) {
+    open().showMainWindow();
+    EXPECT_FALSE(QApplication::quitOnLastWindowClosed()) << "the app outlives its last window";
+    QPointer<MainWindow> first = manager->mainWindow();
+    first->setGeometry(140, 90, 1010, 700);
+    const QRect placed = first->geometry();
+    model->setSection(AppModel::Section::resources);
+    first->close();
+    letClosedWindowsGo();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(manager->mainWindow(), nullptr);
+    EXPECT_TRUE(model->settings().defaults().value(WindowManager::mainWindowFrameKey).isValid());
+
+    manager->showMainWindow();
+    ASSERT_NE(manager->mainWindow(), nullptr);
+    EXPECT_EQ(manager->mainWindow()->geometry(), placed);
+    EXPECT_EQ(manager->mainWindow()->windowTitle(), "Resources — Vesperline") << "the section is the model's";
+}
+
+} // namespace
+} // namespace vesperline::testing
