@@ -44,11 +44,16 @@ bool StatusItem::trayAvailable() const {
 }
 
 void StatusItem::setGlyph(StatusGlyph::Variant variant) {
+    glyph_ = variant;
     tray_->setIcon(StatusGlyph::icon(variant, QGuiApplication::palette().color(QPalette::WindowText)));
 }
 
 void StatusItem::setToolTip(const QString& text) {
     tray_->setToolTip(text);
+}
+
+QString StatusItem::toolTip() const {
+    return tray_->toolTip();
 }
 
 bool StatusItem::isOpen() const {

@@ -5,11 +5,11 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QWidget>
 
 #include <functional>
 
 class QSystemTrayIcon;
-class QWidget;
 
 namespace vesperline {
 
@@ -32,7 +32,9 @@ class StatusItem final : public QObject {
     // Whether the desktop has a tray to show the item in.
     bool trayAvailable() const;
     void setGlyph(StatusGlyph::Variant variant);
+    StatusGlyph::Variant glyph() const { return glyph_; }
     void setToolTip(const QString& text);
+    QString toolTip() const;
 
     // Opens the popover under the item, or closes it when it is open.
     void toggle();
@@ -57,6 +59,7 @@ class StatusItem final : public QObject {
     ContentFactory makeContent_;
     QWidget* popover_;
     QPointer<QWidget> content_;
+    StatusGlyph::Variant glyph_ = StatusGlyph::Variant::held;
 };
 
 } // namespace vesperline
