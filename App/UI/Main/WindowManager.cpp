@@ -118,7 +118,15 @@ void WindowManager::showMainWindow() {
     bringForward(*mainWindow_);
 }
 
-void WindowManager::openSettings(std::optional<SettingsTab> tab) {
+void WindowManager::openSettings() {
+    openSettingsAt(std::nullopt);
+}
+
+void WindowManager::openSettings(SettingsTab tab) {
+    openSettingsAt(tab);
+}
+
+void WindowManager::openSettingsAt(std::optional<SettingsTab> tab) {
     whenUnlocked([this, tab] { showSettingsWindow(tab); });
 }
 

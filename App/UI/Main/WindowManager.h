@@ -74,9 +74,10 @@ class WindowManager final : public AppWindows {
     void openMain() override;
     // The main window, built when there is none, brought forward; no lock of its own.
     void showMainWindow();
-    // After the app lock (when it is on) lets it: shows the settings window at `tab`, or at the tab it
-    // showed last.
-    void openSettings(std::optional<SettingsTab> tab = std::nullopt);
+    // After the app lock (when it is on) lets it: shows the settings window at the tab it showed last,
+    // or at `tab`.
+    void openSettings();
+    void openSettings(SettingsTab tab);
     // The settings window, built when there is none, brought forward at `tab` (none keeps the tab).
     void showSettingsWindow(std::optional<SettingsTab> tab = std::nullopt);
     // The first-run tour, never behind the lock. `restart` starts a tour that is not open at its first
@@ -104,6 +105,7 @@ class WindowManager final : public AppWindows {
     // Calls `then` once the memory may be shown: at once while the lock is off, else after the lock's
     // answer, and only when it is yes.
     void whenUnlocked(std::function<void()> then);
+    void openSettingsAt(std::optional<SettingsTab> tab);
     // Shows `window` in front with the keyboard.
     void bringForward(QWidget& window);
     void mainWindowClosing();
