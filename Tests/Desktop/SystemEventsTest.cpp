@@ -16,6 +16,8 @@
 
 #include <xcb/xcb.h>
 
+#include <atomic>
+
 namespace vesperline::platform {
 namespace {
 
@@ -25,12 +27,16 @@ const QString sessionInterface = QStringLiteral("org.freedesktop.login1.Session"
 // Answers the two calls the events source makes of logind: our session's path and its properties.
 class FakeLogind final : public QDBusVirtualObject {
   public:
+    // The session's properties asked for so far; they are asked for once the session is watched.
+    std::atomic<int> propertyReads{0};
+
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         if (message.member() == QLatin1String("GetSessionByPID")) {
             return connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(sessionPath))));
         }
         if (message.member() == QLatin1String("Get") && message.path() == sessionPath) {
+            ++propertyReads;
             const QString name = message.arguments().value(1).toString();
             const bool value = name == QLatin1String("Active");
             return connection.send(message.createReply(QVariant::fromValue(QDBusVariant(value))));
@@ -126,6 +132,26 @@ TEST_F(SystemEventsTest, SleepLockSessionScreenSaverAndDisplaySleep) {
     xcb_force_screen_saver(x11->connection(), XCB_SCREEN_SAVER_RESET);
     xcb_flush(x11->connection());
     checkNext(SystemEvent::screensWoke);
+}
+
+// The stand-in answers on the thread that starts the source: a start that waited there for logind's
+// answer would wait until its call timed out, and then know no session.
+TEST_F(SystemEventsTest, StartingWaitsForNoAnswer) {
+    useSystemBus(qgetenv("DBUS_SESSION_BUS_ADDRESS"));
+    FakeLogind logind;
+    ASSERT_TRUE(services.registerVirtualObject("/org/freedesktop/login1", &logind, QDBusConnection::SubPath));
+    ASSERT_TRUE(services.registerService("org.freedesktop.login1"));
+
+    LinuxSystemEvents source;
+    std::vector<std::string> missing;
+    source.start([&](SystemEvent event) { events.push_back(event); },
+                 [&](const std::string& line) { missing.push_back(line); });
+    ASSERT_TRUE(desktoptest::waitUntil([&] { return logind.propertyReads == 2; }));
+    expectEvent(sessionPath, "org.freedesktop.DBus.Properties", "PropertiesChanged",
+                {sessionInterface, QVariantMap{{"LockedHint", true}}, QStringList()}, SystemEvent::locked);
+    for (const std::string& line : missing) {
+        EXPECT_EQ(line.find("login"), std::string::npos) << line;
+    }
 }
 
 TEST_F(SystemEventsTest, AbsentServicesAreToldAndTolerated) {
