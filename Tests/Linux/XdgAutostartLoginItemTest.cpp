@@ -1,9 +1,19 @@
 #include "Platform/Linux/XdgAutostartLoginItem.h"
 
+#include "Model/AppSettings.h"
+#include "Model/HotKeyManager.h"
 #include "Model/LaunchAtLogin.h"
+#include "Platform/Fake/FakeFileViewer.h"
+#include "Platform/Fake/FakeGlobalShortcut.h"
+#include "Platform/Fake/MemorySettingsStore.h"
 #include "Platform/Linux/DesktopEntry.h"
 #include "Support/LogCapture.h"
 #include "Support/TemporaryDirectory.h"
+#include "UI/Settings/GeneralPane.h"
+#include "UI/Settings/SettingsContext.h"
+#include "UI/Shared/ToggleSwitch.h"
+
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +138,34 @@ TEST_F(XdgAutostartLoginItemTest, AFolderThatCannotBeWrittenIsReportedAndLogged)
     setLaunchAtLogin(login, true);
     EXPECT_EQ(log.count("Login item change failed: Could not create"), 1)
         << log.lines().join("\n").toStdString();
+}
+
+TEST_F(XdgAutostartLoginItemTest, TheSettingsSwitchMakesTheEntryAppearAndGo) {
+    XdgAutostartLoginItem login = item();
+    AppSettings settings(std::make_shared<MemorySettingsStore>());
+    FakeGlobalShortcut keyboard;
+    HotKeyManager hotKeys(keyboard);
+    FakeFileViewer fileViewer;
+    SettingsContext context({settings, hotKeys, login, fileViewer, folder.path()}, {});
+    const auto pane = [&] {
+        auto made = std::make_unique<GeneralPane>(context);
+        made->resize(540, 480);
+        made->show();
+        return made;
+    };
+    const auto flip = [](const GeneralPane& shown) {
+        auto* toggle = shown.findChild<ToggleSwitch*>("launchAtLogin");
+        QTest::mouseClick(toggle, Qt::LeftButton, {}, toggle->rect().center());
+        return toggle->isChecked();
+    };
+
+    auto shown = pane();
+    EXPECT_FALSE(std::filesystem::exists(entry)) << "showing the pane changes nothing";
+    EXPECT_TRUE(flip(*shown));
+    EXPECT_TRUE(std::filesystem::exists(entry));
+    EXPECT_TRUE(pane()->findChild<ToggleSwitch*>("launchAtLogin")->isChecked()) << "a new pane reads it";
+    EXPECT_FALSE(flip(*shown));
+    EXPECT_FALSE(std::filesystem::exists(entry));
 }
 
 } // namespace
