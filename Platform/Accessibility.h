@@ -19,6 +19,9 @@ class Accessibility {
 
     // Whether other applications' trees can be read at all.
     virtual bool isTrusted() = 0;
+    // Asks the desktop to let other applications' trees be read; returns at once, and a grant shows
+    // in `isTrusted` a moment later. Main thread only.
+    virtual void requestTrust() = 0;
 
     // The windows of the application of a process, in the application's order.
     virtual std::optional<std::vector<AccessibleElement>> windows(std::int32_t pid) = 0;

@@ -13,6 +13,8 @@ struct InstalledApplication {
     std::filesystem::path desktopFile;
     // The desktop file's Icon: an icon-theme name or an absolute path; absent when it names none.
     std::optional<std::string> icon;
+    // The desktop file's Name, as the desktop shows the application; absent when it names none.
+    std::optional<std::string> name;
 
     bool operator==(const InstalledApplication&) const = default;
 };

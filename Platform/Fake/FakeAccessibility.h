@@ -32,6 +32,9 @@ struct FakeAccessibleNode {
 class FakeAccessibility final : public Accessibility {
   public:
     bool trusted = true;
+    // How often trust was asked for, and whether asking grants it.
+    int trustRequests = 0;
+    bool grantsTrustOnRequest = false;
     std::map<std::int32_t, std::vector<AccessibleElement>> windowsByPid;
     std::map<std::int32_t, AccessibleElement> focusedWindowByPid;
     std::map<std::int32_t, AccessibleElement> mainWindowByPid;
@@ -46,6 +49,10 @@ class FakeAccessibility final : public Accessibility {
     FakeAccessibleNode& at(const AccessibleElement& element);
 
     bool isTrusted() override { return trusted; }
+    void requestTrust() override {
+        ++trustRequests;
+        trusted = trusted || grantsTrustOnRequest;
+    }
     std::optional<std::vector<AccessibleElement>> windows(std::int32_t pid) override;
     std::optional<AccessibleElement> focusedWindow(std::int32_t pid) override;
     std::optional<AccessibleElement> mainWindow(std::int32_t pid) override;

@@ -229,6 +229,21 @@ bool AtspiAccessibility::isTrusted() {
     return enabled_ && bus().isConnected();
 }
 
+void AtspiAccessibility::requestTrust() {
+    QDBusMessage request = QDBusMessage::createMethodCall(
+        QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
+    request << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled")
+            << QVariant::fromValue(QDBusVariant(true));
+    auto* answer = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(request, busLookupMilliseconds), this);
+    connect(answer, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
+        call->deleteLater();
+        // Read back whatever came of it, also where the bus sends no change signal.
+        readStatus();
+    });
+}
+
 void AtspiAccessibility::followStatus() {
     QDBusConnection::sessionBus().connect(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
                                           QStringLiteral("org.freedesktop.DBus.Properties"),

@@ -37,6 +37,9 @@ class AtspiAccessibility final : public QObject, public Accessibility {
     ~AtspiAccessibility() override;
 
     bool isTrusted() override;
+    // Switches the session's accessibility on (org.a11y.Status IsEnabled), so that applications
+    // offer their trees; the change comes back through the switch this object follows.
+    void requestTrust() override;
     std::optional<std::vector<AccessibleElement>> windows(std::int32_t pid) override;
     std::optional<AccessibleElement> focusedWindow(std::int32_t pid) override;
     std::optional<AccessibleElement> mainWindow(std::int32_t pid) override;

@@ -77,7 +77,7 @@ void DesktopFileApplications::load() {
                 byWindowClass_.emplace(lowercased(*entry.windowClass), id);
             }
             byFoldedID_.emplace(lowercased(id), id);
-            byID_[id] = {id, file, std::move(entry.icon)};
+            byID_[id] = {id, file, std::move(entry.icon), std::move(entry.name)};
         }
     }
     loaded_ = true;

@@ -9,6 +9,10 @@
 #include "Platform/Linux/X11WindowServer.h"
 #include "Platform/Linux/X11Workspace.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+
 #include <chrono>
 #include <cstdio>
 
@@ -129,6 +133,30 @@ TEST_F(AccessibilityTest, CostOfAWindowListRead) {
     std::printf("window list read: %.3f ms, of which the window server %.3f ms (%zu windows)\n", listCost,
                 serverCost, windows);
     EXPECT_GE(windows, 2u);
+}
+
+// The session's accessibility switch, as the desktop's settings turn it.
+bool setSessionAccessibility(bool on) {
+    QDBusMessage request = QDBusMessage::createMethodCall(
+        QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
+    request << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled")
+            << QVariant::fromValue(QDBusVariant(on));
+    return QDBusConnection::sessionBus().call(request).type() == QDBusMessage::ReplyMessage;
+}
+
+TEST(AccessibilitySwitchTest, AskingForTrustSwitchesTheSessionsAccessibilityOn) {
+    REQUIRE_DESKTOP_SESSION();
+    platform::AtspiAccessibility accessibility;
+    ASSERT_TRUE(desktoptest::waitUntil([&] { return accessibility.isTrusted(); })) << "no accessibility bus";
+    ASSERT_TRUE(setSessionAccessibility(false));
+    const bool switchedOff = desktoptest::waitUntil([&] { return !accessibility.isTrusted(); });
+    accessibility.requestTrust();
+    const bool switchedOn = desktoptest::waitUntil([&] { return accessibility.isTrusted(); });
+    // The session stays as the other tests expect it.
+    setSessionAccessibility(true);
+    EXPECT_TRUE(switchedOff) << "the switch is followed";
+    EXPECT_TRUE(switchedOn);
 }
 
 } // namespace

@@ -78,6 +78,8 @@ TEST_F(DesktopFileApplicationsTest, FindsApplicationsByTheIDsTheyAreKnownBy) {
             EXPECT_TRUE(std::filesystem::exists(application->desktopFile));
         }
     }
+    EXPECT_EQ(applications.application("viewer")->name, "Viewer");
+    EXPECT_EQ(applications.application("noicon")->name, std::nullopt);
     EXPECT_EQ(applications.application("org.example.Editor")->desktopFile,
               home / "applications" / "org.example.Editor.desktop");
 }

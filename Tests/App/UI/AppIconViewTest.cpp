@@ -41,16 +41,16 @@ TEST_F(AppIconViewTest, WithoutAnIDThePlaceholderShowsAndNothingIsAsked) {
 
 TEST_F(AppIconViewTest, TheDesktopFilesIconShows) {
     applications.install({"org.example.Editor", "/usr/share/applications/org.example.Editor.desktop",
-                          iconFile("editor.png", Qt::darkCyan)});
+                          iconFile("editor.png", Qt::darkCyan), "Editor"});
     AppIconView view(applications, std::string("org.example.Editor"), 28);
     EXPECT_TRUE(view.showsIcon());
 }
 
 TEST_F(AppIconViewTest, EachIDIsAskedForOnceAndAnAbsentIconIsRemembered) {
-    applications.install(
-        {"org.example.Iconless", "/usr/share/applications/org.example.Iconless.desktop", std::nullopt});
+    applications.install({"org.example.Iconless", "/usr/share/applications/org.example.Iconless.desktop",
+                          std::nullopt, std::nullopt});
     applications.install({"org.example.Missing", "/usr/share/applications/org.example.Missing.desktop",
-                          (folder.path() / "gone.png").string()});
+                          (folder.path() / "gone.png").string(), "Missing"});
     for (const char* id : {"org.example.NotInstalled", "org.example.Iconless", "org.example.Missing"}) {
         SCOPED_TRACE(id);
         AppIconView first(applications, std::string(id), 20);
@@ -64,7 +64,7 @@ TEST_F(AppIconViewTest, EachIDIsAskedForOnceAndAnAbsentIconIsRemembered) {
 
 TEST_F(AppIconViewTest, Pictures) {
     applications.install({"org.example.Viewer", "/usr/share/applications/org.example.Viewer.desktop",
-                          iconFile("viewer.png", QColor(70, 120, 200))});
+                          iconFile("viewer.png", QColor(70, 120, 200)), "Viewer"});
     EXPECT_TRUE(testsupport::savePictures("app-icons", [this] {
         auto window = std::make_unique<QWidget>();
         auto* layout = new QHBoxLayout(window.get());
