@@ -218,4 +218,29 @@ bool isBrowser(std::optional<std::string_view> bundleID) {
     return bundleID && lists(browsers(), *bundleID);
 }
 
+const std::vector<std::string>& messagingApps() {
+    static const std::vector<std::string> list{
+        "net.whatsapp.WhatsApp",
+        "com.apple.MobileSMS",
+        "ru.keepcoder.Telegram",
+        "com.tinyspeck.slackmacgap",
+        "com.hnc.Discord",
+        "org.whispersystems.signal-desktop",
+        // Linux desktop-file ids.
+        "org.telegram.desktop",
+        "telegramdesktop",
+        "telegram-desktop_telegram-desktop",
+        "slack",
+        "com.slack.Slack",
+        "slack_slack",
+        "discord",
+        "com.discordapp.Discord",
+        "discord_discord",
+        "signal-desktop",
+        "org.signal.Signal",
+        "signal-desktop_signal-desktop",
+    };
+    return list;
+}
+
 } // namespace ostrel::AppCatalog

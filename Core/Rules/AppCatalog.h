@@ -3,7 +3,9 @@
 #include "Rules/AppCategory.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace ostrel::AppCatalog {
 
@@ -18,5 +20,10 @@ AppCategory category(std::optional<std::string_view> bundleID);
 
 // Whether the application is a web browser; an absent identifier is none.
 bool isBrowser(std::optional<std::string_view> bundleID);
+
+// The messaging applications a user may want kept out of the memory, in the order they are offered:
+// WhatsApp, Messages, Telegram, Slack, Discord and Signal by their bundle identifiers, then the
+// desktop-file ids the same applications have on Linux (distribution packages, Flatpak, snaps).
+const std::vector<std::string>& messagingApps();
 
 } // namespace ostrel::AppCatalog

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace ostrel {
 namespace {
@@ -56,6 +58,16 @@ TEST(AppCatalog, RecognisesBrowsersExactly) {
         EXPECT_FALSE(AppCatalog::isBrowser(std::string(id))) << id;
     }
     EXPECT_FALSE(AppCatalog::isBrowser(std::nullopt));
+}
+
+TEST(AppCatalog, OffersTheMessagingAppsOnceEachBundleIdentifiersFirst) {
+    const std::vector<std::string>& apps = AppCatalog::messagingApps();
+    const std::vector<std::string> bundleIDs{"net.whatsapp.WhatsApp", "com.apple.MobileSMS",
+                                             "ru.keepcoder.Telegram", "com.tinyspeck.slackmacgap",
+                                             "com.hnc.Discord",       "org.whispersystems.signal-desktop"};
+    ASSERT_GT(apps.size(), bundleIDs.size());
+    EXPECT_EQ(std::vector<std::string>(apps.begin(), apps.begin() + 6), bundleIDs);
+    EXPECT_EQ(std::set<std::string>(apps.begin(), apps.end()).size(), apps.size()) << "an id is listed twice";
 }
 
 } // namespace
