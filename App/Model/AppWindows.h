@@ -19,6 +19,11 @@ class AppWindows : public QObject {
     // Shows the main window, after the app lock when it is on; the window shows the model's
     // `section` and takes its `timelineRequest` and `searchSeed` itself.
     virtual void openMain() = 0;
+    // Shows the settings window at the tab it shows already, after the app lock when it is on.
+    virtual void openSettings() = 0;
+    // Shows the first-run tour; `restart` starts it at its first page when no tour is open, else
+    // it goes on at the page where it was left.
+    virtual void showOnboarding(bool restart) = 0;
 };
 
 } // namespace vesperline

@@ -25,6 +25,8 @@ StatusItem::StatusItem(ContentFactory makeContent, QObject* parent)
     popover_->setObjectName("statusPopover");
     auto* layout = new QVBoxLayout(popover_);
     layout->setContentsMargins(0, 0, 0, 0);
+    // The popover takes the size its content asks for, also when that changes while it is open.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     popover_->installEventFilter(this);
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context) {

@@ -87,4 +87,10 @@ std::optional<QString> skip(const std::optional<QString>& pauseText, const Situa
     return std::nullopt;
 }
 
+QString screenSessionHint() {
+    return text(
+        "Vesperline records the screen of an X11 session. On Wayland, log out and choose an X11 (Xorg) "
+        "session at the login screen.");
+}
+
 } // namespace vesperline::StatusTexts

@@ -23,6 +23,9 @@ QString status(const RecorderStatus& status, bool onboardingCompleted);
 // the pause lasts; none otherwise.
 std::optional<QString> pause(std::optional<ostrel::Time> pausedUntil, ostrel::Time now, const Format& format);
 
+// Where to turn while the screen cannot be read: the screen is readable only in an X11 session.
+QString screenSessionHint();
+
 // What the line under the status reads from.
 struct Situation {
     RecorderStatus status;

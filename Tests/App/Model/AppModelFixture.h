@@ -31,6 +31,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vesperline::testing {
 
@@ -40,10 +41,15 @@ class FakeWindows final : public AppWindows {
     int toggles = 0;
     int hides = 0;
     int opens = 0;
+    int settingsOpens = 0;
+    // The `restart` of each request for the tour.
+    std::vector<bool> tours;
 
     void toggleQuickSearch() override { ++toggles; }
     void hideQuickSearch() override { ++hides; }
     void openMain() override { ++opens; }
+    void openSettings() override { ++settingsOpens; }
+    void showOnboarding(bool restart) override { tours.push_back(restart); }
 };
 
 // An app model over the fakes of the platform layer and a real store in a temporary data folder,
