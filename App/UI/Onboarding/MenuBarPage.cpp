@@ -1,0 +1,99 @@
+#include "UI/Onboarding/MenuBarPage.h"
+
+#include "Model/StatusGlyph.h"
+#include "UI/Onboarding/OnboardingController.h"
+#include "UI/Onboarding/TourParts.h"
+#include "UI/Settings/SymbolText.h"
+#include "UI/Shared/PageParts.h"
+#include "UI/Shared/RoundedBox.h"
+#include "UI/Shared/SymbolLabel.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace vesperline {
+
+namespace {
+
+constexpr int pageWidth = 540;
+constexpr int illustrationWidth = 440;
+
+// The status glyph of recording in the theme's ink.
+class GlyphView final : public QWidget {
+  public:
+    GlyphView() {
+        setFixedSize(StatusGlyph::side, StatusGlyph::side);
+        setAccessibleName(QStringLiteral("Vesperline"));
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        StatusGlyph::draw(painter, StatusGlyph::Variant::recording, Theme::ink);
+    }
+};
+
+// A tray with the app's icon among the others and the clock.
+QWidget* trayPicture() {
+    auto* tray = new RoundedBox(10, {}, true);
+    tray->setObjectName("trayIllustration");
+    QHBoxLayout* layout = PageParts::row(tray, 16);
+    layout->setContentsMargins(14, 6, 14, 6);
+    layout->addStretch(1);
+    layout->addWidget(new SymbolLabel("wifi", Theme::TextStyle::body, Theme::Level::secondary));
+    layout->addWidget(new SymbolLabel("battery.75percent", Theme::TextStyle::body, Theme::Level::secondary));
+    auto* icon = new RoundedBox(6, [](const QPalette&) { return QBrush(Theme::pastelWash); });
+    PageParts::row(icon, 0)->setContentsMargins(6, 6, 6, 6);
+    icon->layout()->addWidget(new GlyphView);
+    layout->addWidget(icon);
+    QLabel* clock = PageParts::textLabel(Theme::TextStyle::callout, Theme::Level::secondary);
+    QFont digits = Theme::font(Theme::TextStyle::callout);
+    digits.setFamilies({QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
+    clock->setFont(digits);
+    clock->setText(QStringLiteral("16:42"));
+    layout->addWidget(clock);
+    return tray;
+}
+
+} // namespace
+
+MenuBarPage::MenuBarPage(OnboardingController& controller, QWidget* parent)
+    : QWidget(parent), controller_(controller),
+      screenWarning_(
+          new SymbolText("exclamationmark.triangle",
+                         tr("Screen Recording is still off: Vesperline will start once you allow it."),
+                         Theme::TextStyle::callout, Theme::peach.ink)) {
+    auto* page = new QWidget;
+    QVBoxLayout* layout = PageParts::column(page, 12);
+    layout->addWidget(TourParts::title(tr("It lives in your menu bar")));
+    layout->addWidget(TourParts::withWidth(trayPicture(), illustrationWidth, Qt::AlignLeft));
+    layout->addSpacing(4);
+    auto tip = [&](const char* symbol, const QString& text) {
+        layout->addWidget(
+            TourParts::symbolRow(symbol, text, Theme::TextStyle::callout, Theme::Level::secondary, 20));
+    };
+    tip("cursorarrow.click",
+        tr("Click the icon to search, pause, forget or open your timeline and journal."));
+    tip("desktopcomputer",
+        tr("Without a tray on your desktop the icon can't show. Open Vesperline again from your "
+           "applications to bring up the main window."));
+    tip("questionmark.circle",
+        tr("See this tour again any time: How It Works, in the menu bar icon or Settings → About."));
+    screenWarning_->setObjectName("screenWarning");
+    layout->addSpacing(4);
+    layout->addWidget(screenWarning_);
+
+    QVBoxLayout* outer = PageParts::column(this, 0);
+    outer->addWidget(TourParts::withWidth(page, pageWidth, Qt::AlignLeft));
+    outer->addStretch(1);
+
+    auto follow = [this] { screenWarning_->setVisible(!controller_.screenGranted()); };
+    connect(&controller_, &OnboardingController::permissionsChanged, this, follow);
+    follow();
+}
+
+} // namespace vesperline
