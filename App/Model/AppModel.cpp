@@ -336,12 +336,6 @@ void AppModel::wireRetention() {
     retention_->onFinished = [this] { refreshStats(); };
 }
 
-void AppModel::completeOnboarding() {
-    settings_->setOnboardingCompleted(true);
-    refreshPermissions();
-    recorder_->setBlock(Recorder::Block::stopped, false);
-}
-
 void AppModel::recoverSegmentsAndRecord() {
     StoreHub& hub = *hub_;
     platform::VideoFiles& files = services_.videoFiles;

@@ -289,10 +289,6 @@ class AppModel final : public QObject {
     // (the accessibility bus answers), and whether the language model can be used.
     void refreshPermissions();
 
-    // The first-run tour ended: the tour is marked completed, the permissions are read again and
-    // recording may begin, in this order.
-    void completeOnboarding();
-
     // ---- Navigation: each sets what the main window shows, then opens it --------------------------
     void openSection(Section section);
     // The timeline at a moment.

@@ -4,6 +4,7 @@
 #include "UI/Main/MainWindow.h"
 #include "UI/Main/SectionScreens.h"
 #include "UI/Moment/LiveTextAnalyzer.h"
+#include "UI/Onboarding/OnboardingController.h"
 #include "UI/Settings/SettingsContext.h"
 #include "UI/Settings/SettingsSelection.h"
 #include "UI/Settings/SettingsTab.h"
@@ -61,7 +62,7 @@ class WindowManager final : public AppWindows {
     // The settings store key of the main window's frame.
     static constexpr char mainWindowFrameKey[] = "OstrelMainWindow";
     // The settings store key of the page the first-run tour shows.
-    static constexpr char onboardingStepKey[] = "onboardingStep";
+    static constexpr const char* onboardingStepKey = OnboardingController::stepKey;
 
     // The model must outlive the window manager. Creates no window; the application no longer quits
     // when its last window closes.
@@ -76,13 +77,13 @@ class WindowManager final : public AppWindows {
     void showMainWindow();
     // After the app lock (when it is on) lets it: shows the settings window at the tab it showed last,
     // or at `tab`.
-    void openSettings();
+    void openSettings() override;
     void openSettings(SettingsTab tab);
     // The settings window, built when there is none, brought forward at `tab` (none keeps the tab).
     void showSettingsWindow(std::optional<SettingsTab> tab = std::nullopt);
     // The first-run tour, never behind the lock. `restart` starts a tour that is not open at its first
     // page; an open tour stays at its page.
-    void showOnboarding(bool restart);
+    void showOnboarding(bool restart) override;
     // Hides the quick-search panel when it is shown; otherwise, after the app lock (when it is on),
     // finishes the open segments and shows it.
     void toggleQuickSearch() override;

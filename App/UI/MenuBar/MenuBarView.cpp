@@ -103,8 +103,6 @@ MenuBarView::MenuBarView(AppModel& model, Services services, std::function<void(
 
 StatusItem::ContentFactory MenuBarView::contentFactory(AppModel& model, Services services) {
     return [&model, services](std::function<void()> close) -> QWidget* {
-        model.refreshStats();
-        model.refreshPermissions();
         return new MenuBarView(model, services, std::move(close));
     };
 }

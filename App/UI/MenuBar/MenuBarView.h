@@ -41,8 +41,7 @@ class MenuBarView final : public QWidget {
 
     MenuBarView(AppModel& model, Services services, std::function<void()> close, QWidget* parent = nullptr);
 
-    // What the status item builds each time its popover opens. Opening asks the model to refresh its
-    // figures and permissions.
+    // What the status item builds each time its popover opens.
     static StatusItem::ContentFactory contentFactory(AppModel& model, Services services);
 
     MenuBarController& controller() { return controller_; }

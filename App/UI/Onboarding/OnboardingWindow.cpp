@@ -36,9 +36,16 @@ OnboardingController::Services controllerServices(AppModel& model,
 
 } // namespace
 
-OnboardingWindow::OnboardingWindow(AppModel& model, Services services, QWidget* parent)
-    : OnboardingWindow(
-          controllerServices(model, services), [&model] { model.completeOnboarding(); }, parent) {}
+OnboardingWindow::OnboardingWindow(AppModel& model, Services services, std::function<void()> finish,
+                                   QWidget* parent)
+    : OnboardingWindow(controllerServices(model, services), std::move(finish), parent) {}
+
+std::function<QWidget*(std::function<void()> finish)> OnboardingWindow::factory(AppModel& model,
+                                                                                Services services) {
+    return [&model, services](std::function<void()> finish) -> QWidget* {
+        return new OnboardingWindow(model, services, std::move(finish));
+    };
+}
 
 OnboardingWindow::OnboardingWindow(OnboardingController::Services services, std::function<void()> finish,
                                    QWidget* parent)

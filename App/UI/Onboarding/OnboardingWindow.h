@@ -27,7 +27,8 @@ class ProgressDots;
 //
 // A plain top-level window, not a dialog, so no key closes it by itself. When the tour ends, the
 // window calls its finish and closes; closing it any other way leaves the step stored, and the next
-// tour goes on from there. Main thread only.
+// tour goes on from there. The window manager builds it through `factory` and finishes the
+// onboarding in its finish. Main thread only.
 class OnboardingWindow final : public QWidget {
     Q_OBJECT
 
@@ -41,12 +42,15 @@ class OnboardingWindow final : public QWidget {
         platform::InstalledApplications& applications;
     };
 
-    // The tour of the application: finishing it completes the onboarding in the model, which lets
-    // recording begin.
-    OnboardingWindow(AppModel& model, Services services, QWidget* parent = nullptr);
+    // The tour over the model's settings and shortcut and the desktop's permissions and applications.
+    OnboardingWindow(AppModel& model, Services services, std::function<void()> finish,
+                     QWidget* parent = nullptr);
     // A tour over the given services that calls `finish` when it ends.
     OnboardingWindow(OnboardingController::Services services, std::function<void()> finish,
                      QWidget* parent = nullptr);
+
+    // What the window manager builds the tour with: a new window over the model for each tour.
+    static std::function<QWidget*(std::function<void()> finish)> factory(AppModel& model, Services services);
 
     OnboardingController& controller() { return controller_; }
     // The page shown now.

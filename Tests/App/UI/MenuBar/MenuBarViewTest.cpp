@@ -1,7 +1,7 @@
 // The tray popover over the real model: what it shows of it and what its controls ask of it.
 #include "UI/MenuBar/MenuBarView.h"
 
-#include "../../Model/AppModelFixture.h"
+#include "App/Model/AppModelFixture.h"
 #include "Platform/Fake/FakeInstalledApplications.h"
 #include "Support/ClippedText.h"
 #include "Support/ViewPictures.h"
@@ -277,7 +277,8 @@ TEST_F(MenuBarViewTest, Pictures) {
         auto view = makeView();
         EXPECT_TRUE(testsupport::savePictures(*view, "popover-setup-needed"));
     }
-    model->completeOnboarding();
+    model->settings().setOnboardingCompleted(true);
+    model->recorder().setBlock(Recorder::Block::stopped, false);
     ASSERT_TRUE(eventually([&] { return model->status() == RecorderStatus::recording(false); }));
     model->recordFind();
     auto view = makeView();
