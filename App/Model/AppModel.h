@@ -288,6 +288,9 @@ class AppModel final : public QObject {
     // Reads again whether the screen can be read (an X display we can read) and accessibility is on
     // (the accessibility bus answers), and whether the language model can be used.
     void refreshPermissions();
+    // Asks the desktop to let Vesperline read other applications' text (the session's accessibility
+    // switched on); a grant shows at the next `refreshPermissions`.
+    void requestAccessibility();
 
     // ---- Navigation: each sets what the main window shows, then opens it --------------------------
     void openSection(Section section);

@@ -90,6 +90,10 @@ void AppModel::refreshPermissions() {
     ai_->refreshAvailability();
 }
 
+void AppModel::requestAccessibility() {
+    services_.accessibility.requestTrust();
+}
+
 void AppModel::scheduleStatsTimer() {
     armWait(statsTimer_, statsInterval, statsLeeway, [this] {
         refreshStats();

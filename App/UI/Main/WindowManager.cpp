@@ -31,7 +31,7 @@ WindowManager::WindowManager(AppModel& model, Services services, QObject* parent
           SettingsContext::ModelActions{
               .refreshStats = [&model] { model.refreshStats(); },
               .runMaintenance = {},
-              .allowAccessibility = {},
+              .allowAccessibility = [&model] { model.requestAccessibility(); },
           }) {
     // The application lives in the tray: closing its last window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);

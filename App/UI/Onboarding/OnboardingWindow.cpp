@@ -30,7 +30,7 @@ OnboardingController::Services controllerServices(AppModel& model,
             services.applications,
             [&capture = services.capture] { return capture.hasPermission(); },
             [&accessibility = services.accessibility] { return accessibility.isTrusted(); },
-            [&accessibility = services.accessibility] { accessibility.requestTrust(); },
+            [&model] { model.requestAccessibility(); },
             [&model](const HotKeyCombo& combo) { return model.hotKeys().displayString(combo); }};
 }
 

@@ -108,45 +108,7 @@ class LoggedShortcut final : public platform::GlobalShortcut {
     StartLog& log_;
 };
 
-class AppModelStartTest : public AppModelFixture {
-  protected:
-    // A picture of one grey; pictures of different greys are different moments.
-    static ostrel::BGRAImage picture(std::uint8_t grey) {
-        ostrel::BGRAImage image(90, 80);
-        for (int y = 0; y < image.height; ++y) {
-            std::fill(image.row(y), image.row(y) + 4 * image.width, grey);
-        }
-        return image;
-    }
-
-    // The editor in front with a window of text, recording under way.
-    void recordTheEditor() {
-        userIdle.seconds = 5;
-        FakeAccessibleNode window(platform::AccessibleRole::window);
-        window.title = "Draft";
-        window.frame = ostrel::Rect{100, 100, 800, 600};
-        const platform::AccessibleElement element = accessibility.add(window);
-        FakeAccessibleNode label(platform::AccessibleRole::staticText);
-        label.value = "Harbour report for the quarter";
-        accessibility.add(label, element);
-        accessibility.focusedWindowByPid[77] = element;
-        frontmost.update(workspace.frontmost);
-        ASSERT_TRUE(eventually([&] { return capture.runningStreams().size() == 1; }));
-    }
-    // Hands over a new picture and ticks a second apart until a moment is saved.
-    bool saveAMoment(std::uint8_t grey) {
-        QSignalSpy saved(model.get(), &AppModel::lastSavedChanged);
-        capture.runningStreams().at(0)->deliver({platform::DisplaySample::Status::complete,
-                                                 std::make_shared<ostrel::BGRAImage>(picture(grey)),
-                                                 std::vector<ostrel::Rect>{{0, 0, 90, 80}}});
-        for (int i = 0; i < 10 && saved.isEmpty(); ++i) {
-            clock.advance(1);
-            timers.fire(1.0);
-            drain();
-        }
-        return !saved.isEmpty();
-    }
-};
+class AppModelStartTest : public AppModelFixture {};
 
 TEST_F(AppModelStartTest, StartsTheServicesInOrderAndRecordsOnceTheTourWasCompleted) {
     completeOnboarding();

@@ -281,7 +281,12 @@ TEST_F(MenuBarViewTest, Pictures) {
     model->recorder().setBlock(Recorder::Block::stopped, false);
     ASSERT_TRUE(eventually([&] { return model->status() == RecorderStatus::recording(false); }));
     model->recordFind();
+    recordTheEditor();
+    ASSERT_TRUE(saveAMoment(90));
     auto view = makeView();
+    ASSERT_TRUE(shown(*view, "lastMoment"));
+    EXPECT_EQ(child<ElidedLabel>(*view, "lastMomentText")->text(),
+              "Last moment " + istanbul.time(model->lastSaved()->timestamp) + " · Draft");
     EXPECT_TRUE(testsupport::savePictures(*view, "popover-recording"));
     EXPECT_EQ(testsupport::clippedTexts(*view), QStringList());
     choose(*view, "forget", "Last 15 minutes");
@@ -290,6 +295,7 @@ TEST_F(MenuBarViewTest, Pictures) {
     EXPECT_TRUE(testsupport::savePictures(*view, "popover-forget-running"));
     click(*view, "cancelDeletion");
     model->pause(AppModel::PauseOption::untilTomorrow());
+    EXPECT_FALSE(shown(*view, "lastMoment")) << "the pause is told instead";
     EXPECT_TRUE(testsupport::savePictures(*view, "popover-paused"));
 }
 

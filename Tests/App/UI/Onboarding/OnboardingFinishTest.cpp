@@ -3,6 +3,7 @@
 
 #include "App/UI/Main/WindowsFixture.h"
 
+#include <QPushButton>
 #include <QTest>
 
 namespace vesperline::testing {
@@ -70,6 +71,18 @@ TEST_F(OnboardingFinishTest, ClosingTheTourWithoutFinishingRecordsNothingAndKeep
     EXPECT_EQ(model->status(), RecorderStatus::stopped());
     EXPECT_FALSE(model->settings().onboardingCompleted());
     EXPECT_EQ(defaults->values.value(OnboardingController::stepKey), QVariant(qlonglong(3)));
+}
+
+TEST_F(OnboardingFinishTest, AllowAccessibilityInTheTourAndInTheSettingsAsksTheDesktop) {
+    accessibility.trusted = false;
+    defaults->values.insert(OnboardingController::stepKey, qlonglong(2));
+    OnboardingWindow& window = showTour();
+    auto* allow = window.findChild<QPushButton*>("allowAccessibility");
+    ASSERT_NE(allow, nullptr);
+    QTest::mouseClick(allow, Qt::LeftButton);
+    EXPECT_EQ(accessibility.trustRequests, 1);
+    manager->settingsContext().actions().allowAccessibility();
+    EXPECT_EQ(accessibility.trustRequests, 2);
 }
 
 } // namespace
