@@ -114,6 +114,12 @@ TEST_F(WindowManagerTest, TheSettingsWindowOpensAtTheTabAskedForOrAtTheOneItShow
     EXPECT_EQ(manager->settingsWindow(), window);
     manager->showSettingsWindow(SettingsTab::recording);
     EXPECT_EQ(window->pane()->objectName(), "recordingPane");
+    // The panes' requests reach the model and the desktop.
+    manager->settingsContext().actions().allowAccessibility();
+    EXPECT_EQ(accessibility.trustRequests, 1);
+    QSignalSpy figures(model.get(), &AppModel::todayChanged);
+    manager->settingsContext().actions().refreshStats();
+    EXPECT_TRUE(eventually([&] { return figures.count() > 0; }));
 
     // Closed and opened again: a new window at the tab left last.
     window->close();
