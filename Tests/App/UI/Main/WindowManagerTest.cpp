@@ -167,10 +167,15 @@ TEST_F(WindowManagerTest, AClosedMainWindowGoesAndTheNextOneOpensWhereItWas) {
     first->setGeometry(140, 90, 1010, 700);
     const QRect placed = first->geometry();
     model->setSection(AppModel::Section::resources);
+    FrameImageLoader& loader = model->imageLoader();
+    const auto decoder = loader.generator("segment.mp4", FrameImageLoader::Size::full, false);
     first->close();
     letClosedWindowsGo();
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(manager->mainWindow(), nullptr);
+    EXPECT_TRUE(eventually([&] {
+        return loader.generator("segment.mp4", FrameImageLoader::Size::full, false) != decoder;
+    })) << "the closed window's decoders and pictures are dropped";
     EXPECT_TRUE(model->settings().defaults().value(WindowManager::mainWindowFrameKey).isValid());
 
     manager->showMainWindow();
