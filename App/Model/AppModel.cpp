@@ -107,6 +107,7 @@ AppModel::AppModel(std::unique_ptr<StoreHub> hub, std::unique_ptr<AppSettings> s
 
 AppModel::~AppModel() {
     segmentRecovery_.waitForFinished();
+    storeReplacement_.waitForFinished();
     // What outlives the model must not call into it any more.
     services_.frontmost.setOnChange({});
     services_.displays.setChangeHandler({});
@@ -307,14 +308,6 @@ void AppModel::hideQuickSearch() {
     if (windows_) {
         windows_->hideQuickSearch();
     }
-}
-
-void AppModel::storeDamaged() {
-    if (handlingDamage_) {
-        return;
-    }
-    handlingDamage_ = true;
-    emit databaseDamaged();
 }
 
 void AppModel::wireRetention() {

@@ -57,6 +57,8 @@
 #include <QTimeZone>
 
 #include <cstdint>
+#include <deque>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -114,6 +116,8 @@ class AppModel final : public QObject {
     Q_PROPERTY(std::optional<vesperline::TimelineRequest> timelineRequest READ timelineRequest WRITE
                    setTimelineRequest NOTIFY timelineRequestChanged)
     Q_PROPERTY(std::optional<QString> searchSeed READ searchSeed WRITE setSearchSeed NOTIFY searchSeedChanged)
+    Q_PROPERTY(
+        int damagedDatabaseRecoveries READ damagedDatabaseRecoveries NOTIFY damagedDatabaseRecoveriesChanged)
 
   public:
     // The main window's sections, in the sidebar's order.
@@ -252,6 +256,14 @@ class AppModel final : public QObject {
 
     // A damaged database was reported and is being dealt with; further reports are ignored.
     bool handlingDamage() const { return handlingDamage_; }
+    // How often the database was replaced after damage while the app ran.
+    int damagedDatabaseRecoveries() const { return damagedDatabaseRecoveries_; }
+
+    // Set by the application before `start`. Shows the database alert and waits for the answer: true
+    // for the first button ("Start a New Memory"), false for "Quit Vesperline".
+    std::function<bool(bool damaged, const QString& message)> presentDatabaseAlert;
+    // Ends the application through its normal quit. Quits the application's event loop when unset.
+    std::function<void()> terminate;
 
     // ---- Settings -----------------------------------------------------------------------------------
     // Carries the current settings into the services: the recorder's configuration and the activity
@@ -275,6 +287,33 @@ class AppModel final : public QObject {
     static ostrel::Time pauseEnd(const PauseOption& option, ostrel::Time now, const QTimeZone& zone);
     // Whether a pause stored to end at `until` ends by itself (it is not one until resumed).
     static bool pauseEndsByItself(ostrel::Time until);
+
+    // ---- Forgetting, deleting and erasing (AppModelDeletion.cpp) ----------------------------------
+    // Each one holds the activity tracker (its open span ended) and capture (the open segments
+    // finished), changes the database, rewrites the video segments that held deleted moments under the
+    // segment lock, optimises the text index and checkpoints the journal, then lets capture and
+    // tracking go on, drops every cached picture, forgets `lastSaved` and refreshes the figures;
+    // `done` runs on the main thread at the very end, whatever came of it. Failures are logged and
+    // the operation goes on; none is shown.
+    //
+    // These and the damaged-database recovery run one after another through one queue, and capture
+    // stays held from the first until the last queued one has ended: one never ends the hold that
+    // another still counts on.
+    //
+    // Forgets the last `minutes` minutes (up to 5 s ahead of now, so a moment of this second goes).
+    void deleteRecent(std::int64_t minutes, std::function<void()> done = {});
+    // Forgets every moment with `from` <= time < `to`, and that time of the activity spans.
+    void deleteRange(ostrel::Time from, ostrel::Time to, std::function<void()> done = {});
+    // Deletes the listed moments.
+    void deleteFrame(std::vector<std::int64_t> ids, std::function<void()> done = {});
+    // Erases the whole memory and starts a new, empty one; the settings are applied to it again and
+    // the find count is carried over.
+    void eraseAll(std::function<void()> done = {});
+    // One retention pass at once ("Tidy up now"), unless one runs already; it takes the segment lock
+    // itself, so it waits for a deletion's rewrites and a deletion waits for it.
+    void runMaintenance();
+    // A destructive operation or the recovery runs or waits its turn.
+    bool operationsPending() const { return operationRunning_; }
 
     // ---- Statistics, finds, permissions -------------------------------------------------------------
     // Starts the month's find count afresh in a new month, then reloads `today`, `storage` and
@@ -330,6 +369,7 @@ class AppModel final : public QObject {
     void searchSeedChanged();
     // The store found its database damaged (once per damage); `handlingDamage` is set.
     void databaseDamaged();
+    void damagedDatabaseRecoveriesChanged();
 
   private:
     struct Figures {
@@ -382,6 +422,30 @@ class AppModel final : public QObject {
     // Navigation (AppModelNavigation.cpp).
     void openMain();
 
+    // The queue of destructive operations (AppModelDeletion.cpp). A body changes the store and calls
+    // `finished` once its part is over; the queue then ends the hold when nothing else waits, drops the
+    // cached pictures, refreshes the figures and calls the operation's `done`.
+    using OperationBody = std::function<void(std::function<void()> finished)>;
+    struct QueuedOperation {
+        OperationBody body;
+        std::function<void()> done;
+    };
+    void enqueueOperation(OperationBody body, std::function<void()> done, bool urgent = false);
+    void runNextOperation();
+    void holdCaptureAndTracking(std::function<void()> then);
+    void releaseCaptureAndTracking();
+    // Runs `change` on the write queue, then the segment rewrites and the tidy-up, then `finished`.
+    void changeAndRewrite(std::function<void(ostrel::MemoryStore&)> change, const char* what,
+                          std::function<void()> finished);
+    void tidyDatabase(std::function<void()> finished);
+    // After the store was replaced by a new database: the settings and the find count go into it.
+    void refillNewDatabase();
+    void endOperation();
+
+    // Damage (AppModelRecovery.cpp).
+    void handleDatabaseDamage(std::function<void()> finished);
+    void quitApplication();
+
     // What the retention manager asks from its own thread: kept here under a lock, brought up to
     // date on the main thread whenever the settings or the capture policy change.
     struct RetentionInputs {
@@ -414,6 +478,12 @@ class AppModel final : public QObject {
     bool started_ = false;
     // The repair of the segments the last run left open, waited for before the store goes.
     QFuture<void> segmentRecovery_;
+    // An erase or a replacement of the database under way, waited for before the store goes; it
+    // holds what the hub threw, if anything.
+    QFuture<std::exception_ptr> storeReplacement_;
+    // Runs `change` on the hub on a worker thread (it waits on both store queues), then `then` on
+    // the main thread with what it threw, if anything.
+    void replaceStore(std::function<void(StoreHub&)> change, std::function<void(std::exception_ptr)> then);
     // The receivers of the armed waits: replacing one cancels its wait.
     std::unique_ptr<QObject> pauseTimer_;
     std::unique_ptr<QObject> statsTimer_;
@@ -424,6 +494,10 @@ class AppModel final : public QObject {
     std::optional<HotKeyCombo> lastHotKey_;
     std::optional<bool> lastHotKeyEnabled_;
     bool handlingDamage_ = false;
+    int damagedDatabaseRecoveries_ = 0;
+    std::deque<QueuedOperation> operations_;
+    bool operationRunning_ = false;
+    bool captureHeld_ = false;
 
     RecorderStatus status_ = RecorderStatus::stopped();
     SkipReason skipReason_ = SkipReason::none();

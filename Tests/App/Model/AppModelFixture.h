@@ -71,33 +71,37 @@ class AppModelFixture : public ::testing::Test {
 
     void TearDown() override { stop(); }
 
+    // The fakes as the model takes them.
+    AppModel::Services services() {
+        return AppModel::Services{capture,
+                                  *displaysInUse,
+                                  windowServer,
+                                  *workspaceInUse,
+                                  accessibility,
+                                  recognizer,
+                                  userIdle,
+                                  *videoFilesInUse,
+                                  *powerInUse,
+                                  processResources,
+                                  *systemEventsInUse,
+                                  *shortcutInUse,
+                                  passwordCheck,
+                                  languageModel,
+                                  [] { return nullptr; },
+                                  frontmost,
+                                  timers,
+                                  delays,
+                                  clock,
+                                  *format,
+                                  ownPid,
+                                  {"en-US"}};
+    }
+
     // A model over the current settings and data folder, not started.
     AppModel& create() {
         auto hub = std::make_unique<StoreHub>(dataFolder.path(), clock);
         auto appSettings = std::make_unique<AppSettings>(defaults);
-        model = std::make_unique<AppModel>(std::move(hub), std::move(appSettings),
-                                           AppModel::Services{capture,
-                                                              *displaysInUse,
-                                                              windowServer,
-                                                              *workspaceInUse,
-                                                              accessibility,
-                                                              recognizer,
-                                                              userIdle,
-                                                              videoFiles,
-                                                              *powerInUse,
-                                                              processResources,
-                                                              *systemEventsInUse,
-                                                              *shortcutInUse,
-                                                              passwordCheck,
-                                                              languageModel,
-                                                              passwordPrompt,
-                                                              frontmost,
-                                                              timers,
-                                                              delays,
-                                                              clock,
-                                                              *format,
-                                                              ownPid,
-                                                              {"en-US"}});
+        model = std::make_unique<AppModel>(std::move(hub), std::move(appSettings), services());
         model->setWindows(&windows);
         return *model;
     }
@@ -117,9 +121,6 @@ class AppModelFixture : public ::testing::Test {
         stop();
         return launch();
     }
-
-    // The model's settings with the tour completed beforehand, as after a first run.
-    void completeOnboarding() { defaults->values.insert("onboardingCompleted", true); }
 
     // A picture of one grey; pictures of different greys are different moments.
     static ostrel::BGRAImage picture(std::uint8_t grey) {
@@ -146,7 +147,7 @@ class AppModelFixture : public ::testing::Test {
     }
     // Hands over a new picture and ticks a second apart until a moment is saved.
     bool saveAMoment(std::uint8_t grey) {
-        QSignalSpy saved(model.get(), &AppModel::lastSavedChanged);
+        QSignalSpy saved(&subject(), &AppModel::lastSavedChanged);
         capture.runningStreams().at(0)->deliver({platform::DisplaySample::Status::complete,
                                                  std::make_shared<ostrel::BGRAImage>(picture(grey)),
                                                  std::vector<ostrel::Rect>{{0, 0, 90, 80}}});
@@ -158,12 +159,15 @@ class AppModelFixture : public ::testing::Test {
         return !saved.isEmpty();
     }
 
+    // The model's settings with the tour completed beforehand, as after a first run.
+    void completeOnboarding() { defaults->values.insert("onboardingCompleted", true); }
+
     // Runs the work posted to the recorder and the store so far and delivers what they report.
     void drain() {
         for (int round = 0; round < 3; ++round) {
-            model->recorder().openSegmentPaths();
-            model->hub().sync([](ostrel::MemoryStore&) {});
-            model->hub().readSync([](ostrel::MemoryStore&) {});
+            subject().recorder().openSegmentPaths();
+            subject().hub().sync([](ostrel::MemoryStore&) {});
+            subject().hub().readSync([](ostrel::MemoryStore&) {});
             QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
         }
     }
@@ -175,7 +179,7 @@ class AppModelFixture : public ::testing::Test {
     }
     // The stored value of a `meta` key.
     std::optional<std::string> meta(const std::string& key) {
-        return model->hub().sync([&](ostrel::MemoryStore& store) { return store.metaValue(key); });
+        return subject().hub().sync([&](ostrel::MemoryStore& store) { return store.metaValue(key); });
     }
 
     testsupport::ManualClock clock{friday, 1000};
@@ -210,7 +214,11 @@ class AppModelFixture : public ::testing::Test {
     platform::GlobalShortcut* shortcutInUse = &shortcut;
     // The app lock's password prompts; none unless a test asks for them.
     AppLock::PromptFactory passwordPrompt = [] { return nullptr; };
+    platform::VideoFiles* videoFilesInUse = &videoFiles;
     std::unique_ptr<AppModel> model;
+    // A model made elsewhere (by the application delegate) that the helpers above work on instead.
+    AppModel* borrowed = nullptr;
+    AppModel& subject() { return model ? *model : *borrowed; }
 };
 
 } // namespace vesperline::testing
