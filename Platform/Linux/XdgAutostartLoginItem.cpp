@@ -59,9 +59,11 @@ QString XdgAutostartLoginItem::entryText() const {
         exec += ' ' + DesktopEntry::execArgument(argument.toStdString());
     }
     return QStringLiteral(
-               "[Desktop Entry]\nType=Application\nName=%1\nExec=%2\nX-GNOME-Autostart-enabled=true\n")
+               "[Desktop "
+               "Entry]\nType=Application\nName=%1\nExec=%2\nIcon=%3\nX-GNOME-Autostart-enabled=true\n")
         .arg(QString::fromStdString(DesktopEntry::escapedValue(name_.toStdString())),
-             QString::fromStdString(DesktopEntry::escapedValue(exec)));
+             QString::fromStdString(DesktopEntry::escapedValue(exec)),
+             QString::fromStdString(DesktopEntry::escapedValue(entryID_.toStdString())));
 }
 
 void XdgAutostartLoginItem::setEnabled(bool enabled) {

@@ -26,7 +26,8 @@ class XdgAutostartLoginItem final : public LoginItem {
     // The autostart folders of $XDG_CONFIG_HOME and $XDG_CONFIG_DIRS, with their defaults.
     static Folders standardFolders();
 
-    // `entryID` names the entry file, `name` is shown by the desktop's list of startup programs.
+    // `entryID` names the entry file and the icon (the application's desktop file and icon share
+    // it), `name` is shown by the desktop's list of startup programs.
     XdgAutostartLoginItem(Folders folders, QString entryID, QString name, QString program,
                           QStringList arguments);
 

@@ -88,8 +88,9 @@ TEST_F(XdgAutostartLoginItemTest, TheEntryAppearsAndGoesWithTheSwitch) {
     EXPECT_FALSE(login.isEnabled());
     login.setEnabled(true);
     EXPECT_TRUE(login.isEnabled());
-    EXPECT_EQ(contents(entry), "[Desktop Entry]\nType=Application\nName=Vesperline\nExec=/usr/bin/vesperline "
-                               "--login-item\nX-GNOME-Autostart-enabled=true\n");
+    EXPECT_EQ(contents(entry),
+              "[Desktop Entry]\nType=Application\nName=Vesperline\nExec=/usr/bin/vesperline "
+              "--login-item\nIcon=org.vesperline.Vesperline\nX-GNOME-Autostart-enabled=true\n");
     login.setEnabled(false);
     EXPECT_FALSE(std::filesystem::exists(entry));
     EXPECT_FALSE(login.isEnabled());

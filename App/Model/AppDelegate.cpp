@@ -1,0 +1,117 @@
+#include "Model/AppDelegate.h"
+
+#include "Runtime/FailureDescription.h"
+#include "Runtime/MainThread.h"
+#include "Store/Log.h"
+
+namespace vesperline {
+
+AppDelegate::AppDelegate(Environment environment, QObject* parent)
+    : QObject(parent), environment_(std::move(environment)),
+      commands_([this]() -> AppWindows* { return model_ ? windowManager_.get() : nullptr; }) {
+    try {
+        model_ =
+            makeModel(std::make_unique<StoreHub>(environment_.dataDirectory, environment_.services.clock));
+    } catch (...) {
+        startupError_ = std::current_exception();
+    }
+}
+
+AppDelegate::~AppDelegate() {
+    // The windows and the status item use the model; they go first.
+    statusItem_.reset();
+    windowManager_.reset();
+    model_.reset();
+}
+
+std::unique_ptr<AppModel> AppDelegate::makeModel(std::unique_ptr<StoreHub> hub) {
+    auto settings = std::make_unique<AppSettings>(environment_.defaults);
+    return std::make_unique<AppModel>(std::move(hub), std::move(settings), environment_.services);
+}
+
+bool AppDelegate::applicationDidFinishLaunching() {
+    if (!model_) {
+        model_ = recoverFromStartupError();
+        if (!model_) {
+            return false;
+        }
+    }
+    model_->presentDatabaseAlert = [this](bool damaged, const QString& message) {
+        return presentDatabaseAlert(damaged, message);
+    };
+    if (environment_.makeWindows) {
+        windowManager_ = environment_.makeWindows(*model_);
+    }
+    model_->setWindows(windowManager_.get());
+    if (environment_.makeStatusItem) {
+        statusItem_ = environment_.makeStatusItem(*model_, windowManager_.get());
+    }
+    model_->start();
+
+    if (!windowManager_) {
+        return true;
+    }
+    if (!model_->settings().onboardingCompleted()) {
+        windowManager_->showOnboarding(false);
+    } else if (!environment_.launchedAsLoginItem) {
+        MainThread::post(this, [this] {
+            if (windowManager_) {
+                windowManager_->openMain();
+            }
+        });
+    }
+    return true;
+}
+
+std::unique_ptr<AppModel> AppDelegate::recoverFromStartupError() {
+    std::exception_ptr error = startupError_;
+    while (error) {
+        const bool damaged = StoreHub::isDamage(error);
+        if (!presentDatabaseAlert(damaged, QString::fromStdString(describeFailure(error)))) {
+            return nullptr;
+        }
+        try {
+            if (damaged) {
+                StoreHub::quarantineDamagedFile(environment_.dataDirectory,
+                                                environment_.services.clock.now());
+            }
+            return makeModel(
+                std::make_unique<StoreHub>(environment_.dataDirectory, environment_.services.clock));
+        } catch (...) {
+            error = std::current_exception();
+            qCCritical(Log::storage(), "Database reopen failed: %s", describeFailure(error).c_str());
+        }
+    }
+    return nullptr;
+}
+
+bool AppDelegate::presentDatabaseAlert(bool damaged, const QString& message) {
+    return environment_.alert.present(damaged, message);
+}
+
+void AppDelegate::applicationWillTerminate() {
+    if (!model_ || terminated_) {
+        return;
+    }
+    terminated_ = true;
+    model_->tracker().setEnabled(false);
+    model_->recorder().shutdown();
+    model_->resources().finalSample();
+}
+
+bool AppDelegate::applicationShouldHandleReopen() {
+    if (model_ && !model_->settings().onboardingCompleted()) {
+        if (windowManager_) {
+            windowManager_->showOnboarding(false);
+        }
+    } else if (windowManager_) {
+        MainThread::post(this, [this] {
+            if (windowManager_) {
+                windowManager_->openMain();
+            }
+        });
+    }
+    return true;
+}
+
+} // namespace vesperline

@@ -1,0 +1,153 @@
+// The application's entry: the checks that need no Qt (an X11 display), the one-instance rule, the
+// Linux implementations of the platform layer, the delegate's launch, the event loop, and the same
+// drain for every way of ending (a quit from the app or SIGTERM, SIGINT or SIGHUP).
+#include "Model/AppDelegate.h"
+#include "Model/DatabaseAlertBox.h"
+#include "Platform/Linux/AtspiAccessibility.h"
+#include "Platform/Linux/ChatCompletionsClient.h"
+#include "Platform/Linux/FFmpegVideoFiles.h"
+#include "Platform/Linux/FileSettingsStore.h"
+#include "Platform/Linux/LinuxPowerSource.h"
+#include "Platform/Linux/LinuxProcessResources.h"
+#include "Platform/Linux/LinuxSystemEvents.h"
+#include "Platform/Linux/OpenMPThreadLimit.h"
+#include "Platform/Linux/PamPasswordCheck.h"
+#include "Platform/Linux/TesseractTextRecognizer.h"
+#include "Platform/Linux/X11Connection.h"
+#include "Platform/Linux/X11DisplayCapture.h"
+#include "Platform/Linux/X11Displays.h"
+#include "Platform/Linux/X11GlobalShortcut.h"
+#include "Platform/Linux/X11UserIdle.h"
+#include "Platform/Linux/X11WindowServer.h"
+#include "Platform/Linux/X11Workspace.h"
+#include "Runtime/AppIdentity.h"
+#include "Runtime/SingleInstance.h"
+#include "Runtime/TerminationSignals.h"
+#include "SharedKit/AppInfo.h"
+#include "Storage/OstrelPaths.h"
+#include "UI/AppLock/PasswordDialog.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <xcb/xcb.h>
+
+namespace {
+
+using namespace vesperline;
+
+// The Linux side of every platform service the model uses, made once for the process.
+struct LinuxPlatform {
+    std::shared_ptr<platform::X11Connection> x11 = platform::X11Connection::open();
+    platform::X11Displays displays{x11};
+    platform::X11WindowServer windowServer{x11};
+    platform::X11Workspace workspace{x11};
+    platform::X11DisplayCapture capture{workspace};
+    platform::AtspiAccessibility accessibility;
+    platform::TesseractTextRecognizer recognizer;
+    platform::X11UserIdle userIdle{x11};
+    platform::FFmpegVideoFiles videoFiles;
+    platform::LinuxPowerSource powerSource;
+    platform::LinuxProcessResources processResources;
+    platform::LinuxSystemEvents systemEvents;
+    platform::X11GlobalShortcut shortcut;
+    platform::PamPasswordCheck passwordCheck;
+    platform::ChatCompletionsClient languageModel{platform::ChatCompletionsClient::settingsFromEnvironment()};
+
+    AppModel::Services services() {
+        return AppModel::Services{
+            capture,          displays,      windowServer,
+            workspace,        accessibility, recognizer,
+            userIdle,         videoFiles,    powerSource,
+            processResources, systemEvents,  shortcut,
+            passwordCheck,    languageModel, [] { return std::make_unique<PasswordDialog>(); }};
+    }
+};
+
+// Why the application cannot show itself here, or nothing when an X11 display can be opened. Qt would
+// abort on its own without a display; this says it in one line first.
+std::optional<std::string> missingDisplay() {
+    const QByteArray platformName = qgetenv("QT_QPA_PLATFORM");
+    if (!platformName.isEmpty() && platformName != "xcb") {
+        return std::nullopt; // another Qt platform was asked for on purpose
+    }
+    const QByteArray display = qgetenv("DISPLAY");
+    if (display.isEmpty()) {
+        return "Vesperline needs an X11 display, and DISPLAY is not set.";
+    }
+    xcb_connection_t* connection = xcb_connect(display.constData(), nullptr);
+    const bool failed = xcb_connection_has_error(connection) != 0;
+    xcb_disconnect(connection);
+    if (failed) {
+        return "Vesperline needs an X11 display, and " + display.toStdString() + " cannot be opened.";
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    platform::restartWithOneOpenMPThread(argv);
+    // Capture, windows and the hot key speak X11, so the application's own windows do too.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    if (const std::optional<std::string> reason = missingDisplay()) {
+        std::fprintf(stderr, "%s\n", reason->c_str());
+        return 1;
+    }
+
+    QApplication::setDesktopFileName(QString::fromLatin1(appID));
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(AppIcon);
+    QApplication::setApplicationName(QStringLiteral("Vesperline"));
+    QApplication::setApplicationDisplayName(AppInfo::name());
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/vesperline/org.vesperline.Vesperline.svg")));
+    // The app lives in the tray: closing its last window does not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const std::filesystem::path dataDirectory = ostrel::OstrelPaths::rootDirectory();
+    SingleInstance instance(SingleInstance::keyFor(dataDirectory));
+    switch (instance.claim()) {
+    case SingleInstance::Claim::primary:
+        break;
+    case SingleInstance::Claim::shownOther:
+        return 0;
+    case SingleInstance::Claim::unanswered:
+        std::fprintf(stderr, "Vesperline is already running for %s and does not answer.\n",
+                     dataDirectory.c_str());
+        return 1;
+    }
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::received, &app, [] { QApplication::quit(); });
+
+    int status = 0;
+    {
+        LinuxPlatform platformLayer;
+        DatabaseAlertBox alert;
+        AppDelegate delegate(
+            {dataDirectory,
+             std::make_shared<platform::FileSettingsStore>(platform::FileSettingsStore::standardPath()),
+             platformLayer.services(),
+             alert,
+             AppInfo::launchedAsLoginItem(),
+             {},
+             {}});
+        QObject::connect(&instance, &SingleInstance::showRequested, &delegate,
+                         [&delegate] { delegate.applicationShouldHandleReopen(); });
+        if (!delegate.applicationDidFinishLaunching()) {
+            return 0;
+        }
+        status = QApplication::exec();
+        // A launch from now on waits for this one to finish writing.
+        instance.beginQuitting();
+        delegate.applicationWillTerminate();
+    }
+    instance.release();
+    return status;
+}

@@ -1,0 +1,143 @@
+// The built application in the desktop session: it records the fixture's window, ends on SIGTERM
+// through the same drain as a quit (the segment finished, the moments stored), keeps to one instance
+// per data folder, and survives being started again while it quits.
+#include "DesktopSession.h"
+
+#include "Platform/Linux/FFmpegVideoFiles.h"
+#include "Storage/MemoryStore.h"
+#include "Storage/OstrelPaths.h"
+#include "Support/TemporaryDirectory.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <csignal>
+#include <filesystem>
+
+namespace vesperline::desktoptest {
+namespace {
+
+using ostrel::MemoryStore;
+
+// The application over a data folder and settings of its own, the tour completed beforehand.
+class ApplicationTest : public ::testing::Test {
+  protected:
+    ApplicationTest() {
+        const QString config = QString::fromStdString((folder.path() / "config").string());
+        QDir().mkpath(config + "/Vesperline");
+        QFile settings(config + "/Vesperline/settings.json");
+        settings.open(QIODevice::WriteOnly);
+        settings.write(R"({"onboardingCompleted": true})");
+        environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("OSTREL_DATA_DIR", QString::fromStdString(data().string()));
+        environment.insert("XDG_CONFIG_HOME", config);
+        // The test program itself may run offscreen; the application runs on the session's display.
+        environment.remove("QT_QPA_PLATFORM");
+    }
+
+    std::filesystem::path data() const { return folder.path() / "data"; }
+
+    // Started as the login autostart entry starts it, so no window of its own comes to the front.
+    void start(QProcess& process) {
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.start(QStringLiteral(VESPERLINE_APPLICATION), {"--login-item"});
+        ASSERT_TRUE(process.waitForStarted(10000));
+    }
+    static void terminate(QProcess& process) { ::kill(static_cast<pid_t>(process.processId()), SIGTERM); }
+
+    std::int64_t count(const std::string& sql) {
+        try {
+            MemoryStore store(ostrel::OstrelPaths::databaseURL(data()), true);
+            return store.db().scalarInt(sql).value_or(0);
+        } catch (const std::exception&) {
+            return 0; // not there yet
+        }
+    }
+
+    testsupport::TemporaryDirectory folder;
+    QProcessEnvironment environment;
+};
+
+TEST_F(ApplicationTest, RecordsTheFixtureAndEndsOnSigtermWithEverySegmentFinished) {
+    REQUIRE_DESKTOP_SESSION();
+    FixtureApp fixture;
+    ASSERT_TRUE(fixture.started());
+    runTool("xdotool", {"search", "--name", "^Fixture Notes$", "windowactivate", "--sync"});
+
+    QProcess app;
+    start(app);
+    // A still window gives one moment; another one in front gives the next.
+    const QStringList windows = {"Fixture Notes", "Fixture Logbook"};
+    for (int round = 0; count("SELECT COUNT(*) FROM frames") < 2 && round < 20; ++round) {
+        runTool("xdotool", {"search", "--name", "^" + windows[round % 2] + "$", "windowactivate", "--sync"});
+        waitUntil([&] { return false; }, 2);
+    }
+    ASSERT_GE(count("SELECT COUNT(*) FROM frames"), 2) << "the application keeps moments of the fixture";
+
+    // A second launch asks the running one to show itself and ends at once.
+    QProcess second;
+    start(second);
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(app.state(), QProcess::Running);
+
+    terminate(app);
+    ASSERT_TRUE(app.waitForFinished(30000));
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit) << "SIGTERM ends it through its quit";
+    EXPECT_EQ(app.exitCode(), 0);
+
+    MemoryStore store(ostrel::OstrelPaths::databaseURL(data()), true);
+    EXPECT_GE(store.db().scalarInt("SELECT COUNT(*) FROM frames").value_or(0), 2);
+    EXPECT_TRUE(store.openSegments().empty()) << "the open segment was finished before the end";
+    EXPECT_GE(
+        store.db().scalarInt("SELECT COUNT(*) FROM frames WHERE window_title = 'Fixture Notes'").value_or(0),
+        1);
+    const auto pictures = store.db().query(
+        "SELECT s.path, f.segment_index FROM frames f JOIN segments s ON s.id = f.segment_id", {}, false,
+        [](const ostrel::SQLRow& row) { return std::pair(row.text(0).value_or(""), row.int64(1)); });
+    ASSERT_FALSE(pictures.empty());
+    platform::FFmpegVideoFiles files;
+    for (const auto& [path, index] : pictures) {
+        auto reader = files.openReader(ostrel::OstrelPaths::frameFileURL(data(), path));
+        ASSERT_TRUE(reader) << path;
+        EXPECT_TRUE(reader->decodeFrame(index)) << path << " " << index;
+    }
+    EXPECT_GE(store.db().scalarInt("SELECT COUNT(*) FROM activity").value_or(0), 1)
+        << "the activity span was ended and kept";
+}
+
+TEST_F(ApplicationTest, ALaunchWhileTheOldOneQuitsTakesOverOnceItHasEnded) {
+    REQUIRE_DESKTOP_SESSION();
+    QProcess old;
+    start(old);
+    ASSERT_TRUE(waitUntil([&] { return count("SELECT COUNT(*) FROM sqlite_master") > 0; }, 20));
+    QProcess relaunch;
+    terminate(old);
+    start(relaunch);
+    ASSERT_TRUE(old.waitForFinished(30000));
+    EXPECT_EQ(old.exitCode(), 0);
+    // The new one did not hand itself to the quitting one: it runs on.
+    EXPECT_FALSE(relaunch.waitForFinished(3000));
+    EXPECT_EQ(relaunch.state(), QProcess::Running);
+    terminate(relaunch);
+    ASSERT_TRUE(relaunch.waitForFinished(30000));
+    EXPECT_EQ(relaunch.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(relaunch.exitCode(), 0);
+}
+
+TEST_F(ApplicationTest, WithoutADisplayItSaysSoInOneLineAndFails) {
+    REQUIRE_DESKTOP_SESSION();
+    QProcess app;
+    environment.remove("DISPLAY");
+    app.setProcessEnvironment(environment);
+    app.start(QStringLiteral(VESPERLINE_APPLICATION), {});
+    ASSERT_TRUE(app.waitForFinished(20000));
+    EXPECT_NE(app.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(app.readAllStandardError()).trimmed(),
+              "Vesperline needs an X11 display, and DISPLAY is not set.");
+}
+
+} // namespace
+} // namespace vesperline::desktoptest
