@@ -3,10 +3,13 @@
 // drain for every way of ending (a quit from the app or SIGTERM, SIGINT or SIGHUP).
 #include "Model/AppDelegate.h"
 #include "Model/DatabaseAlertBox.h"
+#include "Model/StatusItemController.h"
 #include "Platform/Linux/AtspiAccessibility.h"
 #include "Platform/Linux/ChatCompletionsClient.h"
+#include "Platform/Linux/DesktopFileApplications.h"
 #include "Platform/Linux/FFmpegVideoFiles.h"
 #include "Platform/Linux/FileSettingsStore.h"
+#include "Platform/Linux/FreedesktopFileViewer.h"
 #include "Platform/Linux/LinuxPowerSource.h"
 #include "Platform/Linux/LinuxProcessResources.h"
 #include "Platform/Linux/LinuxSystemEvents.h"
@@ -18,14 +21,17 @@
 #include "Platform/Linux/X11Displays.h"
 #include "Platform/Linux/X11GlobalShortcut.h"
 #include "Platform/Linux/X11UserIdle.h"
+#include "Platform/Linux/X11WindowActivation.h"
 #include "Platform/Linux/X11WindowServer.h"
 #include "Platform/Linux/X11Workspace.h"
+#include "Platform/Linux/XdgAutostartLoginItem.h"
 #include "Runtime/AppIdentity.h"
 #include "Runtime/SingleInstance.h"
 #include "Runtime/TerminationSignals.h"
 #include "SharedKit/AppInfo.h"
 #include "Storage/OstrelPaths.h"
 #include "UI/AppLock/PasswordDialog.h"
+#include "UI/Main/WindowManager.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -58,16 +64,47 @@ struct LinuxPlatform {
     platform::X11GlobalShortcut shortcut;
     platform::PamPasswordCheck passwordCheck;
     platform::ChatCompletionsClient languageModel{platform::ChatCompletionsClient::settingsFromEnvironment()};
+    // What the windows use.
+    platform::DesktopFileApplications applications;
+    platform::X11WindowActivation activation;
+    platform::FreedesktopFileViewer fileViewer;
+    // The autostart entry starts this very program, marked as a login start.
+    platform::XdgAutostartLoginItem loginItem{platform::XdgAutostartLoginItem::standardFolders(),
+                                              QString::fromLatin1(appID),
+                                              AppInfo::name(),
+                                              QCoreApplication::applicationFilePath(),
+                                              {QString::fromLatin1(AppInfo::loginItemArgument)}};
 
     AppModel::Services services() {
         return AppModel::Services{
-            capture,          displays,      windowServer,
-            workspace,        accessibility, recognizer,
-            userIdle,         videoFiles,    powerSource,
-            processResources, systemEvents,  shortcut,
-            passwordCheck,    languageModel, [] { return std::make_unique<PasswordDialog>(); }};
+            .capture = capture,
+            .displays = displays,
+            .windowServer = windowServer,
+            .workspace = workspace,
+            .accessibility = accessibility,
+            .recognizer = recognizer,
+            .userIdle = userIdle,
+            .videoFiles = videoFiles,
+            .powerSource = powerSource,
+            .processResources = processResources,
+            .systemEventSource = systemEvents,
+            .shortcut = shortcut,
+            .passwordCheck = passwordCheck,
+            .languageModel = languageModel,
+            .passwordPrompt = [] { return std::make_unique<PasswordDialog>(); },
+        };
+    }
+
+    std::unique_ptr<AppWindows> makeWindows(AppModel& model) {
+        return std::make_unique<WindowManager>(
+            model, WindowManager::Services{applications, activation, fileViewer, loginItem, {}});
     }
 };
+
+// The tray's item; its popover shows nothing yet.
+std::unique_ptr<QObject> makeStatusItem(AppModel& model, AppWindows*) {
+    return std::make_unique<StatusItemController>(model, [](std::function<void()>) { return nullptr; });
+}
 
 // Why the application cannot show itself here, or nothing when an X11 display can be opened. Qt would
 // abort on its own without a display; this says it in one line first.
@@ -130,14 +167,16 @@ int main(int argc, char** argv) {
     {
         LinuxPlatform platformLayer;
         DatabaseAlertBox alert;
-        AppDelegate delegate(
-            {dataDirectory,
-             std::make_shared<platform::FileSettingsStore>(platform::FileSettingsStore::standardPath()),
-             platformLayer.services(),
-             alert,
-             AppInfo::launchedAsLoginItem(),
-             {},
-             {}});
+        AppDelegate delegate(AppDelegate::Environment{
+            .dataDirectory = dataDirectory,
+            .defaults =
+                std::make_shared<platform::FileSettingsStore>(platform::FileSettingsStore::standardPath()),
+            .services = platformLayer.services(),
+            .alert = alert,
+            .launchedAsLoginItem = AppInfo::launchedAsLoginItem(),
+            .makeWindows = [&platformLayer](AppModel& model) { return platformLayer.makeWindows(model); },
+            .makeStatusItem = makeStatusItem,
+        });
         QObject::connect(&instance, &SingleInstance::showRequested, &delegate,
                          [&delegate] { delegate.applicationShouldHandleReopen(); });
         if (!delegate.applicationDidFinishLaunching()) {

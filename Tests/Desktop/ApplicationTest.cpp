@@ -75,13 +75,21 @@ TEST_F(ApplicationTest, RecordsTheFixtureAndEndsOnSigtermWithEverySegmentFinishe
     }
     ASSERT_GE(count("SELECT COUNT(*) FROM frames"), 2) << "the application keeps moments of the fixture";
 
-    // A second launch asks the running one to show itself and ends at once.
+    // A second launch asks the running one to show itself and ends at once; the running one, started
+    // without a window, shows its main window.
     QProcess second;
     start(second);
     ASSERT_TRUE(second.waitForFinished(20000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(app.state(), QProcess::Running);
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return !runTool("xdotool", {"search", "--onlyvisible", "--pid", QString::number(app.processId())})
+                        .isEmpty();
+        },
+        15))
+        << "the running one shows its main window";
 
     terminate(app);
     ASSERT_TRUE(app.waitForFinished(30000));

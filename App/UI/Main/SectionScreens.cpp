@@ -122,7 +122,7 @@ QWidget* resourcesScreen(AppModel& model, const Services& services, QWidget* par
         new ResourcesController(model.hub(), model.settings(), model.resources(), services.fileViewer,
                                 ResourcesController::ModelActions{
                                     .refreshStats = [&model] { model.refreshStats(); },
-                                    .runMaintenance = {},
+                                    .runMaintenance = [&model] { model.runMaintenance(); },
                                 },
                                 model.format(), model.clock());
     // The model's figures as they stand, then as they change.
@@ -153,6 +153,9 @@ MomentActions momentActions(AppModel& model) {
     MomentActions actions;
     actions.openTimeline = [&model](std::int64_t frameID, ostrel::Time at) {
         model.openTimeline(frameID, at);
+    };
+    actions.deleteFrames = [&model](std::vector<std::int64_t> frameIDs, std::function<void()> done) {
+        model.deleteFrame(std::move(frameIDs), std::move(done));
     };
     return actions;
 }

@@ -30,7 +30,7 @@ WindowManager::WindowManager(AppModel& model, Services services, QObject* parent
           },
           SettingsContext::ModelActions{
               .refreshStats = [&model] { model.refreshStats(); },
-              .runMaintenance = {},
+              .runMaintenance = [&model] { model.runMaintenance(); },
               .allowAccessibility = [&model] { model.requestAccessibility(); },
           }) {
     // The application lives in the tray: closing its last window does not end it.

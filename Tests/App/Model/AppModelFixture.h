@@ -87,7 +87,7 @@ class AppModelFixture : public ::testing::Test {
                                   *shortcutInUse,
                                   passwordCheck,
                                   languageModel,
-                                  [] { return nullptr; },
+                                  passwordPrompt,
                                   frontmost,
                                   timers,
                                   delays,
