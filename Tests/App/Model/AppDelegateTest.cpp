@@ -180,7 +180,7 @@ TEST_F(AppDelegateTest, TheFirstWindowFollowsTheTourAndALoginStart) {
              {"login start", true, true, 0, {}},
          }) {
         windows.opens = 0;
-        windows.onboardings.clear();
+        windows.tours.clear();
         defaults = std::make_shared<platform::MemorySettingsStore>();
         if (c.onboarded) {
             completeOnboarding();
@@ -191,7 +191,7 @@ TEST_F(AppDelegateTest, TheFirstWindowFollowsTheTourAndALoginStart) {
         EXPECT_EQ(borrowed->windows(), delegate->windowManager()) << c.name;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
         EXPECT_EQ(windows.opens, c.mainOpens) << c.name;
-        EXPECT_EQ(windows.onboardings, c.tours) << c.name;
+        EXPECT_EQ(windows.tours, c.tours) << c.name;
         delegate.reset();
         borrowed = nullptr;
     }
@@ -200,9 +200,9 @@ TEST_F(AppDelegateTest, TheFirstWindowFollowsTheTourAndALoginStart) {
 TEST_F(AppDelegateTest, ReopeningShowsTheTourUntilItWasCompletedThenTheMainWindow) {
     makeDelegate();
     ASSERT_TRUE(launchDelegate());
-    windows.onboardings.clear();
+    windows.tours.clear();
     EXPECT_TRUE(delegate->applicationShouldHandleReopen());
-    EXPECT_EQ(windows.onboardings, std::vector<bool>{false});
+    EXPECT_EQ(windows.tours, std::vector<bool>{false});
     EXPECT_EQ(windows.opens, 0);
     borrowed->settings().setOnboardingCompleted(true);
     EXPECT_TRUE(delegate->applicationShouldHandleReopen());
@@ -224,15 +224,15 @@ TEST_F(AppDelegateTest, TheCommandsReachTheWindowsAndOfferNoUpdates) {
     for (QAction* action : actions) {
         action->trigger(); // no window manager yet: nothing happens
     }
-    EXPECT_EQ(windows.settingsOpens + windows.toggles + static_cast<int>(windows.onboardings.size()), 0);
+    EXPECT_EQ(windows.settingsOpens + windows.toggles + static_cast<int>(windows.tours.size()), 0);
 
     ASSERT_TRUE(launchDelegate());
-    windows.onboardings.clear();
+    windows.tours.clear();
     for (QAction* action : actions) {
         action->trigger();
     }
     EXPECT_EQ(windows.settingsOpens, 1);
-    EXPECT_EQ(windows.onboardings, std::vector<bool>{true}) << "How It Works starts the tour afresh";
+    EXPECT_EQ(windows.tours, std::vector<bool>{true}) << "How It Works starts the tour afresh";
     EXPECT_EQ(windows.toggles, 1);
 
     // The shortcuts work in every window of the application.
