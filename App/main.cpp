@@ -32,6 +32,7 @@
 #include "Storage/OstrelPaths.h"
 #include "UI/AppLock/PasswordDialog.h"
 #include "UI/Main/WindowManager.h"
+#include "UI/MenuBar/MenuBarView.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -95,16 +96,24 @@ struct LinuxPlatform {
         };
     }
 
+    // The tray's item; its popover's "Quit" ends the app through the same drain as a signal.
+    std::unique_ptr<QObject> makeStatusItem(AppModel& model) {
+        const MenuBarController::Services actions{
+            .deleteRange =
+                [&model](ostrel::Time from, ostrel::Time to, std::function<void()> done) {
+                    model.deleteRange(from, to, std::move(done));
+                },
+            .quit = [] { QApplication::quit(); },
+        };
+        return std::make_unique<StatusItemController>(
+            model, MenuBarView::contentFactory(model, MenuBarView::Services{actions, applications}));
+    }
+
     std::unique_ptr<AppWindows> makeWindows(AppModel& model) {
         return std::make_unique<WindowManager>(
             model, WindowManager::Services{applications, activation, fileViewer, loginItem, {}});
     }
 };
-
-// The tray's item; its popover shows nothing yet.
-std::unique_ptr<QObject> makeStatusItem(AppModel& model, AppWindows*) {
-    return std::make_unique<StatusItemController>(model, [](std::function<void()>) { return nullptr; });
-}
 
 // Why the application cannot show itself here, or nothing when an X11 display can be opened. Qt would
 // abort on its own without a display; this says it in one line first.
@@ -175,7 +184,8 @@ int main(int argc, char** argv) {
             .alert = alert,
             .launchedAsLoginItem = AppInfo::launchedAsLoginItem(),
             .makeWindows = [&platformLayer](AppModel& model) { return platformLayer.makeWindows(model); },
-            .makeStatusItem = makeStatusItem,
+            .makeStatusItem =
+                [&platformLayer](AppModel& model) { return platformLayer.makeStatusItem(model); },
         });
         QObject::connect(&instance, &SingleInstance::showRequested, &delegate,
                          [&delegate] { delegate.applicationShouldHandleReopen(); });

@@ -44,7 +44,7 @@ bool AppDelegate::applicationDidFinishLaunching() {
     }
     model_->setWindows(windowManager_.get());
     if (environment_.makeStatusItem) {
-        statusItem_ = environment_.makeStatusItem(*model_, windowManager_.get());
+        statusItem_ = environment_.makeStatusItem(*model_);
     }
     model_->start();
 

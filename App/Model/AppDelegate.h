@@ -37,7 +37,7 @@ class AppDelegate final : public QObject {
         // Make the window manager and the status item over the started model's services; either may
         // make nothing.
         std::function<std::unique_ptr<AppWindows>(AppModel&)> makeWindows;
-        std::function<std::unique_ptr<QObject>(AppModel&, AppWindows*)> makeStatusItem;
+        std::function<std::unique_ptr<QObject>(AppModel&)> makeStatusItem;
     };
 
     // Opens the store and creates the settings and the model; a store that cannot be opened is kept

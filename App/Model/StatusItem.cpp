@@ -73,9 +73,6 @@ void StatusItem::toggle() {
             item->popover_->hide();
         }
     });
-    if (!content_) {
-        return; // nothing to show
-    }
     popover_->layout()->addWidget(content_);
     popover_->adjustSize();
 

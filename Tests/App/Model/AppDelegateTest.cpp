@@ -58,7 +58,7 @@ class AppDelegateTest : public AppModelFixture {
         delegate = std::make_unique<AppDelegate>(
             AppDelegate::Environment{dataFolder.path(), defaults, services(), alert, loginItem,
                                      [this](AppModel&) { return std::make_unique<WindowsHandle>(windows); },
-                                     [statusItems](AppModel&, AppWindows*) {
+                                     [statusItems](AppModel&) {
                                          ++*statusItems;
                                          return std::make_unique<QObject>();
                                      }});
