@@ -33,6 +33,7 @@
 #include "UI/AppLock/PasswordDialog.h"
 #include "UI/Main/WindowManager.h"
 #include "UI/MenuBar/MenuBarView.h"
+#include "UI/Onboarding/OnboardingWindow.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -111,7 +112,9 @@ struct LinuxPlatform {
 
     std::unique_ptr<AppWindows> makeWindows(AppModel& model) {
         return std::make_unique<WindowManager>(
-            model, WindowManager::Services{applications, activation, fileViewer, loginItem, {}});
+            model, WindowManager::Services{
+                       applications, activation, fileViewer, loginItem,
+                       OnboardingWindow::factory(model, {capture, accessibility, applications})});
     }
 };
 
