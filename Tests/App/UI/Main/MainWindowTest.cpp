@@ -10,13 +10,18 @@
 #include "UI/Ask/AskScreen.h"
 #include "UI/Journal/JournalScreen.h"
 #include "UI/Main/SidebarStatus.h"
+#include "UI/Moment/MomentDetail.h"
+#include "UI/Resources/ResourcesController.h"
 #include "UI/Resources/ResourcesScreen.h"
 #include "UI/Search/SearchScreen.h"
 #include "UI/Shared/SidebarList.h"
 #include "UI/Timeline/TimelineScreen.h"
 #include "WindowsFixture.h"
 
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSplitter>
+#include <QToolButton>
 
 namespace vesperline::testing {
 namespace {
@@ -109,6 +114,40 @@ TEST_F(MainWindowTest, TheSidebarAndTheRestOfTheAppMoveTheSameSection) {
     }));
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(journal.isNull()) << "the journal went with its state";
+}
+
+TEST_F(MainWindowTest, TheScreensDeleteAndTidyUpThroughTheModel) {
+    const auto store = [&](ostrel::Time at) {
+        return model->hub().sync([&](ostrel::MemoryStore& memory) {
+            return memory.insertFrame(Moment(at).app("org.example.editor", "Editor").lines({"ledger"}));
+        });
+    };
+    const std::int64_t older = store(friday - 1800);
+    const std::int64_t newer = store(friday - 600);
+    model->openTimeline(newer, friday - 600);
+    auto& timeline = static_cast<TimelineScreen&>(*window().screen());
+    auto* detail = timeline.findChild<MomentDetail*>("timelineDetail");
+    ASSERT_TRUE(eventually([&] { return detail->controller().record() && !detail->controller().loading(); }));
+
+    // The moment view's Delete, confirmed: the model deletes the moment and the timeline moves on.
+    QTest::mouseClick(detail->findChild<QToolButton*>("deleteButton"), Qt::LeftButton);
+    auto* confirmation = detail->findChild<QMessageBox*>("deleteConfirmation");
+    ASSERT_NE(confirmation, nullptr);
+    QTest::mouseClick(confirmation->findChild<QPushButton*>("confirmDeleteButton"), Qt::LeftButton);
+    EXPECT_TRUE(eventually([&] {
+        return !model->hub().readSync([&](ostrel::MemoryStore& memory) { return memory.frame(newer); });
+    }));
+    EXPECT_TRUE(eventually([&] {
+        const auto shown = timeline.controller().shownFrame();
+        return shown && shown->id == older;
+    }));
+
+    // Resources' "Tidy up now" runs the model's maintenance pass.
+    model->setSection(Section::resources);
+    QSignalSpy maintenance(model.get(), &AppModel::maintenanceRunningChanged);
+    static_cast<ResourcesScreen&>(*window().screen()).controller().tidyUp();
+    EXPECT_TRUE(model->maintenanceRunning() || maintenance.count() > 0);
+    EXPECT_TRUE(eventually([&] { return maintenance.count() == 2 && !model->maintenanceRunning(); }));
 }
 
 TEST_F(MainWindowTest, ComingBackToAskShowsAnEmptyConversation) {

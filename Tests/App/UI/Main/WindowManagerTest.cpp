@@ -80,6 +80,32 @@ TEST_F(WindowManagerTest, WithTheLockOnNothingShowsTheMemoryUntilThePasswordIsGi
     EXPECT_EQ(manager->settingsSelection().tab(), SettingsTab::general) << "a refused opening changes no tab";
 }
 
+TEST_F(WindowManagerTest, ShowingTheMemoryFinishesTheOpenSegmentsUnlessTheLockRefuses) {
+    completeOnboarding();
+    lockOn();
+    open();
+    recordTheEditor();
+    const auto openSegment = [&] {
+        ASSERT_TRUE(saveAMoment(std::uint8_t(40 + 60 * prompts.asked)));
+        ASSERT_FALSE(model->recorder().openSegmentPaths().empty());
+    };
+    openSegment();
+    manager->openMain();
+    cancel();
+    EXPECT_FALSE(model->recorder().openSegmentPaths().empty()) << "a refused unlock finishes nothing";
+
+    manager->openMain();
+    type("secret");
+    ASSERT_TRUE(eventually([&] { return manager->mainWindow() != nullptr; }));
+    EXPECT_TRUE(model->recorder().openSegmentPaths().empty());
+
+    // The quick-search panel likewise.
+    openSegment();
+    manager->toggleQuickSearch();
+    ASSERT_TRUE(eventually([&] { return manager->quickSearch().isVisible(); }));
+    EXPECT_TRUE(model->recorder().openSegmentPaths().empty());
+}
+
 TEST_F(WindowManagerTest, TheHotKeyHidesAShownPanelWithoutAskingAndShowsItAfterTheLock) {
     lockOn();
     open();
