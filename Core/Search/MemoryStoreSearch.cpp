@@ -1,10 +1,13 @@
 #include "Storage/MemoryStore.h"
 
+#include "Search/RelevanceCut.h"
 #include "Search/SnippetBuilder.h"
 #include "Search/TextNormalizer.h"
+#include "Storage/DatabaseSchema.h"
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <unordered_map>
 
@@ -63,6 +66,114 @@ std::vector<Group> grouped(const std::vector<ScoredSummary>& rows) {
     return groups;
 }
 
+// Every (bundle identifier, app name) pair that moments carry, a missing name read as empty text.
+std::vector<std::pair<std::string, std::string>> storedApps(SQLiteDatabase& db, bool withAids) {
+    const auto pair = [](const SQLRow& row) {
+        return std::pair(row.text(0).value_or(""), row.text(1).value_or(""));
+    };
+    if (withAids) {
+        return db.query("SELECT app_bundle, app_name FROM frame_apps", {}, true, pair);
+    }
+    return db.query("SELECT DISTINCT app_bundle, app_name FROM frames WHERE app_bundle IS NOT NULL", {}, true,
+                    pair);
+}
+
+// The lowest row id a moment at `from` or later can have: the first block whose latest time reaches
+// `from`. Absent when no block does, so no moment is that recent.
+std::optional<std::int64_t> lowestIDFrom(SQLiteDatabase& db, Time from) {
+    const auto block =
+        db.scalarInt("SELECT min(block) FROM frame_time_blocks WHERE max_ts >= ?", {SQLValue::real(from)});
+    if (!block) {
+        return std::nullopt;
+    }
+    return *block << DatabaseSchema::timeBlockShift;
+}
+
+// The latest time a moment with a row id below `id` can have: that of the whole blocks below its
+// block and of its own block's rows below it. Absent when there is no such moment.
+std::optional<Time> latestTimeBelow(SQLiteDatabase& db, std::int64_t id) {
+    const std::int64_t block = id >> DatabaseSchema::timeBlockShift;
+    const std::optional<Time> blocks = db.scalarDouble(
+        "SELECT max(max_ts) FROM frame_time_blocks WHERE block < ?", {SQLValue::integer(block)});
+    const std::optional<Time> own =
+        db.scalarDouble("SELECT max(ts) FROM frames WHERE id >= ? AND id < ?",
+                        {SQLValue::integer(block << DatabaseSchema::timeBlockShift), SQLValue::integer(id)});
+    if (blocks && own) {
+        return std::max(*blocks, *own);
+    }
+    return blocks ? blocks : own;
+}
+
+Time nthNewest(const std::vector<ScoredSummary>& rows, std::size_t n) {
+    std::vector<Time> times;
+    times.reserve(rows.size());
+    for (const ScoredSummary& row : rows) {
+        times.push_back(row.summary.timestamp);
+    }
+    std::nth_element(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(n - 1), times.end(),
+                     std::greater<>());
+    return times[n - 1];
+}
+
+// The `count` newest rows of `select` (which must not order or limit), newest first, and of equal
+// times the lowest row id first, as a sort of all matches by time would give them. Moments are
+// written in time order, so the index is read from the highest row id down; reading stops once no
+// moment below the last row read can be as new as the count-th newest row found. Where a clock
+// change or an import broke the order, the block times say so and reading simply goes on.
+std::vector<ScoredSummary> newestRows(SQLiteDatabase& db, const std::string& select,
+                                      const std::vector<SQLValue>& values, std::int64_t count) {
+    const auto wanted = static_cast<std::size_t>(count);
+    std::vector<ScoredSummary> rows;
+    std::size_t nextCheck = wanted;
+    db.readRows(select + " ORDER BY frame_fts.rowid DESC", values, false, [&](const SQLRow& row) {
+        rows.push_back(readScoredSummary(row));
+        if (rows.size() < nextCheck) {
+            return true;
+        }
+        // Checks grow further apart, so a memory out of order costs few of them.
+        nextCheck = rows.size() + std::max<std::size_t>(16, rows.size() / 4);
+        const std::optional<Time> below = latestTimeBelow(db, rows.back().summary.id);
+        return below && *below >= nthNewest(rows, wanted);
+    });
+    std::stable_sort(rows.begin(), rows.end(), [](const ScoredSummary& a, const ScoredSummary& b) {
+        if (a.summary.timestamp != b.summary.timestamp) {
+            return a.summary.timestamp > b.summary.timestamp;
+        }
+        return a.summary.id < b.summary.id;
+    });
+    if (rows.size() > wanted) {
+        rows.resize(wanted);
+    }
+    return rows;
+}
+
+// The `count` best rows of `select` (which must not order or limit) by bm25, best first, and of equal
+// scores the lowest row id first, as a sort of all matches gives them. The statement asks
+// relevance_bound for each match before reading its moment; the cut is raised to the count-th best
+// relevance read so far, so that the scan passes on only matches that may still rank.
+std::vector<ScoredSummary> bestRows(SQLiteDatabase& db, RelevanceCut& cut, const std::string& select,
+                                    const std::vector<SQLValue>& values, std::int64_t count) {
+    const auto wanted = static_cast<std::size_t>(count);
+    const auto best = [](const ScoredSummary& a, const ScoredSummary& b) { return a.score < b.score; };
+    std::vector<ScoredSummary> rows;
+    cut.reset();
+    db.readRows(select, values, false, [&](const SQLRow& row) {
+        rows.push_back(readScoredSummary(row));
+        // Rows arrive by row id, so a stable sort keeps the earlier of equal scores first.
+        if (rows.size() > wanted && rows.size() - wanted > wanted + 64) {
+            std::stable_sort(rows.begin(), rows.end(), best);
+            rows.resize(wanted);
+            cut.raise(-rows.back().score);
+        }
+        return true;
+    });
+    std::stable_sort(rows.begin(), rows.end(), best);
+    if (rows.size() > wanted) {
+        rows.resize(wanted);
+    }
+    return rows;
+}
+
 } // namespace
 
 bool MemoryStore::appMatchesFilter(const std::string& bundleID, const std::string& appName,
@@ -88,13 +199,12 @@ std::vector<SearchHit> MemoryStore::search(const SearchQuery& query, Time now) {
         return {};
     }
 
+    // Files of older versions, read before the writer upgraded them, have no search aids.
+    const bool withAids = hasSearchAids();
     std::vector<std::string> bundles = query.appBundleIDs;
     if (!query.appNameFilters().empty()) {
-        const auto apps = db_->query(
-            "SELECT DISTINCT app_bundle, app_name FROM frames WHERE app_bundle IS NOT NULL", {}, true,
-            [](const SQLRow& row) { return std::pair(row.text(0).value_or(""), row.text(1).value_or("")); });
         std::vector<std::string> matching;
-        for (const auto& [bundle, name] : apps) {
+        for (const auto& [bundle, name] : storedApps(*db_, withAids)) {
             if (appMatchesFilter(bundle, name, query.appNameFilters())) {
                 matching.push_back(bundle);
             }
@@ -114,10 +224,21 @@ std::vector<SearchHit> MemoryStore::search(const SearchQuery& query, Time now) {
         }
     }
 
+    const bool newestByRowID = query.sort == SearchQuery::Sort::newest && withAids;
+    const bool cutByRelevance = query.sort == SearchQuery::Sort::relevance && relevanceCut_;
+    // The ways below read the index in row order and step through it themselves: the full-text
+    // table must stay the outer loop (CROSS JOIN), or SQLite may walk an app's moments instead and
+    // start the match, and bm25's counts over the whole index, again for each of them.
     std::string sql =
         std::string("SELECT ") + frameSummaryColumns +
-        ", bm25(frame_fts, 2.0, 1.0, 1.0) AS score\nFROM frame_fts JOIN frames f ON f.id = frame_fts.rowid "
-        "LEFT JOIN segments s ON s.id = f.segment_id\nWHERE frame_fts MATCH ?";
+        ", bm25(frame_fts, 2.0, 1.0, 1.0) AS score\nFROM frame_fts " +
+        (newestByRowID || cutByRelevance ? "CROSS JOIN" : "JOIN") +
+        " frames f ON f.id = frame_fts.rowid LEFT JOIN segments s ON s.id = f.segment_id\nWHERE "
+        "frame_fts MATCH ?";
+    // Asked first, so that a match that cannot rank is passed over before its moment is read.
+    if (cutByRelevance) {
+        sql += " AND relevance_bound(frame_fts, 2.0, 1.0, 1.0)";
+    }
     std::vector<SQLValue> values{SQLValue::text(*expression)};
     if (query.from) {
         sql += " AND f.ts >= ?";
@@ -127,17 +248,34 @@ std::vector<SearchHit> MemoryStore::search(const SearchQuery& query, Time now) {
         sql += " AND f.ts < ?";
         values.push_back(SQLValue::real(*query.to));
     }
+    if (query.from && withAids) {
+        // Rows below the first block that reaches `from` are all older: the index skips them.
+        const std::optional<std::int64_t> lowest = lowestIDFrom(*db_, *query.from);
+        if (!lowest) {
+            return {};
+        }
+        sql += " AND frame_fts.rowid >= ?";
+        values.push_back(SQLValue::integer(*lowest));
+    }
     if (!bundles.empty()) {
         sql += " AND f.app_bundle IN (" + placeholders(bundles.size()) + ")";
         for (const std::string& bundle : bundles) {
             values.push_back(SQLValue::text(bundle));
         }
     }
-    sql += query.sort == SearchQuery::Sort::relevance ? " ORDER BY score LIMIT ?"
-                                                      : " ORDER BY f.ts DESC LIMIT ?";
-    values.push_back(SQLValue::integer(rowLimit(query.limit)));
+    std::vector<ScoredSummary> rows;
+    if (newestByRowID) {
+        rows = newestRows(*db_, sql, values, rowLimit(query.limit));
+    } else if (cutByRelevance) {
+        rows = bestRows(*db_, *relevanceCut_, sql, values, rowLimit(query.limit));
+    } else {
+        sql += query.sort == SearchQuery::Sort::relevance ? " ORDER BY score LIMIT ?"
+                                                          : " ORDER BY f.ts DESC LIMIT ?";
+        values.push_back(SQLValue::integer(rowLimit(query.limit)));
+        rows = db_->query(sql, values, false, readScoredSummary);
+    }
 
-    std::vector<Group> groups = grouped(db_->query(sql, values, false, readScoredSummary));
+    std::vector<Group> groups = grouped(rows);
     const auto scoreOf = [&](const Group& g) {
         return groupScore(g.relevance, g.count, g.representative.timestamp, now);
     };

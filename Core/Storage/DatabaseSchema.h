@@ -5,7 +5,8 @@
 namespace ostrel::DatabaseSchema {
 
 // The statements of the schema, exactly as files of every version were made with them (version 3
-// changed only the text the full-text index is given, not a statement).
+// changed only the text the full-text index is given, not a statement; version 4 added the search
+// aids below).
 
 inline constexpr const char* tablesScript =
     "CREATE TABLE IF NOT EXISTS frames (\n"
@@ -106,5 +107,53 @@ inline std::string fullTextStatement(int libraryVersion) {
            (supportsContentlessDelete(libraryVersion) ? "content='', contentless_delete=1," : "content='',") +
            " tokenize = 'unicode61 remove_diacritics 2'\n);";
 }
+
+// Search aids, kept by triggers so that every writer of the file keeps them, whatever its version:
+// - frame_apps: every (bundle identifier, app name) pair that moments carry (a missing name as empty
+//   text), so that "app:" filters need not read every moment; deletions prune it.
+// - frame_time_blocks: the latest time of the moments of each block of 1024 row ids
+//   (block = id >> 10), so that a newest-first search reading moments by descending row id knows
+//   the latest time still to come below any row. Deletions leave the bound as it was: still a bound.
+inline constexpr int timeBlockShift = 10;
+
+inline constexpr const char* searchAidsScript =
+    "CREATE TABLE IF NOT EXISTS frame_apps (\n"
+    "    app_bundle TEXT NOT NULL,\n"
+    "    app_name TEXT NOT NULL,\n"
+    "    PRIMARY KEY (app_bundle, app_name)\n"
+    ") WITHOUT ROWID;\n"
+    "CREATE TRIGGER IF NOT EXISTS frames_apps_insert AFTER INSERT ON frames WHEN NEW.app_bundle IS NOT NULL\n"
+    "BEGIN\n"
+    "    INSERT OR IGNORE INTO frame_apps (app_bundle, app_name) VALUES (NEW.app_bundle, "
+    "ifnull(NEW.app_name, ''));\n"
+    "END;\n"
+    "CREATE TRIGGER IF NOT EXISTS frames_apps_update AFTER UPDATE OF app_bundle, app_name ON frames\n"
+    "WHEN NEW.app_bundle IS NOT NULL\n"
+    "BEGIN\n"
+    "    INSERT OR IGNORE INTO frame_apps (app_bundle, app_name) VALUES (NEW.app_bundle, "
+    "ifnull(NEW.app_name, ''));\n"
+    "END;\n"
+    "\n"
+    "CREATE TABLE IF NOT EXISTS frame_time_blocks (\n"
+    "    block INTEGER PRIMARY KEY,\n"
+    "    max_ts REAL NOT NULL\n"
+    ");\n"
+    "CREATE TRIGGER IF NOT EXISTS frames_time_insert AFTER INSERT ON frames\n"
+    "BEGIN\n"
+    "    INSERT INTO frame_time_blocks (block, max_ts) VALUES (NEW.id >> 10, NEW.ts)\n"
+    "        ON CONFLICT (block) DO UPDATE SET max_ts = max(max_ts, excluded.max_ts);\n"
+    "END;\n"
+    "CREATE TRIGGER IF NOT EXISTS frames_time_update AFTER UPDATE OF id, ts ON frames\n"
+    "BEGIN\n"
+    "    INSERT INTO frame_time_blocks (block, max_ts) VALUES (NEW.id >> 10, NEW.ts)\n"
+    "        ON CONFLICT (block) DO UPDATE SET max_ts = max(max_ts, excluded.max_ts);\n"
+    "END;";
+
+// Fills the search aids from the moments of a file made before them.
+inline constexpr const char* fillSearchAidsScript =
+    "INSERT OR IGNORE INTO frame_apps (app_bundle, app_name)\n"
+    "    SELECT DISTINCT app_bundle, ifnull(app_name, '') FROM frames WHERE app_bundle IS NOT NULL;\n"
+    "INSERT OR REPLACE INTO frame_time_blocks (block, max_ts) SELECT id >> 10, max(ts) FROM frames GROUP BY "
+    "id >> 10;";
 
 } // namespace ostrel::DatabaseSchema

@@ -1,5 +1,6 @@
 #include "Storage/MemoryStore.h"
 
+#include "Search/RelevanceCut.h"
 #include "Storage/DatabaseSchema.h"
 #include "Support/Time.h"
 
@@ -19,7 +20,13 @@ MemoryStore::MemoryStore(const std::filesystem::path& databaseFile, bool readOnl
         migrate();
     }
     contentlessDelete_ = readContentlessDelete();
+    relevanceCut_ = std::make_unique<RelevanceCut>();
+    if (!relevanceCut_->install(db_->handle())) {
+        relevanceCut_.reset();
+    }
 }
+
+MemoryStore::~MemoryStore() = default;
 
 bool MemoryStore::readContentlessDelete() {
     try {
@@ -40,6 +47,11 @@ bool MemoryStore::readContentlessDelete() {
     return true;
 }
 
+bool MemoryStore::hasSearchAids() {
+    return db_->scalarInt("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                          "('frame_apps', 'frame_time_blocks')") == 2;
+}
+
 void MemoryStore::migrate() {
     const std::optional<std::int64_t> version = db_->scalarInt("PRAGMA user_version");
     if (!version || *version <= 0) {
@@ -54,6 +66,7 @@ void MemoryStore::createSchema() {
     db_->execute(DatabaseSchema::tablesScript);
     db_->execute(DatabaseSchema::pendingRewritesStatement);
     db_->execute(DatabaseSchema::fullTextStatement(library));
+    db_->execute(DatabaseSchema::searchAidsScript);
     db_->run("INSERT OR REPLACE INTO meta (key, value) VALUES ('fts_contentless_delete', ?)",
              {SQLValue::text(DatabaseSchema::supportsContentlessDelete(library) ? "1" : "0")});
     db_->run("INSERT OR IGNORE INTO meta (key, value) VALUES ('created_at', ?)",
@@ -67,6 +80,10 @@ void MemoryStore::upgrade(std::int64_t fromVersion) {
     }
     if (fromVersion < 3) {
         reindexGlyphWords();
+    }
+    if (fromVersion < 4) {
+        db_->execute(DatabaseSchema::searchAidsScript);
+        db_->execute(DatabaseSchema::fillSearchAidsScript);
     }
     db_->execute("PRAGMA user_version = " + std::to_string(schemaVersion));
 }

@@ -27,14 +27,17 @@
 
 namespace ostrel {
 
+class RelevanceCut;
+
 // The one object through which the memory is read and written. Opened read-write (creates and
 // upgrades the file) or read-only. Holds no lock: use it from one thread or serial queue at a time.
 // Its operations are grouped over several source files, one per area, declared in sections below.
 class MemoryStore final {
   public:
-    static constexpr int schemaVersion = 3;
+    static constexpr int schemaVersion = 4;
 
     MemoryStore(const std::filesystem::path& databaseFile, bool readOnly);
+    ~MemoryStore();
     MemoryStore(const MemoryStore&) = delete;
     MemoryStore& operator=(const MemoryStore&) = delete;
 
@@ -231,7 +234,11 @@ class MemoryStore final {
     // Indexes again the moments whose texts hold glyphs that older files indexed inside words.
     void reindexGlyphWords();
     bool readContentlessDelete();
+    // Whether the file has the app list and the block times that searches and deletions keep up.
+    bool hasSearchAids();
 
+    // Declared first so that it outlives the connection whose function refers to it.
+    std::unique_ptr<RelevanceCut> relevanceCut_;
     std::unique_ptr<SQLiteDatabase> db_;
     bool isReadOnly_ = false;
     bool contentlessDelete_ = true;

@@ -99,6 +99,12 @@ MemoryStore::DeletionResult MemoryStore::deleteFrames(const std::vector<std::int
             db_->run("DELETE FROM frames WHERE id IN (" + list + ")", values, false);
         }
 
+        if (hasSearchAids()) {
+            // The app list names only apps that still have moments.
+            db_->run("DELETE FROM frame_apps WHERE NOT EXISTS (SELECT 1 FROM frames f WHERE f.app_bundle = "
+                     "frame_apps.app_bundle AND ifnull(f.app_name, '') = frame_apps.app_name)");
+        }
+
         DeletionResult result{static_cast<std::int64_t>(ids.size()), {segments.begin(), segments.end()}};
         const SQLValue now = SQLValue::real(currentTime());
         for (const std::int64_t segment : result.affectedSegments) {

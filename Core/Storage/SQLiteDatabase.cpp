@@ -133,6 +133,14 @@ int SQLiteDatabase::run(const std::string& sql, const std::vector<SQLValue>& val
 
 void SQLiteDatabase::forEachRow(const std::string& sql, const std::vector<SQLValue>& values, bool cached,
                                 const std::function<void(const SQLRow&)>& visit) {
+    readRows(sql, values, cached, [&](const SQLRow& row) {
+        visit(row);
+        return true;
+    });
+}
+
+void SQLiteDatabase::readRows(const std::string& sql, const std::vector<SQLValue>& values, bool cached,
+                              const std::function<bool(const SQLRow&)>& visit) {
     sqlite3_stmt* statement = prepare(sql, cached);
     try {
         bind(values, statement, sql);
@@ -140,7 +148,9 @@ void SQLiteDatabase::forEachRow(const std::string& sql, const std::vector<SQLVal
         while (true) {
             const int result = sqlite3_step(statement);
             if (result == SQLITE_ROW) {
-                visit(row);
+                if (!visit(row)) {
+                    break;
+                }
             } else if (result == SQLITE_DONE) {
                 break;
             } else {

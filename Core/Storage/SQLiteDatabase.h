@@ -26,6 +26,8 @@ class SQLiteDatabase final {
     SQLiteDatabase& operator=(const SQLiteDatabase&) = delete;
 
     const std::string& path() const { return path_; }
+    // The connection itself, for registering functions; null once closed.
+    sqlite3* handle() const { return handle_; }
     bool isOpen() const { return handle_ != nullptr; }
 
     // Runs a script of one or more statements without parameters or results.
@@ -42,6 +44,10 @@ class SQLiteDatabase final {
         forEachRow(sql, values, cached, [&](const SQLRow& row) { rows.push_back(map(row)); });
         return rows;
     }
+
+    // Steps through the result rows in SQLite's order while `visit` returns true; the rest are never read.
+    void readRows(const std::string& sql, const std::vector<SQLValue>& values, bool cached,
+                  const std::function<bool(const SQLRow&)>& visit);
 
     // The first column of the first row; absent when there is no row or the value is NULL.
     std::optional<std::string> scalarText(const std::string& sql, const std::vector<SQLValue>& values = {});
