@@ -23,6 +23,7 @@ constexpr std::size_t maxPlaceholders = 400;
 struct ScoredSummary {
     FrameSummary summary;
     double score = 0;
+    double shape = 0; // read only where relevance is cut
 };
 
 struct Group {
@@ -33,6 +34,10 @@ struct Group {
 
 ScoredSummary readScoredSummary(const SQLRow& row) {
     return {MemoryStore::readFrameSummary(row), row.real(10)};
+}
+
+ScoredSummary readShapedSummary(const SQLRow& row) {
+    return {MemoryStore::readFrameSummary(row), row.real(10), row.real(11)};
 }
 
 std::string placeholders(std::size_t count) {
@@ -158,12 +163,12 @@ std::vector<ScoredSummary> bestRows(SQLiteDatabase& db, RelevanceCut& cut, const
     std::vector<ScoredSummary> rows;
     cut.reset();
     db.readRows(select, values, false, [&](const SQLRow& row) {
-        rows.push_back(readScoredSummary(row));
+        rows.push_back(readShapedSummary(row));
         // Rows arrive by row id, so a stable sort keeps the earlier of equal scores first.
         if (rows.size() > wanted && rows.size() - wanted > wanted + 64) {
             std::stable_sort(rows.begin(), rows.end(), best);
             rows.resize(wanted);
-            cut.raise(-rows.back().score);
+            cut.raise(-rows.back().score, rows.back().shape);
         }
         return true;
     });
@@ -230,8 +235,8 @@ std::vector<SearchHit> MemoryStore::search(const SearchQuery& query, Time now) {
     // table must stay the outer loop (CROSS JOIN), or SQLite may walk an app's moments instead and
     // start the match, and bm25's counts over the whole index, again for each of them.
     std::string sql =
-        std::string("SELECT ") + frameSummaryColumns +
-        ", bm25(frame_fts, 2.0, 1.0, 1.0) AS score\nFROM frame_fts " +
+        std::string("SELECT ") + frameSummaryColumns + ", bm25(frame_fts, 2.0, 1.0, 1.0) AS score" +
+        (cutByRelevance ? ", relevance_shape(frame_fts, 2.0, 1.0, 1.0)" : "") + "\nFROM frame_fts " +
         (newestByRowID || cutByRelevance ? "CROSS JOIN" : "JOIN") +
         " frames f ON f.id = frame_fts.rowid LEFT JOIN segments s ON s.id = f.segment_id\nWHERE "
         "frame_fts MATCH ?";
