@@ -135,6 +135,21 @@ TEST_F(ApplicationTest, ALaunchWhileTheOldOneQuitsTakesOverOnceItHasEnded) {
     EXPECT_EQ(relaunch.exitCode(), 0);
 }
 
+TEST_F(ApplicationTest, ALaunchAfterACrashTakesOverTheLeftLockAndSocket) {
+    REQUIRE_DESKTOP_SESSION();
+    QProcess crashed;
+    start(crashed);
+    ASSERT_TRUE(waitUntil([&] { return count("SELECT COUNT(*) FROM sqlite_master") > 0; }, 20));
+    ::kill(static_cast<pid_t>(crashed.processId()), SIGKILL);
+    ASSERT_TRUE(crashed.waitForFinished(10000));
+    QProcess next;
+    start(next);
+    EXPECT_FALSE(next.waitForFinished(3000)) << "it runs rather than asking a dead one to show itself";
+    terminate(next);
+    ASSERT_TRUE(next.waitForFinished(30000));
+    EXPECT_EQ(next.exitCode(), 0);
+}
+
 TEST_F(ApplicationTest, WithoutADisplayItSaysSoInOneLineAndFails) {
     REQUIRE_DESKTOP_SESSION();
     QProcess app;
