@@ -3,6 +3,7 @@
 // per data folder, and survives being started again while it quits.
 #include "DesktopSession.h"
 
+#include "Platform/Linux/DesktopEntry.h"
 #include "Platform/Linux/FFmpegVideoFiles.h"
 #include "Storage/MemoryStore.h"
 #include "Storage/OstrelPaths.h"
@@ -148,6 +149,18 @@ TEST_F(ApplicationTest, ALaunchAfterACrashTakesOverTheLeftLockAndSocket) {
     terminate(next);
     ASSERT_TRUE(next.waitForFinished(30000));
     EXPECT_EQ(next.exitCode(), 0);
+}
+
+TEST(ApplicationDesktopFileTest, StartsTheBuiltProgramAndNamesTheIconTheAutostartEntryNamesToo) {
+    const std::filesystem::path program = VESPERLINE_APPLICATION;
+    const std::filesystem::path file = program.parent_path() / "org.vesperline.Vesperline.desktop";
+    const platform::DesktopEntry::Entry entry = platform::DesktopEntry::read(file);
+    EXPECT_TRUE(entry.application);
+    EXPECT_EQ(entry.name, "Vesperline");
+    EXPECT_EQ(entry.icon, "org.vesperline.Vesperline");
+    QFile text(QString::fromStdString(file.string()));
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(text.readAll().contains(("\nExec=\"" + program.string() + "\"\n").c_str()));
 }
 
 TEST_F(ApplicationTest, WithoutADisplayItSaysSoInOneLineAndFails) {
