@@ -5,6 +5,7 @@
 #include "UI/Shared/StatusDot.h"
 #include "UI/Theme/Theme.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -34,8 +35,9 @@ SidebarStatus::SidebarStatus(AppModel& model, QWidget* parent) : QWidget(parent)
     status_ = PageParts::textLabel(Theme::TextStyle::caption, Theme::Level::primary, QFont::Medium, true);
     status_->setObjectName("statusLine");
     status_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // At most two lines: a longer status is cut after the second.
+    // At most two lines: a longer status is cut after the second, in whatever font it takes.
     status_->setMaximumHeight(status_->fontMetrics().lineSpacing() * statusLines);
+    status_->installEventFilter(this);
     statusRow->addWidget(status_, 1);
     column->addLayout(statusRow);
 
@@ -107,6 +109,13 @@ void SidebarStatus::render() {
     shownControl_ = control(status, model_.settings().pausedUntil(), model_.clock().now());
     resume_->setVisible(shownControl_ == Control::resume);
     pause_->setVisible(shownControl_ == Control::pauseMenu);
+}
+
+bool SidebarStatus::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == status_ && event->type() == QEvent::FontChange) {
+        status_->setMaximumHeight(status_->fontMetrics().lineSpacing() * statusLines);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SidebarStatus::paintEvent(QPaintEvent*) {

@@ -46,6 +46,7 @@ class SidebarStatus final : public QWidget {
     Control shownControl() const { return shownControl_; }
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
   private:

@@ -123,6 +123,21 @@ TEST_F(SidebarStatusTest, CountsTheMomentsKeptToday) {
     EXPECT_TRUE(eventually([&] { return text("momentsToday") == "1284 moments today"; }));
 }
 
+TEST_F(SidebarStatusTest, TheStatusLineKeepsToTwoLinesInTheApplicationsFont) {
+    auto& line = child<QLabel>("statusLine");
+    EXPECT_EQ(line.maximumHeight(), line.fontMetrics().lineSpacing() * 2);
+    const QFont before = QApplication::font();
+    QFont larger = before;
+    larger.setPointSizeF(before.pointSizeF() * 2);
+    QApplication::setFont(larger);
+    QApplication::processEvents();
+    const int cap = line.maximumHeight();
+    QApplication::setFont(before);
+    QApplication::processEvents();
+    EXPECT_GT(cap, line.maximumHeight());
+    EXPECT_EQ(line.maximumHeight(), line.fontMetrics().lineSpacing() * 2);
+}
+
 TEST_F(SidebarStatusTest, Pictures) {
     EXPECT_TRUE(testsupport::savePictures(*status, "sidebar-status-recording"));
     model->pause(AppModel::PauseOption::forMinutes(60));
