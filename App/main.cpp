@@ -37,6 +37,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QSystemTrayIcon>
 
 #include <cstdio>
 #include <memory>
@@ -189,6 +190,7 @@ int main(int argc, char** argv) {
             .makeWindows = [&platformLayer](AppModel& model) { return platformLayer.makeWindows(model); },
             .makeStatusItem =
                 [&platformLayer](AppModel& model) { return platformLayer.makeStatusItem(model); },
+            .trayAvailable = QSystemTrayIcon::isSystemTrayAvailable(),
         });
         QObject::connect(&instance, &SingleInstance::showRequested, &delegate,
                          [&delegate] { delegate.applicationShouldHandleReopen(); });

@@ -51,16 +51,27 @@ bool AppDelegate::applicationDidFinishLaunching() {
     if (!windowManager_) {
         return true;
     }
-    if (!model_->settings().onboardingCompleted()) {
-        windowManager_->showOnboarding(false);
-    } else if (!environment_.launchedAsLoginItem) {
-        MainThread::post(this, [this] {
-            if (windowManager_) {
-                windowManager_->openMain();
+    if (!environment_.trayAvailable) {
+        connect(&model_->settings(), &AppSettings::onboardingCompletedChanged, this, [this] {
+            if (model_->settings().onboardingCompleted()) {
+                openMainSoon();
             }
         });
     }
+    if (!model_->settings().onboardingCompleted()) {
+        windowManager_->showOnboarding(false);
+    } else if (!environment_.launchedAsLoginItem || !environment_.trayAvailable) {
+        openMainSoon();
+    }
     return true;
+}
+
+void AppDelegate::openMainSoon() {
+    MainThread::post(this, [this] {
+        if (windowManager_) {
+            windowManager_->openMain();
+        }
+    });
 }
 
 std::unique_ptr<AppModel> AppDelegate::recoverFromStartupError() {
@@ -104,12 +115,8 @@ bool AppDelegate::applicationShouldHandleReopen() {
         if (windowManager_) {
             windowManager_->showOnboarding(false);
         }
-    } else if (windowManager_) {
-        MainThread::post(this, [this] {
-            if (windowManager_) {
-                windowManager_->openMain();
-            }
-        });
+    } else {
+        openMainSoon();
     }
     return true;
 }

@@ -38,6 +38,9 @@ class AppDelegate final : public QObject {
         // make nothing.
         std::function<std::unique_ptr<AppWindows>(AppModel&)> makeWindows;
         std::function<std::unique_ptr<QObject>(AppModel&)> makeStatusItem;
+        // The desktop shows tray icons. Without a tray the main window is the only way in, so it
+        // opens at every launch and once the first-run tour is done.
+        bool trayAvailable = true;
     };
 
     // Opens the store and creates the settings and the model; a store that cannot be opened is kept
@@ -53,8 +56,8 @@ class AppDelegate final : public QObject {
 
     // Recovers the store if needed, makes the window manager and the status item, starts the model
     // and opens the first window: the tour until it was completed, else the main window unless the
-    // login autostart entry started the app. False when the user chose to quit: nothing was made
-    // then and the application should end.
+    // login autostart entry started the app and a tray icon is there to lead back. False when the
+    // user chose to quit: nothing was made then and the application should end.
     bool applicationDidFinishLaunching();
     // The app ends: tracking ends its span, the recorder finishes its open segments and writes its
     // counts, the resource monitor takes its last sample; each is waited for. Once only.
@@ -71,6 +74,8 @@ class AppDelegate final : public QObject {
 
   private:
     std::unique_ptr<AppModel> makeModel(std::unique_ptr<StoreHub> hub);
+    // Opens the main window once the current event is handled.
+    void openMainSoon();
 
     Environment environment_;
     std::exception_ptr startupError_;

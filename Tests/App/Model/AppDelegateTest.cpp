@@ -53,7 +53,7 @@ class AppDelegateTest : public AppModelFixture {
         AppModelFixture::TearDown();
     }
 
-    AppDelegate& makeDelegate(bool loginItem = false) {
+    AppDelegate& makeDelegate(bool loginItem = false, bool tray = true) {
         int* statusItems = &statusItemsMade;
         delegate = std::make_unique<AppDelegate>(
             AppDelegate::Environment{dataFolder.path(), defaults, services(), alert, loginItem,
@@ -61,7 +61,8 @@ class AppDelegateTest : public AppModelFixture {
                                      [statusItems](AppModel&) {
                                          ++*statusItems;
                                          return std::make_unique<QObject>();
-                                     }});
+                                     },
+                                     tray});
         return *delegate;
     }
     // Launches and waits for the model's start-up work.
@@ -171,13 +172,16 @@ TEST_F(AppDelegateTest, TheFirstWindowFollowsTheTourAndALoginStart) {
         const char* name;
         bool onboarded;
         bool loginItem;
+        bool tray;
         int mainOpens;
         std::vector<bool> tours;
     };
     for (const Case& c : std::vector<Case>{
-             {"first run", false, false, 0, {false}},
-             {"ordinary start", true, false, 1, {}},
-             {"login start", true, true, 0, {}},
+             {"first run", false, false, true, 0, {false}},
+             {"ordinary start", true, false, true, 1, {}},
+             {"login start", true, true, true, 0, {}},
+             {"login start without a tray", true, true, false, 1, {}},
+             {"first run without a tray", false, false, false, 0, {false}},
          }) {
         windows.opens = 0;
         windows.tours.clear();
@@ -185,13 +189,27 @@ TEST_F(AppDelegateTest, TheFirstWindowFollowsTheTourAndALoginStart) {
         if (c.onboarded) {
             completeOnboarding();
         }
-        makeDelegate(c.loginItem);
+        makeDelegate(c.loginItem, c.tray);
         ASSERT_TRUE(launchDelegate()) << c.name;
         EXPECT_TRUE(alert.asked.empty()) << c.name;
         EXPECT_EQ(borrowed->windows(), delegate->windowManager()) << c.name;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
         EXPECT_EQ(windows.opens, c.mainOpens) << c.name;
         EXPECT_EQ(windows.tours, c.tours) << c.name;
+        delegate.reset();
+        borrowed = nullptr;
+    }
+}
+
+TEST_F(AppDelegateTest, WithoutATrayTheMainWindowOpensOnceTheTourIsDone) {
+    for (const bool tray : {true, false}) {
+        windows.opens = 0;
+        defaults = std::make_shared<platform::MemorySettingsStore>();
+        makeDelegate(false, tray);
+        ASSERT_TRUE(launchDelegate());
+        borrowed->settings().setOnboardingCompleted(true);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+        EXPECT_EQ(windows.opens, tray ? 0 : 1) << "tray: " << tray;
         delegate.reset();
         borrowed = nullptr;
     }
