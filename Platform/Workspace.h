@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace vesperline::platform {
 
@@ -16,6 +17,10 @@ class Workspace {
     virtual std::optional<RunningApplication> frontmostApplication() = 0;
     // The application of a process; absent when there is no such process. Any thread.
     virtual std::optional<RunningApplication> runningApplication(std::int32_t pid) = 0;
+    // The applications the user works with: those showing an ordinary window that the taskbar
+    // lists (not panels, docks or tool windows), one entry per application id, in no particular
+    // order; empty when the window list cannot be read. Any thread.
+    virtual std::vector<RunningApplication> runningApplications() = 0;
     // Calls `handler` on the thread that owns the workspace whenever another window may have become
     // active, with the application that is frontmost now (absent when none). Replaces an earlier
     // handler.

@@ -54,6 +54,7 @@ class NoApplications final : public platform::InstalledApplications {
     std::optional<platform::InstalledApplication> application(const std::string&) override {
         return std::nullopt;
     }
+    std::vector<platform::InstalledApplication> listedApplications() override { return {}; }
 };
 
 // The synthetic memory's moments have no segment files: rows and preview show their notices.

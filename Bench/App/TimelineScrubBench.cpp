@@ -106,6 +106,7 @@ class NoApplications final : public platform::InstalledApplications {
     std::optional<platform::InstalledApplication> application(const std::string&) override {
         return std::nullopt;
     }
+    std::vector<platform::InstalledApplication> listedApplications() override { return {}; }
 };
 
 // Runs the event loop for `milliseconds`, delivering what arrives meanwhile.

@@ -2,8 +2,10 @@
 
 #include "Platform/InstalledApplications.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
+#include <vector>
 
 namespace vesperline::platform {
 
@@ -25,6 +27,19 @@ class FakeInstalledApplications final : public InstalledApplications {
         ++lookups_[applicationID];
         const auto found = applications_.find(applicationID);
         return found == applications_.end() ? std::nullopt : std::optional(found->second);
+    }
+
+    // Every installed application, by name, then by id.
+    std::vector<InstalledApplication> listedApplications() override {
+        std::lock_guard lock(mutex_);
+        std::vector<InstalledApplication> listed;
+        for (const auto& [id, application] : applications_) {
+            listed.push_back(application);
+        }
+        std::stable_sort(listed.begin(), listed.end(), [](const auto& a, const auto& b) {
+            return a.name.value_or(a.id) < b.name.value_or(b.id);
+        });
+        return listed;
     }
 
   private:

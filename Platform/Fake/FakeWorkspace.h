@@ -3,6 +3,7 @@
 #include "Platform/Workspace.h"
 
 #include <map>
+#include <vector>
 
 namespace vesperline::platform {
 
@@ -18,6 +19,14 @@ class FakeWorkspace final : public Workspace {
         ++lookups[pid];
         const auto found = applications.find(pid);
         return found == applications.end() ? std::nullopt : std::optional(found->second);
+    }
+    // Every application set in `applications`, in the order of their process ids.
+    std::vector<RunningApplication> runningApplications() override {
+        std::vector<RunningApplication> running;
+        for (const auto& [pid, application] : applications) {
+            running.push_back(application);
+        }
+        return running;
     }
     void setActivationHandler(std::function<void(std::optional<RunningApplication>)> handler) override {
         handler_ = std::move(handler);

@@ -43,6 +43,8 @@ Entry read(const std::filesystem::path& file) {
             entry.application = value == "Application";
         } else if (key == "Hidden") {
             entry.hidden = value == "true";
+        } else if (key == "NoDisplay") {
+            entry.noDisplay = value == "true";
         } else if (key == "X-GNOME-Autostart-enabled") {
             entry.autostartDisabled = value == "false";
         } else if (key == "Name") {

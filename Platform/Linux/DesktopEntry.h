@@ -12,6 +12,7 @@ namespace vesperline::platform::DesktopEntry {
 struct Entry {
     bool application = false; // Type=Application
     bool hidden = false;      // Hidden=true: the entry counts as deleted
+    bool noDisplay = false;   // NoDisplay=true: installed, but left out of menus
     // X-GNOME-Autostart-enabled=false: an autostart entry switched off without deleting it.
     bool autostartDisabled = false;
     std::optional<std::string> name;

@@ -2,6 +2,8 @@
 
 #include "Platform/Linux/DesktopEntry.h"
 
+#include <QString>
+
 #include <algorithm>
 #include <cstdlib>
 #include <set>
@@ -77,6 +79,9 @@ void DesktopFileApplications::load() {
                 byWindowClass_.emplace(lowercased(*entry.windowClass), id);
             }
             byFoldedID_.emplace(lowercased(id), id);
+            if (!entry.noDisplay) {
+                listed_.push_back(id);
+            }
             byID_[id] = {id, file, std::move(entry.icon), std::move(entry.name)};
         }
     }
@@ -98,6 +103,27 @@ std::optional<InstalledApplication> DesktopFileApplications::application(const s
         }
     }
     return std::nullopt;
+}
+
+std::vector<InstalledApplication> DesktopFileApplications::listedApplications() {
+    std::vector<InstalledApplication> applications;
+    {
+        std::lock_guard lock(mutex_);
+        if (!loaded_) {
+            load();
+        }
+        for (const std::string& id : listed_) {
+            applications.push_back(byID_.at(id));
+        }
+    }
+    // By name as a person reads a list (letter case aside), then by id.
+    std::sort(applications.begin(), applications.end(), [](const auto& a, const auto& b) {
+        const int byName =
+            QString::compare(QString::fromStdString(a.name.value_or(a.id)),
+                             QString::fromStdString(b.name.value_or(b.id)), Qt::CaseInsensitive);
+        return byName != 0 ? byName < 0 : a.id < b.id;
+    });
+    return applications;
 }
 
 } // namespace vesperline::platform

@@ -24,6 +24,8 @@ class DesktopFileApplications final : public InstalledApplications {
     // By desktop-file id; otherwise, for ids that are a window class or an executable's name, by the
     // desktop file's StartupWMClass, then by the desktop-file id ignoring case.
     std::optional<InstalledApplication> application(const std::string& applicationID) override;
+    // Leaves out the applications whose desktop file says NoDisplay.
+    std::vector<InstalledApplication> listedApplications() override;
 
   private:
     void load();
@@ -34,6 +36,7 @@ class DesktopFileApplications final : public InstalledApplications {
     std::map<std::string, InstalledApplication> byID_;
     std::map<std::string, std::string> byWindowClass_; // lower-cased class -> id
     std::map<std::string, std::string> byFoldedID_;    // lower-cased id -> id
+    std::vector<std::string> listed_;                  // ids of the applications menus show
 };
 
 } // namespace vesperline::platform

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace vesperline::platform {
@@ -82,6 +83,47 @@ std::optional<RunningApplication> X11Workspace::runningApplication(std::int32_t 
         }
     }
     return ApplicationIdentity::resolve(pid, {}, ApplicationIdentity::processFacts(pid));
+}
+
+std::vector<RunningApplication> X11Workspace::runningApplications() {
+    X11Connection& x11 = *x11_;
+    xcb_ewmh_connection_t& ewmh = *x11.ewmh();
+    const std::vector<std::uint32_t> clients = x11.cardinalsProperty(x11.requestProperty(
+        x11.root(), ewmh._NET_CLIENT_LIST, XCB_ATOM_WINDOW, std::numeric_limits<std::uint32_t>::max() / 4));
+    struct Requests {
+        xcb_get_property_cookie_t type;
+        xcb_get_property_cookie_t state;
+    };
+    std::vector<Requests> requests;
+    requests.reserve(clients.size());
+    for (xcb_window_t window : clients) {
+        requests.push_back({x11.requestProperty(window, ewmh._NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM),
+                            x11.requestProperty(window, ewmh._NET_WM_STATE, XCB_ATOM_ATOM)});
+    }
+    std::vector<RunningApplication> applications;
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < clients.size(); ++i) {
+        const std::vector<std::uint32_t> types = x11.cardinalsProperty(requests[i].type);
+        const std::vector<std::uint32_t> states = x11.cardinalsProperty(requests[i].state);
+        // What the taskbar lists: ordinary windows (a window naming no type is one) that do not ask
+        // to be left out of it.
+        const bool ordinary = types.empty() || types.front() == ewmh._NET_WM_WINDOW_TYPE_NORMAL;
+        const bool skipsTaskbar =
+            std::find(states.begin(), states.end(), ewmh._NET_WM_STATE_SKIP_TASKBAR) != states.end();
+        if (!ordinary || skipsTaskbar) {
+            continue;
+        }
+        std::optional<RunningApplication> application = applicationOfWindow(clients[i]);
+        if (!application) {
+            continue;
+        }
+        const std::string key = application->bundleID ? "id:" + *application->bundleID
+                                                      : "pid:" + std::to_string(application->pid);
+        if (seen.insert(key).second) {
+            applications.push_back(std::move(*application));
+        }
+    }
+    return applications;
 }
 
 void X11Workspace::setActivationHandler(std::function<void(std::optional<RunningApplication>)> handler) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace vesperline::platform {
 
@@ -25,6 +26,7 @@ class X11Workspace final : public QObject, public Workspace {
 
     std::optional<RunningApplication> frontmostApplication() override;
     std::optional<RunningApplication> runningApplication(std::int32_t pid) override;
+    std::vector<RunningApplication> runningApplications() override;
     void setActivationHandler(std::function<void(std::optional<RunningApplication>)> handler) override;
     void setLaunchHandler(std::function<void(RunningApplication)> handler) override;
 

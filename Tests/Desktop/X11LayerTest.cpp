@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <map>
 
 namespace vesperline::platform {
 namespace {
@@ -125,6 +126,22 @@ TEST_F(X11LayerTest, NamesTheApplicationByDesktopFileElseWindowClass) {
     ASSERT_TRUE(plainApp);
     EXPECT_EQ(plainApp->bundleID, "DesktopFixture");
     EXPECT_FALSE(workspace.runningApplication(-5).has_value());
+}
+
+TEST_F(X11LayerTest, ListsEachRunningApplicationWithWindowsOnce) {
+    FixtureApp fromLauncher(desktoptest::launchedAs("org.vesperline.DesktopFixture"));
+    FixtureApp plain;
+    ASSERT_TRUE(fromLauncher.started() && plain.started());
+    ASSERT_TRUE(fromLauncher.canvas(600, 100, 200, 100, "one", "Fixture One"));
+    ASSERT_TRUE(plain.canvas(600, 300, 200, 100, "two", "Fixture Two"));
+    X11Workspace workspace(x11);
+    std::map<std::string, int> listed;
+    for (const RunningApplication& application : workspace.runningApplications()) {
+        ++listed[application.bundleID.value_or("")];
+    }
+    // The plain fixture shows several windows; it is listed once all the same.
+    EXPECT_EQ(listed["org.vesperline.DesktopFixture"], 1);
+    EXPECT_EQ(listed["DesktopFixture"], 1);
 }
 
 TEST_F(X11LayerTest, ReportsTheFrontmostApplicationAndItsChanges) {

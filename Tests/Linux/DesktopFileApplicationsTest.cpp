@@ -84,6 +84,24 @@ TEST_F(DesktopFileApplicationsTest, FindsApplicationsByTheIDsTheyAreKnownBy) {
               home / "applications" / "org.example.Editor.desktop");
 }
 
+TEST_F(DesktopFileApplicationsTest, ListsWhatMenusShowByNameWithTheirNames) {
+    write(system, "settings-helper.desktop",
+          "[Desktop Entry]\nType=Application\nName=Helper\nNoDisplay=true\n");
+    write(system, "atlas.desktop", "[Desktop Entry]\nType=Application\nName=atlas\n");
+    DesktopFileApplications applications({home, system});
+    std::vector<std::string> ids;
+    for (const InstalledApplication& application : applications.listedApplications()) {
+        ids.push_back(application.id);
+    }
+    // Unnamed applications go by their id; letter case does not decide the order.
+    EXPECT_EQ(ids, (std::vector<std::string>{"atlas", "Browserish", "grouped", "kde-konsolish", "noicon",
+                                             "org.example.Editor", "viewer"}));
+    EXPECT_EQ(applications.application("viewer")->name, "Viewer");
+    EXPECT_EQ(applications.application("atlas")->name, "atlas");
+    EXPECT_EQ(applications.application("noicon")->name, std::nullopt);
+    ASSERT_TRUE(applications.application("settings-helper")) << "still installed, only not listed";
+}
+
 TEST_F(DesktopFileApplicationsTest, StandardFoldersComeFromTheEnvironment) {
     struct Saved {
         const char* name;

@@ -28,6 +28,9 @@ class LoggedWorkspace final : public platform::Workspace {
     std::optional<platform::RunningApplication> runningApplication(std::int32_t pid) override {
         return inner_.runningApplication(pid);
     }
+    std::vector<platform::RunningApplication> runningApplications() override {
+        return inner_.runningApplications();
+    }
     void
     setActivationHandler(std::function<void(std::optional<platform::RunningApplication>)> handler) override {
         log_.entries.push_back("frontmost");
