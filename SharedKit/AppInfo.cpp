@@ -55,8 +55,8 @@ std::optional<QUrl> supportMailURL(const BuildInfo& info) {
     return url.isValid() ? std::optional(url) : std::nullopt;
 }
 
-void openSupportMail() {
-    if (const auto url = supportMailURL()) {
+void openSupportMail(const BuildInfo& info) {
+    if (const auto url = supportMailURL(info)) {
         QDesktopServices::openUrl(*url);
     }
 }

@@ -36,7 +36,7 @@ std::optional<QString> copyright(const BuildInfo& info = BuildInfo::current());
 // address.
 std::optional<QUrl> supportMailURL(const BuildInfo& info = BuildInfo::current());
 // Hands the support mail address to the user's mail application; does nothing without one. Main thread.
-void openSupportMail();
+void openSupportMail(const BuildInfo& info = BuildInfo::current());
 
 // Whether the login autostart entry started this process (it passes `loginItemArgument`).
 bool launchedAsLoginItem(const QStringList& arguments = QCoreApplication::arguments());

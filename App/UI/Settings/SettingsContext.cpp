@@ -34,4 +34,11 @@ void SettingsContext::setPermissions(bool screen, bool accessibility) {
     }
 }
 
+void SettingsContext::setAIAvailability(const AIAvailability& availability) {
+    if (availability != aiAvailability_) {
+        aiAvailability_ = availability;
+        emit aiAvailabilityChanged();
+    }
+}
+
 } // namespace vesperline

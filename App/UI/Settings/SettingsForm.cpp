@@ -9,6 +9,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vesperline {
 
 namespace {
@@ -77,6 +79,11 @@ FormSection::FormSection(const QString& header, QWidget* parent)
 }
 
 QWidget* FormSection::addRow(QWidget* content) {
+    return insertRow(int(rowList_.size()), content);
+}
+
+QWidget* FormSection::insertRow(int index, QWidget* content) {
+    index = std::clamp(index, 0, int(rowList_.size()));
     auto* row = new QWidget;
     auto* layout = new QVBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -93,11 +100,51 @@ QWidget* FormSection::addRow(QWidget* content) {
     paddedLayout->addWidget(content);
     padded->setMinimumHeight(rowMinimumHeight + 2 * rowPaddingY);
     layout->addWidget(padded);
-    rows_->layout()->addWidget(row);
-    rowList_.push_back({row, line});
+    static_cast<QVBoxLayout*>(rows_->layout())->insertWidget(index, row);
+    rowList_.insert(rowList_.begin() + index, {row, line});
     row->installEventFilter(this);
     updateLines();
     return row;
+}
+
+void FormSection::removeRow(QWidget* row) {
+    const auto found =
+        std::find_if(rowList_.begin(), rowList_.end(), [row](const Row& entry) { return entry.row == row; });
+    if (found == rowList_.end()) {
+        return;
+    }
+    rowList_.erase(found);
+    // Out of the form now, deleted later: the row's own button may be what asked for this. It stays
+    // a child meanwhile, so it never outlives the form.
+    rows_->layout()->removeWidget(row);
+    row->hide();
+    row->deleteLater();
+    updateLines();
+}
+
+void FormSection::moveRow(QWidget* row, int index) {
+    const auto found =
+        std::find_if(rowList_.begin(), rowList_.end(), [row](const Row& entry) { return entry.row == row; });
+    if (found == rowList_.end() || found - rowList_.begin() == index) {
+        return;
+    }
+    const Row entry = *found;
+    rowList_.erase(found);
+    index = std::clamp(index, 0, int(rowList_.size()));
+    rowList_.insert(rowList_.begin() + index, entry);
+    auto* layout = static_cast<QVBoxLayout*>(rows_->layout());
+    layout->removeWidget(row);
+    layout->insertWidget(index, row);
+    updateLines();
+}
+
+QWidget* FormSection::addLeadingRow(QWidget* content) {
+    auto* holder = new QWidget;
+    auto* layout = new QHBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content);
+    layout->addStretch(1);
+    return addRow(holder);
 }
 
 QWidget* FormSection::addLabeledRow(const QString& title, QWidget* control, Qt::Alignment titleAlignment) {

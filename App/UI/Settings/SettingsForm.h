@@ -39,6 +39,15 @@ class FormSection final : public QWidget {
     // A row holding `content`, below the rows before it; returns the row, which can be hidden or
     // disabled as a whole (the line above the first shown row is left out).
     QWidget* addRow(QWidget* content);
+    // The same row put at `index` among the rows (at the end when `index` is past the last).
+    QWidget* insertRow(int index, QWidget* content);
+    // Takes out a row that `addRow` or `insertRow` returned and deletes it, with what it holds, once
+    // control returns to the event loop.
+    void removeRow(QWidget* row);
+    // Puts a row of this section at `index` among the rows.
+    void moveRow(QWidget* row, int index);
+    // A row holding `content` at its own width at the leading edge, such as a button.
+    QWidget* addLeadingRow(QWidget* content);
     // A row with `title` at the leading edge and `control` at the trailing one; the title sits level
     // with the control's middle, or with its top for a control of several lines.
     QWidget* addLabeledRow(const QString& title, QWidget* control,

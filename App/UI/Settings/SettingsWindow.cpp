@@ -1,6 +1,10 @@
 #include "UI/Settings/SettingsWindow.h"
 
+#include "UI/Settings/AIPane.h"
+#include "UI/Settings/AboutPane.h"
 #include "UI/Settings/GeneralPane.h"
+#include "UI/Settings/PrivacyPane.h"
+#include "UI/Settings/ProjectsPane.h"
 #include "UI/Settings/RecordingPane.h"
 #include "UI/Settings/SettingsContext.h"
 #include "UI/Settings/SettingsForm.h"
@@ -88,13 +92,16 @@ QWidget* SettingsWindow::makePane(SettingsTab tab) {
         return new GeneralPane(context_);
     case SettingsTab::recording:
         return new RecordingPane(context_.settings());
+    case SettingsTab::privacy:
+        return new PrivacyPane(context_);
     case SettingsTab::storage:
         return new StoragePane(context_);
-    case SettingsTab::privacy:
     case SettingsTab::projects:
+        return new ProjectsPane(context_);
     case SettingsTab::ai:
+        return new AIPane(context_);
     case SettingsTab::about:
-        break;
+        return new AboutPane(context_);
     }
     return new SettingsForm;
 }

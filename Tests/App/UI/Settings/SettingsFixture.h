@@ -4,8 +4,11 @@
 #include "Model/HotKeyManager.h"
 #include "Platform/Fake/FakeFileViewer.h"
 #include "Platform/Fake/FakeGlobalShortcut.h"
+#include "Platform/Fake/FakeInstalledApplications.h"
 #include "Platform/Fake/FakeLoginItem.h"
+#include "Platform/Fake/FakeWorkspace.h"
 #include "Platform/Fake/MemorySettingsStore.h"
+#include "Support/ManualClock.h"
 #include "Support/QtPrinters.h"
 #include "UI/Settings/SettingsContext.h"
 
@@ -62,9 +65,23 @@ class SettingsFixture : public ::testing::Test {
     SettingsContext& context() {
         if (!context_) {
             context_ = std::make_unique<SettingsContext>(
-                SettingsContext::Services{settings(), hotKeys, loginItem, fileViewer, dataFolder, format},
-                SettingsContext::ModelActions{[this] { ++refreshes; }, [this] { ++maintenanceRuns; },
-                                              [this] { ++accessibilityRequests; }});
+                SettingsContext::Services{settings(), hotKeys, loginItem, fileViewer, installed, workspace,
+                                          dataFolder, mcpServer, "org.vesperline.Vesperline", format, clock},
+                SettingsContext::ModelActions{
+                    [this] { ++refreshes; }, [this] { ++maintenanceRuns; },
+                    [this] { ++accessibilityRequests; }, [this] { ++permissionRefreshes; },
+                    [this] { ++onboardingOpenings; },
+                    [this](ostrel::Time from, ostrel::Time to, std::function<void()> done) {
+                        deletions.push_back(
+                            {QStringLiteral("range %1 %2").arg(from, 0, 'f', 0).arg(to, 0, 'f', 0),
+                             std::move(done)});
+                    },
+                    [this](std::int64_t minutes, std::function<void()> done) {
+                        deletions.push_back({QStringLiteral("recent %1").arg(minutes), std::move(done)});
+                    },
+                    [this](std::function<void()> done) {
+                        deletions.push_back({"erase", std::move(done)});
+                    }});
         }
         return *context_;
     }
@@ -94,6 +111,19 @@ class SettingsFixture : public ::testing::Test {
     int refreshes = 0;
     int maintenanceRuns = 0;
     int accessibilityRequests = 0;
+    int permissionRefreshes = 0;
+    int onboardingOpenings = 0;
+    // The deletions asked of the model, each with the call that ends it.
+    struct Deletion {
+        QString what;
+        std::function<void()> done;
+    };
+    std::vector<Deletion> deletions;
+    platform::FakeInstalledApplications installed;
+    platform::FakeWorkspace workspace;
+    std::filesystem::path mcpServer = "/usr/lib/vesperline/vesperline-mcp";
+    // Friday 7 March 2025, 10:00 in Istanbul.
+    testsupport::ManualClock clock{1'741'330'800};
 
   private:
     std::unique_ptr<AppSettings> settings_;
