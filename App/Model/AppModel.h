@@ -219,6 +219,8 @@ class AppModel final : public QObject {
     // The search screen's model (the quick-search panel has one of its own).
     SearchModel& mainSearch() const { return *mainSearch_; }
     const Format& format() const { return services_.format; }
+    // The running applications the desktop reports.
+    platform::Workspace& workspace() const { return services_.workspace; }
     const ostrel::Clock& clock() const { return services_.clock; }
 
     // The window manager, held weakly; set by the application once it exists.

@@ -2,10 +2,12 @@
 
 #include "Model/AppModel.h"
 #include "Platform/WindowActivation.h"
+#include "Runtime/AppIdentity.h"
 #include "Runtime/WhenFinished.h"
 #include "Store/Log.h"
 #include "UI/Main/MainWindow.h"
 #include "UI/Search/QuickSearchController.h"
+#include "UI/Settings/ClientConfiguration.h"
 #include "UI/Settings/SettingsWindow.h"
 
 #include <QApplication>
@@ -25,13 +27,30 @@ WindowManager::WindowManager(AppModel& model, Services services, QObject* parent
               .hotKeys = model.hotKeys(),
               .loginItem = services_.loginItem,
               .fileViewer = services_.fileViewer,
+              .installedApplications = services_.applications,
+              .workspace = model.workspace(),
               .dataFolder = model.hub().dataDirectory(),
+              .mcpServer =
+                  ClientConfiguration::serverBeside(QCoreApplication::applicationDirPath().toStdString()),
+              .ownApplicationID = appID,
               .format = model.format(),
+              .clock = model.clock(),
           },
           SettingsContext::ModelActions{
               .refreshStats = [&model] { model.refreshStats(); },
               .runMaintenance = [&model] { model.runMaintenance(); },
               .allowAccessibility = [&model] { model.requestAccessibility(); },
+              .refreshPermissions = [&model] { model.refreshPermissions(); },
+              .showOnboarding = [this] { showOnboarding(true); },
+              .deleteRange =
+                  [&model](ostrel::Time from, ostrel::Time to, std::function<void()> done) {
+                      model.deleteRange(from, to, std::move(done));
+                  },
+              .deleteRecent =
+                  [&model](std::int64_t minutes, std::function<void()> done) {
+                      model.deleteRecent(minutes, std::move(done));
+                  },
+              .eraseAll = [&model](std::function<void()> done) { model.eraseAll(std::move(done)); },
           }) {
     // The application lives in the tray: closing its last window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -56,15 +75,18 @@ void WindowManager::followModelFigures() {
     const auto permissions = [this] {
         settingsContext_.setPermissions(model_.screenPermission(), model_.accessibilityPermission());
     };
+    const auto availability = [this] { settingsContext_.setAIAvailability(model_.aiAvailability()); };
     storage();
     maintenance();
     conflict();
     permissions();
+    availability();
     connect(&model_, &AppModel::storageChanged, &context, storage);
     connect(&model_, &AppModel::maintenanceRunningChanged, &context, maintenance);
     connect(&model_, &AppModel::hotKeyConflictChanged, &context, conflict);
     connect(&model_, &AppModel::screenPermissionChanged, &context, permissions);
     connect(&model_, &AppModel::accessibilityPermissionChanged, &context, permissions);
+    connect(&model_, &AppModel::aiAvailabilityChanged, &context, availability);
 }
 
 // ---- Opening -------------------------------------------------------------------------------------

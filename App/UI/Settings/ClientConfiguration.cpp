@@ -21,6 +21,13 @@ QString jsonQuoted(std::string_view text) {
         nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
+std::filesystem::path serverBeside(const std::filesystem::path& programFolder) {
+    const std::filesystem::path beside = programFolder / "vesperline-mcp";
+    const std::filesystem::path built = programFolder.parent_path() / "MCPServer" / "vesperline-mcp";
+    std::error_code error;
+    return !std::filesystem::exists(beside, error) && std::filesystem::exists(built, error) ? built : beside;
+}
+
 QString commandLine(const std::filesystem::path& server) {
     return QStringLiteral("claude mcp add vesperline -- ") + shellQuoted(server.native());
 }

@@ -11,6 +11,10 @@
 // backquote still names the same file; an ordinary path comes out as it is, in double quotes.
 namespace vesperline::ClientConfiguration {
 
+// Where the assistants' server is for a program in `programFolder`: beside it, as installed; else,
+// in a build folder where each program has a folder of its own, in the server's folder next to it.
+std::filesystem::path serverBeside(const std::filesystem::path& programFolder);
+
 // claude mcp add vesperline -- "<path>"
 QString commandLine(const std::filesystem::path& server);
 // "vesperline": { "command": "<path>" }

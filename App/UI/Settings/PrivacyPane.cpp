@@ -134,6 +134,11 @@ PrivacyPane::PrivacyPane(SettingsContext& context, QWidget* parent) : QWidget(pa
     QPalette destructive = erase->palette();
     destructive.setColor(QPalette::ButtonText, Theme::red);
     erase->setPalette(destructive);
+    // A deletion the model does not offer is not offered here either.
+    const SettingsContext::ModelActions& actions = context.actions();
+    lastHour->setEnabled(bool(actions.deleteRecent));
+    today->setEnabled(bool(actions.deleteRange));
+    erase->setEnabled(bool(actions.eraseAll));
     forgetLayout->addWidget(lastHour);
     forgetLayout->addWidget(today);
     forgetLayout->addStretch(1);
@@ -291,13 +296,12 @@ void PrivacyPane::confirmRecent(RecentDeletion deletion) {
             [&context, deletion](std::function<void()> done) {
                 const SettingsContext::ModelActions& actions = context.actions();
                 const ostrel::Time now = context.clock().now();
-                if (deletion == RecentDeletion::lastHour && actions.deleteRecent) {
+                // Only offered when the model has the deletion (see the buttons).
+                if (deletion == RecentDeletion::lastHour) {
                     actions.deleteRecent(std::int64_t(recentSeconds / 60), std::move(done));
-                } else if (deletion == RecentDeletion::today && actions.deleteRange) {
+                } else {
                     const QTimeZone zone(QByteArray::fromStdString(context.format().timeZoneID()));
                     actions.deleteRange(LocalDay::start(now, zone), now + aheadSeconds, std::move(done));
-                } else {
-                    done();
                 }
             });
 }
@@ -306,13 +310,8 @@ void PrivacyPane::confirmErase() {
     SettingsContext& context = context_;
     confirm("confirmErase", tr("Erase your entire memory?"),
             tr("All recorded images, text and journal data will be permanently deleted from this computer."),
-            tr("Erase everything"), [&context](std::function<void()> done) {
-                if (context.actions().eraseAll) {
-                    context.actions().eraseAll(std::move(done));
-                } else {
-                    done();
-                }
-            });
+            tr("Erase everything"),
+            [&context](std::function<void()> done) { context.actions().eraseAll(std::move(done)); });
 }
 
 void PrivacyPane::confirm(const QString& name, const QString& title, const QString& message,

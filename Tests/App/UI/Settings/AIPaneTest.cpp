@@ -49,6 +49,19 @@ TEST(ClientConfigurationTest, OrdinaryPathsComeOutAsTheyAreAndOthersQuotedForWhe
     }
 }
 
+TEST(ClientConfigurationTest, TheServerIsBesideTheProgramElseInTheBuildFoldersServerFolder) {
+    testsupport::TemporaryDirectory root;
+    const fs::path program = root.path() / "App";
+    fs::create_directories(program);
+    EXPECT_EQ(ClientConfiguration::serverBeside(program), program / "vesperline-mcp")
+        << "neither: where it belongs";
+    fs::create_directories(root.path() / "MCPServer");
+    std::ofstream(root.path() / "MCPServer" / "vesperline-mcp") << "";
+    EXPECT_EQ(ClientConfiguration::serverBeside(program), root.path() / "MCPServer" / "vesperline-mcp");
+    std::ofstream(program / "vesperline-mcp") << "";
+    EXPECT_EQ(ClientConfiguration::serverBeside(program), program / "vesperline-mcp");
+}
+
 // A server in a folder whose name has a space, a quote and a dollar sign: the copied texts must
 // still run exactly that file, through a client's JSON and through a shell.
 class ClientConfigurationRunTest : public ::testing::Test {

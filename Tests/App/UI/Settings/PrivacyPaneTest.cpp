@@ -294,6 +294,16 @@ TEST_F(PrivacyPaneTest, EachDeletionAsksFirstAndCancellingDoesNothing) {
     EXPECT_EQ(store->totalWrites(), 0);
 }
 
+TEST_F(PrivacyPaneTest, ADeletionTheModelDoesNotOfferIsNotOffered) {
+    SettingsContext bare({settings(), hotKeys, loginItem, fileViewer, installed, workspace, dataFolder,
+                          mcpServer, "org.vesperline.Vesperline", format, clock},
+                         {});
+    PrivacyPane pane(bare);
+    for (const char* button : {"deleteLastHour", "deleteToday", "eraseAll"}) {
+        EXPECT_FALSE(child(pane, button)->isEnabled()) << button;
+    }
+}
+
 TEST_F(PrivacyPaneTest, ADeletionThatEndsAfterThePaneIsGoneTouchesNothing) {
     auto pane = makePane();
     click(*pane, "eraseAll");
