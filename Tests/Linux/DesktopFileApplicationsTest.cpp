@@ -84,7 +84,7 @@ TEST_F(DesktopFileApplicationsTest, FindsApplicationsByTheIDsTheyAreKnownBy) {
               home / "applications" / "org.example.Editor.desktop");
 }
 
-TEST_F(DesktopFileApplicationsTest, ListsWhatMenusShowByNameWithTheirNames) {
+TEST_F(DesktopFileApplicationsTest, ListsWhatMenusShowByName) {
     write(system, "settings-helper.desktop",
           "[Desktop Entry]\nType=Application\nName=Helper\nNoDisplay=true\n");
     write(system, "atlas.desktop", "[Desktop Entry]\nType=Application\nName=atlas\n");
@@ -96,9 +96,6 @@ TEST_F(DesktopFileApplicationsTest, ListsWhatMenusShowByNameWithTheirNames) {
     // Unnamed applications go by their id; letter case does not decide the order.
     EXPECT_EQ(ids, (std::vector<std::string>{"atlas", "Browserish", "grouped", "kde-konsolish", "noicon",
                                              "org.example.Editor", "viewer"}));
-    EXPECT_EQ(applications.application("viewer")->name, "Viewer");
-    EXPECT_EQ(applications.application("atlas")->name, "atlas");
-    EXPECT_EQ(applications.application("noicon")->name, std::nullopt);
     ASSERT_TRUE(applications.application("settings-helper")) << "still installed, only not listed";
 }
 

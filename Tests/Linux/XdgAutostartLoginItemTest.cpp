@@ -5,6 +5,8 @@
 #include "Model/LaunchAtLogin.h"
 #include "Platform/Fake/FakeFileViewer.h"
 #include "Platform/Fake/FakeGlobalShortcut.h"
+#include "Platform/Fake/FakeInstalledApplications.h"
+#include "Platform/Fake/FakeWorkspace.h"
 #include "Platform/Fake/MemorySettingsStore.h"
 #include "Platform/Linux/DesktopEntry.h"
 #include "Support/LogCapture.h"
@@ -147,7 +149,9 @@ TEST_F(XdgAutostartLoginItemTest, TheSettingsSwitchMakesTheEntryAppearAndGo) {
     FakeGlobalShortcut keyboard;
     HotKeyManager hotKeys(keyboard);
     FakeFileViewer fileViewer;
-    SettingsContext context({settings, hotKeys, login, fileViewer, folder.path()}, {});
+    FakeInstalledApplications installed;
+    FakeWorkspace workspace;
+    SettingsContext context({settings, hotKeys, login, fileViewer, installed, workspace, folder.path()}, {});
     const auto pane = [&] {
         auto made = std::make_unique<GeneralPane>(context);
         made->resize(540, 480);

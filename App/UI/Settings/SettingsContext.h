@@ -44,9 +44,9 @@ class SettingsContext final : public QObject {
         // The data folder the file manager shows.
         std::filesystem::path dataFolder;
         // The assistants' server program, as installed beside the application.
-        std::filesystem::path mcpServer;
+        std::filesystem::path mcpServer = {};
         // This application's own id, which the list of running applications leaves out.
-        std::string ownApplicationID;
+        std::string ownApplicationID = {};
         const Format& format = Format::current();
         const ostrel::Clock& clock = systemClock();
     };

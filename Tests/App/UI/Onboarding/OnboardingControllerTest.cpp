@@ -164,6 +164,7 @@ class AliasedApplications final : public platform::InstalledApplications {
         const auto found = byName.find(id);
         return found == byName.end() ? std::nullopt : std::optional(found->second);
     }
+    std::vector<platform::InstalledApplication> listedApplications() override { return {}; }
 };
 
 TEST_F(OnboardingControllerTest, OffersTheInstalledMessagingAppsOnceEachUnderTheirDesktopIDs) {
