@@ -16,7 +16,7 @@ TEST(GioApplicationLauncherTest, StartsWhatTheDesktopFileSaysFromAnOddlyNamedFil
     const std::filesystem::path file = folder.path() / "my \"odd\" $app.desktop";
     std::ofstream(file) << "[Desktop Entry]\nType=Application\nName=Odd\nExec=touch " << marker.string()
                         << "\n";
-    GioApplicationLauncher().launch({.id = "odd", .desktopFile = file, .icon = std::nullopt});
+    GioApplicationLauncher().launch({.id = "odd", .desktopFile = file, .icon = std::nullopt, .name = "Odd"});
     EXPECT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(marker); }, 10000));
 }
 

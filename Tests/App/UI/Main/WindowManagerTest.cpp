@@ -3,10 +3,15 @@
 // quick-search panel toggled by the hot key.
 #include "UI/Main/WindowManager.h"
 
+#include "Support/Moment.h"
 #include "UI/Main/MainWindow.h"
 #include "UI/Search/QuickSearchController.h"
+#include "UI/Settings/PrivacyPane.h"
 #include "UI/Settings/SettingsWindow.h"
 #include "WindowsFixture.h"
+
+#include <QMessageBox>
+#include <QPushButton>
 
 namespace vesperline::testing {
 namespace {
@@ -154,6 +159,34 @@ TEST_F(WindowManagerTest, TheSettingsWindowOpensAtTheTabAskedForOrAtTheOneItShow
     manager->openSettings();
     ASSERT_NE(manager->settingsWindow(), nullptr);
     EXPECT_EQ(manager->settingsWindow()->pane()->objectName(), "recordingPane");
+}
+
+TEST_F(WindowManagerTest, ThePrivacyPanesDeletionsReachTheModelOnlyOnceConfirmed) {
+    open().showSettingsWindow(SettingsTab::privacy);
+    const ostrel::Time now = clock.now();
+    model->hub().sync([&](ostrel::MemoryStore& store) {
+        for (const ostrel::Time at : {now - 2 * 3600, now - 30 * 60}) {
+            store.insertFrame(testsupport::Moment(at).app("org.example.editor").lines({"x"}));
+        }
+    });
+    const auto moments = [&] {
+        return model->hub().readSync(
+            [](ostrel::MemoryStore& store) { return store.frames(0, 1e12, 10, false).size(); });
+    };
+    auto* pane = qobject_cast<PrivacyPane*>(manager->settingsWindow()->pane());
+    ASSERT_TRUE(pane);
+    const auto answer = [&](const char* button, const char* choice) {
+        pane->findChild<QPushButton*>(button)->click();
+        ASSERT_TRUE(pane->confirmation());
+        pane->confirmation()->findChild<QPushButton*>(choice)->click();
+    };
+    answer("deleteLastHour", "cancel");
+    answer("eraseAll", "cancel");
+    drain();
+    EXPECT_EQ(moments(), 2u);
+    answer("deleteLastHour", "destroy");
+    EXPECT_TRUE(eventually([&] { return pane->findChild<QWidget*>("forget")->isEnabled(); }));
+    EXPECT_EQ(moments(), 1u) << "the moment of two hours ago stays";
 }
 
 TEST_F(WindowManagerTest, ATourRestartedStartsAtItsFirstPageUnlessItIsOpen) {
