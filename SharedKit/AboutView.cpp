@@ -40,7 +40,9 @@ AboutView::AboutView(platform::InstalledApplications& installed, platform::Appli
     if (appIcon.isNull()) {
         appIcon = QIcon::fromTheme(QStringLiteral("application-x-executable"));
     }
-    icon->setPixmap(appIcon.pixmap(iconSide, iconSide));
+    // Drawn at the full side even from a smaller picture, smoothly scaled.
+    icon->setPixmap(appIcon.pixmap(iconSide, iconSide)
+                        .scaled(iconSide, iconSide, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     icon->setFixedSize(iconSide, iconSide);
     // Without any icon the name stands alone rather than beside an empty square.
     icon->setVisible(!appIcon.isNull());
