@@ -3,12 +3,11 @@
 #include "UI/Ask/QuestionBubble.h"
 #include "UI/Ask/SourceRow.h"
 #include "UI/Shared/ActivityIndicator.h"
+#include "UI/Shared/RoundedBox.h"
 #include "UI/Theme/Theme.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QVBoxLayout>
 
 namespace vesperline {
@@ -18,21 +17,6 @@ namespace {
 constexpr int spacing = 10;
 constexpr int searchingSpacing = 8;
 constexpr int smallIndicatorSide = 14;
-
-// The answer's ground: a rounded card a step away from the window's own colour.
-class AnswerCard final : public QWidget {
-  public:
-    using QWidget::QWidget;
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath ground;
-        ground.addRoundedRect(QRectF(rect()), ExchangeView::cardCornerRadius, ExchangeView::cardCornerRadius);
-        painter.fillPath(ground, Theme::cardBackground(palette()));
-    }
-};
 
 } // namespace
 
@@ -63,7 +47,10 @@ ExchangeView::ExchangeView(const AskController& controller, const AskController:
     searching->addStretch(1);
     column->addWidget(searching_);
 
-    card_ = new AnswerCard(this);
+    // The answer's ground: a rounded card a step away from the window's own colour.
+    card_ = new RoundedBox(
+        cardCornerRadius, [](const QPalette& palette) { return QBrush(Theme::cardBackground(palette)); },
+        false, this);
     card_->setObjectName("answerCard");
     auto* card = new QVBoxLayout(card_);
     card->setContentsMargins(Theme::cardPadding, Theme::cardPadding, Theme::cardPadding, Theme::cardPadding);

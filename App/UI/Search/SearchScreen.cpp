@@ -9,6 +9,7 @@
 #include "UI/Shared/ActivityIndicator.h"
 #include "UI/Shared/Divider.h"
 #include "UI/Shared/EmptyStateView.h"
+#include "UI/Shared/RoundedBox.h"
 #include "UI/Shared/SegmentedControl.h"
 #include "UI/Shared/SymbolLabel.h"
 #include "UI/Theme/Theme.h"
@@ -16,8 +17,6 @@
 #include <QBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
-#include <QPainterPath>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -31,23 +30,7 @@ constexpr int resultsMinimumWidth = 330;
 constexpr int resultsWidth = 380;
 constexpr int resultsMaximumWidth = 520;
 constexpr int previewMinimumWidth = 360;
-
-// The rounded, faintly filled ground of the search field's row.
-class SearchRowGround final : public QWidget {
-  public:
-    using QWidget::QWidget;
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QColor ground = Theme::textColor(palette(), Theme::Level::quaternary);
-        ground.setAlphaF(ground.alphaF() * 0.45f);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()), 10, 10);
-        painter.fillPath(shape, ground);
-    }
-};
+constexpr double searchRowCornerRadius = 10;
 
 } // namespace
 
@@ -159,7 +142,8 @@ QWidget* SearchScreen::buildHeader() {
 }
 
 QWidget* SearchScreen::buildSearchRow() {
-    auto* ground = new SearchRowGround(this);
+    auto* ground =
+        new RoundedBox(searchRowCornerRadius, RoundedBox::level(Theme::Level::quaternary, 0.45), false, this);
     auto* row = new QHBoxLayout(ground);
     row->setContentsMargins(10, 10, 10, 10);
     row->setSpacing(10);

@@ -1,14 +1,13 @@
 #include "UI/Settings/ConfigurationBlock.h"
 
 #include "UI/Settings/SettingsForm.h"
+#include "UI/Shared/RoundedBox.h"
 #include "UI/Theme/Theme.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -22,23 +21,6 @@ namespace {
 constexpr int codePadding = 8;
 constexpr double codeCornerRadius = 6;
 constexpr double groundOpacity = 0.4;
-
-// The code's ground: the faintest text colour, fainter still, in a rounded rectangle.
-class CodeGround final : public QWidget {
-  public:
-    using QWidget::QWidget;
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QColor ground = Theme::textColor(palette(), Theme::Level::quaternary);
-        ground.setAlphaF(ground.alphaF() * groundOpacity);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()), codeCornerRadius, codeCornerRadius);
-        painter.fillPath(shape, ground);
-    }
-};
 
 QFont codeFont() {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -90,7 +72,8 @@ ConfigurationBlock::ConfigurationBlock(const QString& title, const QString& text
     Theme::applyText(heading, Theme::TextStyle::caption, Theme::Level::primary, QFont::DemiBold);
     heading->setObjectName("configurationTitle");
 
-    auto* ground = new CodeGround;
+    auto* ground =
+        new RoundedBox(codeCornerRadius, RoundedBox::level(Theme::Level::quaternary, groundOpacity));
     code_->setObjectName("configurationText");
     code_->setFont(codeFont());
     auto* groundLayout = new QVBoxLayout(ground);
