@@ -22,13 +22,21 @@ FFmpegVideoFileReader::FFmpegVideoFileReader(const std::filesystem::path& file)
         codec_.reset(avcodec_alloc_context3(decoder));
         check(avcodec_parameters_to_context(codec_.get(), format_->streams[streamIndex_]->codecpar),
               "Could not set up the decoder");
+        const std::int64_t codedBytes = indexSamples();
         // A picture far from a keyframe takes dozens of frames to reach, and the user waits for it
-        // (scrubbing the timeline): the rows of each frame are decoded in parallel, as the encoder's
-        // wavefronts allow, which about halves the wait on four threads without decoding ahead.
-        codec_->thread_count = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-        codec_->thread_type = FF_THREAD_SLICE;
+        // (scrubbing the timeline). Frames of much change (a scrolled page) decode fastest with their
+        // rows split over four threads, as the encoder's wavefronts allow. Frames of little change
+        // (typing) gain nothing from that, the threads' hand-offs outweigh their work: two of them
+        // are decoded at once instead, each starting on the rows its reference already has, for
+        // the same memory. The decoder then runs a frame past the one asked for; going on from
+        // there still works.
+        const double pixels = double(codec_->width) * codec_->height;
+        const bool littleChange = frameCount() > 0 && double(codedBytes) / double(frameCount()) <
+                                                          pixels * bytesPerPixelOfLittleChange;
+        codec_->thread_count =
+            int(std::clamp(std::thread::hardware_concurrency(), 1u, littleChange ? 2u : 4u));
+        codec_->thread_type = littleChange ? FF_THREAD_FRAME : FF_THREAD_SLICE;
         check(avcodec_open2(codec_.get(), decoder, nullptr), "Could not open the decoder");
-        indexSamples();
     } catch (...) {
         avformat_close_input(&format_);
         throw;
@@ -39,8 +47,9 @@ FFmpegVideoFileReader::~FFmpegVideoFileReader() {
     avformat_close_input(&format_);
 }
 
-void FFmpegVideoFileReader::indexSamples() {
+std::int64_t FFmpegVideoFileReader::indexSamples() {
     const AVRational timeBase = format_->streams[streamIndex_]->time_base;
+    std::int64_t codedBytes = 0;
     while (av_read_frame(format_, packet_.get()) >= 0) {
         const AVPacket& packet = *packet_;
         // A packet cut short by the end of the file does not count as a frame of the file.
@@ -48,6 +57,7 @@ void FFmpegVideoFileReader::indexSamples() {
             !(packet.flags & AV_PKT_FLAG_CORRUPT)) {
             const auto index = static_cast<std::int64_t>(std::llround(av_q2d(timeBase) * packet.pts));
             if (index >= 0) {
+                codedBytes += packet.size;
                 if (static_cast<std::size_t>(index) >= samples_.size()) {
                     samples_.resize(index + 1, Sample{AV_NOPTS_VALUE, false});
                 }
@@ -57,6 +67,7 @@ void FFmpegVideoFileReader::indexSamples() {
         av_packet_unref(packet_.get());
     }
     endOfFile_ = true;
+    return codedBytes;
 }
 
 std::int64_t FFmpegVideoFileReader::frameCount() const {

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 using namespace vesperline::platform;
 
@@ -138,6 +140,50 @@ TEST_F(FFmpegVideoFilesTest, AWriterLeftWithoutFinishKeepsEveryWrittenFrame) {
     auto reader = files.openReader(file);
     EXPECT_EQ(reader->frameCount(), 5);
     EXPECT_EQ(reader->decodableFrameCount(), 5);
+}
+
+TEST_F(FFmpegVideoFilesTest, EachIndexGivesItsOwnFrameWhetherDecodingGoesOnOrSeeks) {
+    // Every frame differs from every other, so a frame off by a few, such as one the decoder had
+    // already run ahead to, is told apart. Files of little change (a thin band moving on a still
+    // picture) and of much change (noise everywhere) are decoded with different threading.
+    constexpr int count = 14;
+    for (const bool muchChange : {false, true}) {
+        std::vector<ostrel::BGRAImage> sources;
+        std::uint32_t noise = 12345;
+        for (int i = 0; i < count; ++i) {
+            ostrel::BGRAImage image = patternImage(160, 96, 1);
+            for (int y = 0; y < 96; ++y) {
+                std::uint8_t* row = image.row(y);
+                for (int x = 0; muchChange && x < 160 * 4; ++x) {
+                    noise = noise * 1664525u + 1013904223u;
+                    row[x] = x % 4 == 3 ? 255 : std::uint8_t(noise >> 24);
+                }
+                std::fill_n(row + i * 10 * 4, 10 * 4, std::uint8_t(0));
+            }
+            sources.push_back(std::move(image));
+        }
+        const std::filesystem::path path = folder.path() / (muchChange ? "much.mp4" : "little.mp4");
+        VideoEncoderSettings settings = smallSettings();
+        settings.maxKeyFrameInterval = 6;
+        auto writer = files.createWriter(path, settings);
+        for (int i = 0; i < count; ++i) {
+            ASSERT_TRUE(writer->appendFrame(sources[i].view(), i));
+        }
+        writer->finish();
+        auto reader = files.openReader(path);
+        ASSERT_EQ(reader->frameCount(), count);
+        // Going on by one and by a few, past a keyframe, to the last frame and back, one frame twice.
+        for (int index : {2, 3, 4, 8, 13, 0, 1, 9, 9, 5, 11, 12, 7}) {
+            auto decoded = reader->decodeFrame(index);
+            ASSERT_TRUE(decoded) << index << (muchChange ? " much change" : " little change");
+            std::vector<double> differences;
+            for (const ostrel::BGRAImage& source : sources) {
+                differences.push_back(meanAbsoluteDifference(*decoded, source));
+            }
+            EXPECT_EQ(std::min_element(differences.begin(), differences.end()) - differences.begin(), index)
+                << (muchChange ? "much change" : "little change");
+        }
+    }
 }
 
 TEST_F(FFmpegVideoFilesTest, AFileCutInTheMiddleOfAFrameKeepsTheFramesBeforeIt) {
