@@ -105,6 +105,8 @@ void WindowManager::whenUnlocked(std::function<void()> then) {
 }
 
 void WindowManager::bringForward(QWidget& window) {
+    // A minimised window comes back as it was before, maximised or not.
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
     window.show();
     window.raise();
     window.activateWindow();

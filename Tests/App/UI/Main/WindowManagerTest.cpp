@@ -243,5 +243,15 @@ TEST_F(WindowManagerTest, AClosedMainWindowGoesAndTheNextOneOpensWhereItWas) {
     EXPECT_EQ(manager->mainWindow()->windowTitle(), "Resources — Vesperline") << "the section is the model's";
 }
 
+TEST_F(WindowManagerTest, AMinimisedMainWindowComesBackAsItWas) {
+    open().showMainWindow();
+    MainWindow* window = manager->mainWindow();
+    window->setWindowState(Qt::WindowMaximized | Qt::WindowMinimized);
+    manager->showMainWindow();
+    EXPECT_EQ(manager->mainWindow(), window) << "the open window is brought forward, not built again";
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_TRUE(window->isMaximized());
+}
+
 } // namespace
 } // namespace vesperline::testing
