@@ -156,17 +156,7 @@ void AppModel::changeAndRewrite(std::function<void(ostrel::MemoryStore&)> change
 }
 
 void AppModel::tidyDatabase(std::function<void()> finished) {
-    QFuture<void> tidy = hub_->writeAsync([](ostrel::MemoryStore& store) {
-        // Each on its own: a failed optimize still checkpoints.
-        for (const char* sql :
-             {"INSERT INTO frame_fts(frame_fts) VALUES('optimize');", "PRAGMA wal_checkpoint(TRUNCATE);"}) {
-            try {
-                store.db().execute(sql);
-            } catch (...) {
-                logStoreFailure(sql);
-            }
-        }
-    });
+    QFuture<void> tidy = hub_->writeAsync([](ostrel::MemoryStore& store) { store.optimize(); });
     whenFinished(std::move(tidy), this, [finished = std::move(finished)](const QFuture<void>& done) {
         logFailure(done, "Tidying the database");
         finished();
