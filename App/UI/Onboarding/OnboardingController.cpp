@@ -4,6 +4,7 @@
 #include "Platform/InstalledApplications.h"
 #include "Rules/AppCatalog.h"
 #include "Store/Log.h"
+#include "UI/Settings/ExcludedApps.h"
 
 #include <algorithm>
 
@@ -178,20 +179,8 @@ void OnboardingController::setExcluded(const std::string& id, bool excluded) {
         return;
     }
     const std::vector<std::string>& apps = services_.settings.excludedApps();
-    services_.settings.setExcludedApps(excluded ? withApp(apps, id) : withoutApp(apps, id));
-}
-
-std::vector<std::string> OnboardingController::withApp(std::vector<std::string> apps, const std::string& id) {
-    if (std::find(apps.begin(), apps.end(), id) == apps.end()) {
-        apps.push_back(id);
-    }
-    return apps;
-}
-
-std::vector<std::string> OnboardingController::withoutApp(std::vector<std::string> apps,
-                                                          const std::string& id) {
-    apps.erase(std::remove(apps.begin(), apps.end(), id), apps.end());
-    return apps;
+    services_.settings.setExcludedApps(excluded ? ExcludedApps::adding(apps, id)
+                                                : ExcludedApps::removing(apps, id));
 }
 
 } // namespace vesperline

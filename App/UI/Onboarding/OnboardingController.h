@@ -110,10 +110,8 @@ class OnboardingController final : public QObject {
     std::vector<MessagingApp> installedMessagingApps() const;
     bool excludes(const std::string& id) const;
     // Adds the application at the end of the excluded ones (once), or removes every entry of it,
-    // keeping the others in order.
+    // keeping the others in order, as the Privacy pane edits the list.
     void setExcluded(const std::string& id, bool excluded);
-    static std::vector<std::string> withApp(std::vector<std::string> apps, const std::string& id);
-    static std::vector<std::string> withoutApp(std::vector<std::string> apps, const std::string& id);
 
   signals:
     void stepChanged();
