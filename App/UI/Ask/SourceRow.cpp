@@ -5,7 +5,6 @@
 #include "UI/Theme/Theme.h"
 
 #include <QEvent>
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -85,10 +84,7 @@ QString SourceRow::detail() const {
 
 void SourceRow::styleNumber() {
     // The caption's size in the monospaced face, so numbers of one width line up.
-    QFont font = Theme::font(Theme::TextStyle::caption);
-    font.setFamilies({QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
-    font.setStyleHint(QFont::Monospace);
-    number_->setFont(font);
+    number_->setFont(Theme::monospacedFont(Theme::TextStyle::caption));
     // Inside a button, labels draw with the button's text colour: every text role takes the hue.
     QPalette palette = number_->palette();
     const QColor ink = Theme::sky.ink.resolved(this->palette());

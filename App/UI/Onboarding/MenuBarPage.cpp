@@ -8,7 +8,6 @@
 #include "UI/Shared/RoundedBox.h"
 #include "UI/Shared/SymbolLabel.h"
 
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -51,9 +50,7 @@ QWidget* trayPicture() {
     icon->layout()->addWidget(new GlyphView);
     layout->addWidget(icon);
     QLabel* clock = PageParts::textLabel(Theme::TextStyle::callout, Theme::Level::secondary);
-    QFont digits = Theme::font(Theme::TextStyle::callout);
-    digits.setFamilies({QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
-    clock->setFont(digits);
+    clock->setFont(Theme::monospacedFont(Theme::TextStyle::callout));
     clock->setText(QStringLiteral("16:42"));
     layout->addWidget(clock);
     return tray;

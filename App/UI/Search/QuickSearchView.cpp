@@ -20,7 +20,6 @@
 #include <QAbstractButton>
 #include <QBoxLayout>
 #include <QEvent>
-#include <QFontDatabase>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -75,10 +74,7 @@ class MonospaceText final : public QWidget {
     static constexpr QSize capPadding{5, 1};
 
     QFont textFont() const {
-        QFont font = Theme::font(Theme::TextStyle::caption, keyCap_ ? QFont::DemiBold : QFont::Normal);
-        font.setFamilies({QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
-        font.setStyleHint(QFont::Monospace);
-        return font;
+        return Theme::monospacedFont(Theme::TextStyle::caption, keyCap_ ? QFont::DemiBold : QFont::Normal);
     }
 
     QString text_;

@@ -3,7 +3,6 @@
 #include "UI/Shared/PageParts.h"
 #include "UI/Shared/RoundedBox.h"
 
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 
@@ -15,10 +14,7 @@ QWidget* makeKeyHint(const QString& text, Theme::Level level) {
     QHBoxLayout* layout = PageParts::row(cap, 0);
     layout->setContentsMargins(6, 2, 6, 2);
     QLabel* label = PageParts::textLabel(Theme::TextStyle::caption, level);
-    QFont font = Theme::font(Theme::TextStyle::caption);
-    font.setFamilies({QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
-    font.setStyleHint(QFont::Monospace);
-    label->setFont(font);
+    label->setFont(Theme::monospacedFont(Theme::TextStyle::caption));
     label->setText(text);
     layout->addWidget(label);
     cap->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QPointer>
 #include <QSet>
 #include <QWidget>
@@ -261,6 +262,13 @@ QColor appColor(const std::optional<std::string>& bundleID) {
 QFont font(TextStyle style, std::optional<QFont::Weight> weight) {
     const StyleMetrics styled = metrics(style);
     return font(styled.points, weight.value_or(styled.weight));
+}
+
+QFont monospacedFont(TextStyle style, std::optional<QFont::Weight> weight) {
+    QFont result = font(style, weight);
+    result.setFamilies({QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
+    result.setStyleHint(QFont::Monospace);
+    return result;
 }
 
 QFont font(double points, QFont::Weight weight) {

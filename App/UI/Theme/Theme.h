@@ -108,6 +108,9 @@ QFont font(TextStyle style, std::optional<QFont::Weight> weight = std::nullopt);
 // A font of `points` on the scale where the body style is 13 points, for the few texts and glyphs
 // sized outside the styles.
 QFont font(double points, QFont::Weight weight = QFont::Normal);
+// The style's font in the system's monospaced face, as key names, code and figures that line up are
+// shown.
+QFont monospacedFont(TextStyle style, std::optional<QFont::Weight> weight = std::nullopt);
 
 // Hierarchical text colours: the palette's text colour at falling strengths.
 enum class Level { primary, secondary, tertiary, quaternary };
