@@ -47,8 +47,8 @@ std::optional<QString> MenuBarController::lastMomentText(const std::optional<ost
     if (!last || skipShown || locked) {
         return std::nullopt;
     }
-    return tr("Last moment ") + format.time(last->timestamp) + QStringLiteral(" · ") +
-           QString::fromStdString(last->displayTitle());
+    return tr("Last moment %1 · %2")
+        .arg(format.time(last->timestamp), QString::fromStdString(last->displayTitle()));
 }
 
 bool MenuBarController::showsFinishSetup() const {
@@ -98,7 +98,7 @@ std::optional<QString> MenuBarController::findsText() const {
     if (count <= 0) {
         return std::nullopt;
     }
-    return tr("Found what you needed ") + QString::number(count) + tr(" times this month");
+    return tr("Found what you needed %n times this month", nullptr, int(count));
 }
 
 bool MenuBarController::paused() const {
@@ -137,8 +137,8 @@ QString MenuBarController::question() const {
     if (!pending_ || pending_->kind == Deletion::Kind::today) {
         return tr("Delete everything recorded today? This can't be undone.");
     }
-    return tr("Delete everything recorded in the last ") +
-           model_.format().duration(pending_->minutes * 60.0) + tr("? This can't be undone.");
+    return tr("Delete everything recorded in the last %1? This can't be undone.")
+        .arg(model_.format().duration(pending_->minutes * 60.0));
 }
 
 MenuBarController::Range MenuBarController::range(const Deletion& deletion, ostrel::Time now) const {
