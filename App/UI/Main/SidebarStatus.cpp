@@ -2,14 +2,13 @@
 
 #include "Model/AppModel.h"
 #include "UI/Shared/PageParts.h"
+#include "UI/Shared/RoundedBox.h"
 #include "UI/Shared/StatusDot.h"
 #include "UI/Theme/Theme.h"
 
 #include <QEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
-#include <QPainterPath>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -25,7 +24,10 @@ SidebarStatus::Control SidebarStatus::control(const RecorderStatus& status,
 
 SidebarStatus::SidebarStatus(AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setObjectName("sidebarStatus");
-    auto* column = PageParts::column(this, 8);
+    // The block stands on a faint rounded ground.
+    auto* ground = new RoundedBox(cornerRadius, RoundedBox::level(Theme::Level::quaternary, groundOpacity));
+    PageParts::column(this, 0)->addWidget(ground);
+    auto* column = PageParts::column(ground, 8);
     column->setContentsMargins(padding, padding, padding, padding);
 
     auto* statusRow = PageParts::row(nullptr, 6);
@@ -116,16 +118,6 @@ bool SidebarStatus::eventFilter(QObject* watched, QEvent* event) {
         status_->setMaximumHeight(status_->fontMetrics().lineSpacing() * statusLines);
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void SidebarStatus::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QColor ground = Theme::textColor(palette(), Theme::Level::quaternary);
-    ground.setAlphaF(ground.alphaF() * groundOpacity);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
-    painter.fillPath(shape, ground);
 }
 
 } // namespace vesperline

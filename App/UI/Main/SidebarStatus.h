@@ -47,7 +47,6 @@ class SidebarStatus final : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
   private:
     void render();
