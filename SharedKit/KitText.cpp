@@ -4,6 +4,8 @@
 #include <QEvent>
 #include <QLabel>
 
+#include <algorithm>
+
 namespace vesperline::KitText {
 
 namespace {
@@ -63,7 +65,12 @@ class Keeper final : public QObject {
 
 QFont font(Size size, QFont::Weight weight) {
     QFont font = QApplication::font();
-    font.setPointSizeF(font.pointSizeF() * scale(size));
+    // An application font given in pixels has no point size to scale.
+    if (font.pointSizeF() > 0) {
+        font.setPointSizeF(font.pointSizeF() * scale(size));
+    } else {
+        font.setPixelSize(std::max(1, int(font.pixelSize() * scale(size) + 0.5)));
+    }
     font.setWeight(weight);
     return font;
 }
