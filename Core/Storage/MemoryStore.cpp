@@ -5,6 +5,12 @@
 #include "Support/Time.h"
 
 namespace ostrel {
+namespace {
+
+// SQLite's own ceiling for a mapping; it maps no more of the file than there is.
+constexpr std::int64_t mappedBytes = 0x7fff0000;
+
+} // namespace
 
 MemoryStore::MemoryStore(const std::filesystem::path& databaseFile, bool readOnly)
     : db_(std::make_unique<SQLiteDatabase>(databaseFile.string(), readOnly)), isReadOnly_(readOnly) {
@@ -19,6 +25,8 @@ MemoryStore::MemoryStore(const std::filesystem::path& databaseFile, bool readOnl
                      "PRAGMA secure_delete = ON; PRAGMA journal_size_limit = 4194304;");
         migrate();
     }
+    // Searches read megabytes of the full-text index: mapping the file spares copying every page.
+    db_->execute("PRAGMA mmap_size = " + std::to_string(mappedBytes) + ";");
     contentlessDelete_ = readContentlessDelete();
     relevanceCut_ = std::make_unique<RelevanceCut>();
     if (!relevanceCut_->install(db_->handle())) {
