@@ -9,6 +9,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <queue>
 #include <unordered_map>
 
 namespace ostrel {
@@ -23,7 +24,6 @@ constexpr std::size_t maxPlaceholders = 400;
 struct ScoredSummary {
     FrameSummary summary;
     double score = 0;
-    double shape = 0; // read only where relevance is cut
 };
 
 struct Group {
@@ -34,10 +34,6 @@ struct Group {
 
 ScoredSummary readScoredSummary(const SQLRow& row) {
     return {MemoryStore::readFrameSummary(row), row.real(10)};
-}
-
-ScoredSummary readShapedSummary(const SQLRow& row) {
-    return {MemoryStore::readFrameSummary(row), row.real(10), row.real(11)};
 }
 
 std::string placeholders(std::size_t count) {
@@ -152,27 +148,50 @@ std::vector<ScoredSummary> newestRows(SQLiteDatabase& db, const std::string& sel
     return rows;
 }
 
-// The `count` best rows of `select` (which must not order or limit) by bm25, best first, and of equal
-// scores the lowest row id first, as a sort of all matches gives them. The statement asks
-// relevance_bound for each match before reading its moment; the cut is raised to the count-th best
-// relevance read so far, so that the scan passes on only matches that may still rank.
+// The `count` best rows of `select` (which must not order or limit, and reads relevance_value in place
+// of the score) by bm25, best first, and of equal scores the lowest row id first, as a sort of all
+// matches gives them. The statement asks relevance_bound for each match before reading its moment, and
+// the cut follows the count-th best value read so far, so that the scan passes on only matches that may
+// still rank.
 std::vector<ScoredSummary> bestRows(SQLiteDatabase& db, RelevanceCut& cut, const std::string& select,
-                                    const std::vector<SQLValue>& values, std::int64_t count) {
+                                    const std::vector<SQLValue>& values, std::int64_t count,
+                                    bool seesEveryMatch) {
     const auto wanted = static_cast<std::size_t>(count);
-    const auto best = [](const ScoredSummary& a, const ScoredSummary& b) { return a.score < b.score; };
+    // Until the scan ends, `score` holds the relevance value: higher is better.
     std::vector<ScoredSummary> rows;
-    cut.reset();
+    std::priority_queue<double, std::vector<double>, std::greater<>> bestValues;
+    cut.reset(seesEveryMatch);
     db.readRows(select, values, false, [&](const SQLRow& row) {
-        rows.push_back(readShapedSummary(row));
-        // Rows arrive by row id, so a stable sort keeps the earlier of equal scores first.
-        if (rows.size() > wanted && rows.size() - wanted > wanted + 64) {
-            std::stable_sort(rows.begin(), rows.end(), best);
-            rows.resize(wanted);
-            cut.raise(-rows.back().score, rows.back().shape);
+        ScoredSummary read = readScoredSummary(row);
+        // Rows arrive by row id. Once `count` rows are at least as good, a row no better than all of
+        // them has a score no better and a higher row id: it cannot rank.
+        if (bestValues.size() == wanted) {
+            if (read.score <= bestValues.top()) {
+                return true;
+            }
+            bestValues.pop();
+        }
+        bestValues.push(read.score);
+        rows.push_back(std::move(read));
+        if (bestValues.size() == wanted) {
+            const double least = bestValues.top();
+            cut.raise(least);
+            // Kept rows far enough below the count-th value are worse in score too; one closer may
+            // still round to its score and rank before it by row id.
+            if (rows.size() > 4 * wanted + 64) {
+                std::erase_if(rows, [&](const ScoredSummary& r) {
+                    return r.score + r.score * RelevanceCut::margin < least;
+                });
+            }
         }
         return true;
     });
-    std::stable_sort(rows.begin(), rows.end(), best);
+    for (ScoredSummary& row : rows) {
+        row.score = cut.score(row.score);
+    }
+    std::sort(rows.begin(), rows.end(), [](const ScoredSummary& a, const ScoredSummary& b) {
+        return a.score != b.score ? a.score < b.score : a.summary.id < b.summary.id;
+    });
     if (rows.size() > wanted) {
         rows.resize(wanted);
     }
@@ -235,12 +254,14 @@ std::vector<SearchHit> MemoryStore::search(const SearchQuery& query, Time now) {
     // table must stay the outer loop (CROSS JOIN), or SQLite may walk an app's moments instead and
     // start the match, and bm25's counts over the whole index, again for each of them.
     std::string sql =
-        std::string("SELECT ") + frameSummaryColumns + ", bm25(frame_fts, 2.0, 1.0, 1.0) AS score" +
-        (cutByRelevance ? ", relevance_shape(frame_fts, 2.0, 1.0, 1.0)" : "") + "\nFROM frame_fts " +
-        (newestByRowID || cutByRelevance ? "CROSS JOIN" : "JOIN") +
+        std::string("SELECT ") + frameSummaryColumns +
+        (cutByRelevance ? ", relevance_value(frame_fts, 2.0, 1.0, 1.0)"
+                        : ", bm25(frame_fts, 2.0, 1.0, 1.0) AS score") +
+        "\nFROM frame_fts " + (newestByRowID || cutByRelevance ? "CROSS JOIN" : "JOIN") +
         " frames f ON f.id = frame_fts.rowid LEFT JOIN segments s ON s.id = f.segment_id\nWHERE "
         "frame_fts MATCH ?";
-    // Asked first, so that a match that cannot rank is passed over before its moment is read.
+    // Asked first, of every match: one that cannot rank is passed over before its moment is read, and a
+    // lone phrase's matches are counted for its score.
     if (cutByRelevance) {
         sql += " AND relevance_bound(frame_fts, 2.0, 1.0, 1.0)";
     }
@@ -253,7 +274,8 @@ std::vector<SearchHit> MemoryStore::search(const SearchQuery& query, Time now) {
         sql += " AND f.ts < ?";
         values.push_back(SQLValue::real(*query.to));
     }
-    if (query.from && withAids) {
+    const bool boundedByRowID = query.from && withAids;
+    if (boundedByRowID) {
         // Rows below the first block that reaches `from` are all older: the index skips them.
         const std::optional<std::int64_t> lowest = lowestIDFrom(*db_, *query.from);
         if (!lowest) {
@@ -272,7 +294,7 @@ std::vector<SearchHit> MemoryStore::search(const SearchQuery& query, Time now) {
     if (newestByRowID) {
         rows = newestRows(*db_, sql, values, rowLimit(query.limit));
     } else if (cutByRelevance) {
-        rows = bestRows(*db_, *relevanceCut_, sql, values, rowLimit(query.limit));
+        rows = bestRows(*db_, *relevanceCut_, sql, values, rowLimit(query.limit), !boundedByRowID);
     } else {
         sql += query.sort == SearchQuery::Sort::relevance ? " ORDER BY score LIMIT ?"
                                                           : " ORDER BY f.ts DESC LIMIT ?";
