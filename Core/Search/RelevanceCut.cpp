@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace ostrel {
@@ -144,12 +145,13 @@ struct RelevanceFunctions {
         for (const int last : statistics->lastToken) {
             length += last + 1;
         }
-        if (!reaches(value(*statistics, length))) {
-            sqlite3_result_int(context, 0);
+        const bool mayReach = reaches(value(*statistics, length));
+        // Before the cut is first raised every row passes. After, the row's true length is one lookup
+        // away, far cheaper than the moment the statement would read next.
+        if (!mayReach || cut.cut_ == -std::numeric_limits<double>::infinity()) {
+            sqlite3_result_int(context, mayReach ? 1 : 0);
             return;
         }
-        // The row's true length is one lookup away, far cheaper than the moment the statement would
-        // read next.
         int tokens = 0;
         if (const int result = api->xColumnSize(fts, -1, &tokens); result != SQLITE_OK) {
             sqlite3_result_error_code(context, result);
