@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace ostrel {
@@ -115,6 +116,28 @@ struct RelevanceFunctions {
         return true;
     }
 
+    // The scan's statistics with the current row's hits read; null after reporting a failure.
+    static Statistics* readRow(const Fts5ExtensionApi* api, Fts5Context* fts, sqlite3_context* context,
+                               int weightCount, sqlite3_value** weights) {
+        auto& cut = *static_cast<RelevanceCut*>(api->xUserData(fts));
+        Statistics* statistics = statisticsFor(cut, api, fts, context);
+        if (statistics == nullptr || !readHits(api, fts, context, weightCount, weights, *statistics)) {
+            return nullptr;
+        }
+        return statistics;
+    }
+
+    // The current row's length in tokens; absent after reporting a failure.
+    static std::optional<int> rowLength(const Fts5ExtensionApi* api, Fts5Context* fts,
+                                        sqlite3_context* context) {
+        int tokens = 0;
+        if (const int result = api->xColumnSize(fts, -1, &tokens); result != SQLITE_OK) {
+            sqlite3_result_error_code(context, result);
+            return std::nullopt;
+        }
+        return tokens;
+    }
+
     // The relevance value of the current row, had it `length` tokens, in bm25's order of operations.
     static double value(const Statistics& statistics, double length) {
         if (statistics.countedInScan) {
@@ -132,9 +155,9 @@ struct RelevanceFunctions {
     // hit in each column, never below its value with its true length.
     static void bound(const Fts5ExtensionApi* api, Fts5Context* fts, sqlite3_context* context,
                       int weightCount, sqlite3_value** weights) {
-        auto& cut = *static_cast<RelevanceCut*>(api->xUserData(fts));
-        Statistics* statistics = statisticsFor(cut, api, fts, context);
-        if (statistics == nullptr || !readHits(api, fts, context, weightCount, weights, *statistics)) {
+        const auto& cut = *static_cast<const RelevanceCut*>(api->xUserData(fts));
+        Statistics* statistics = readRow(api, fts, context, weightCount, weights);
+        if (statistics == nullptr) {
             return;
         }
         ++statistics->matches;
@@ -152,28 +175,19 @@ struct RelevanceFunctions {
             sqlite3_result_int(context, mayReach ? 1 : 0);
             return;
         }
-        int tokens = 0;
-        if (const int result = api->xColumnSize(fts, -1, &tokens); result != SQLITE_OK) {
-            sqlite3_result_error_code(context, result);
-            return;
+        if (const std::optional<int> tokens = rowLength(api, fts, context)) {
+            sqlite3_result_int(context, reaches(value(*statistics, *tokens)) ? 1 : 0);
         }
-        sqlite3_result_int(context, reaches(value(*statistics, tokens)) ? 1 : 0);
     }
 
     // The row's relevance value with its true length.
     static void exactValue(const Fts5ExtensionApi* api, Fts5Context* fts, sqlite3_context* context,
                            int weightCount, sqlite3_value** weights) {
-        auto& cut = *static_cast<RelevanceCut*>(api->xUserData(fts));
-        Statistics* statistics = statisticsFor(cut, api, fts, context);
-        if (statistics == nullptr || !readHits(api, fts, context, weightCount, weights, *statistics)) {
-            return;
+        if (Statistics* statistics = readRow(api, fts, context, weightCount, weights)) {
+            if (const std::optional<int> tokens = rowLength(api, fts, context)) {
+                sqlite3_result_double(context, value(*statistics, *tokens));
+            }
         }
-        int tokens = 0;
-        if (const int result = api->xColumnSize(fts, -1, &tokens); result != SQLITE_OK) {
-            sqlite3_result_error_code(context, result);
-            return;
-        }
-        sqlite3_result_double(context, value(*statistics, tokens));
     }
 };
 
