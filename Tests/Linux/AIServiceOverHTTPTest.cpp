@@ -48,6 +48,8 @@ class AIServiceOverHTTPTest : public testing::Test {
         platform::ChatCompletionsClient::Settings settings;
         settings.address = server.url();
         settings.responseTimeout = responseTimeout;
+        // A service started before goes first: it uses its client until it is gone.
+        service_.reset();
         client_ = std::make_unique<platform::ChatCompletionsClient>(settings);
         service_ = std::make_unique<AIService>(*client_, clock_, format_);
         QSignalSpy checked(service_.get(), &AIService::availabilityChanged);
@@ -136,8 +138,8 @@ TEST_F(AIServiceOverHTTPTest, AServerThatNeverAnswersEndsTheQuestionInTime) {
 
     // With a patient client, closing the service ends the request it waits for.
     start(server, std::chrono::hours(1));
-    answer = ask(QStringLiteral("Who sent the invoice?"));
     const std::size_t sent = server.requests().size();
+    answer = ask(QStringLiteral("Who sent the invoice?"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.requests().size() > sent; }, patience));
     service_.reset();
     EXPECT_TRUE(answer.isFinished());
