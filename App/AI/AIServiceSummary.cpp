@@ -1,6 +1,6 @@
 #include "AI/AIService.h"
 
-#include "Store/Log.h"
+#include "Runtime/Log.h"
 #include "Support/Graphemes.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "Capture/OCRService.h"
 
+#include "Runtime/Log.h"
 #include "Search/SnippetBuilder.h"
 #include "Search/TextNormalizer.h"
-#include "Store/Log.h"
 #include "Support/Graphemes.h"
 
 #include <QLocale>

@@ -10,9 +10,9 @@
 #include "Rules/PrivacyRules.h"
 #include "Rules/ProjectInference.h"
 #include "Rules/WindowPrivacy.h"
+#include "Runtime/Log.h"
 #include "Runtime/MainThread.h"
 #include "Storage/MemoryStore.h"
-#include "Store/Log.h"
 #include "Store/StoreHub.h"
 #include "Support/Graphemes.h"
 

@@ -2,7 +2,7 @@
 // with that, their filters and configuration, and what happens when a stream stops by itself.
 #include "Capture/Recorder.h"
 
-#include "Store/Log.h"
+#include "Runtime/Log.h"
 #include "Store/StoreHub.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "Capture/SystemEventsMonitor.h"
 
-#include "Store/Log.h"
+#include "Runtime/Log.h"
 
 namespace vesperline {
 

@@ -1,8 +1,8 @@
 #include "Model/AppDelegate.h"
 
 #include "Runtime/FailureDescription.h"
+#include "Runtime/Log.h"
 #include "Runtime/MainThread.h"
-#include "Store/Log.h"
 
 namespace vesperline {
 

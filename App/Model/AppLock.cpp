@@ -1,7 +1,7 @@
 #include "Model/AppLock.h"
 
+#include "Runtime/Log.h"
 #include "Runtime/WhenFinished.h"
-#include "Store/Log.h"
 
 #include <QCoreApplication>
 #include <QFuture>

@@ -17,6 +17,7 @@
 #include "Model/AppWindows.h"
 #include "Model/HotKeyCombo.h"
 #include "Model/HotKeyManager.h"
+#include "Model/SearchModel.h"
 #include "Model/TimelineRequest.h"
 #include "Platform/Accessibility.h"
 #include "Platform/DisplayCapture.h"
@@ -48,7 +49,6 @@
 #include "Store/RetentionManager.h"
 #include "Store/SegmentRewriter.h"
 #include "Store/StoreHub.h"
-#include "UI/Search/SearchModel.h"
 
 #include <QFuture>
 #include <QObject>

@@ -1,8 +1,8 @@
 #include "Model/AppModel.h"
 
+#include "Runtime/Log.h"
 #include "Runtime/WhenFinished.h"
 #include "Storage/MemoryStore.h"
-#include "Store/Log.h"
 #include "Store/StoreFailureLog.h"
 
 #include <QtConcurrent/QtConcurrentRun>

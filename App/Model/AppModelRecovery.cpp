@@ -1,6 +1,6 @@
 #include "Model/AppModel.h"
 
-#include "Store/Log.h"
+#include "Runtime/Log.h"
 
 #include <QCoreApplication>
 

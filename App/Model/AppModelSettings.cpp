@@ -1,7 +1,7 @@
 #include "Model/AppModel.h"
 
+#include "Runtime/Log.h"
 #include "Store/BackupExclusion.h"
-#include "Store/Log.h"
 
 #include <mutex>
 

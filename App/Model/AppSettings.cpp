@@ -1,7 +1,7 @@
 #include "Model/AppSettings.h"
 
 #include "Rules/PrivacyRules.h"
-#include "Store/Log.h"
+#include "Runtime/Log.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "Model/LaunchAtLogin.h"
 
 #include "Platform/LoginItem.h"
-#include "Store/Log.h"
+#include "Runtime/Log.h"
 
 namespace vesperline {
 

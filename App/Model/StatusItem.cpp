@@ -1,6 +1,6 @@
 #include "Model/StatusItem.h"
 
-#include "Store/Log.h"
+#include "Runtime/Log.h"
 
 #include <QCursor>
 #include <QEvent>

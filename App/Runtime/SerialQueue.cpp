@@ -2,7 +2,7 @@
 
 #include "Runtime/AppIdentity.h"
 #include "Runtime/FailureDescription.h"
-#include "Store/Log.h"
+#include "Runtime/Log.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 #include "Runtime/TerminationSignals.h"
 
-#include "Store/Log.h"
+#include "Runtime/Log.h"
 
 #include <QSocketNotifier>
 

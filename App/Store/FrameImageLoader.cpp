@@ -1,6 +1,6 @@
 #include "Store/FrameImageLoader.h"
 
-#include "Store/Log.h"
+#include "Runtime/Log.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 

@@ -1,8 +1,8 @@
 #include "Store/RetentionManager.h"
 
 #include "Runtime/FailureDescription.h"
+#include "Runtime/Log.h"
 #include "Runtime/MainThread.h"
-#include "Store/Log.h"
 #include "Store/StoreHub.h"
 
 #include <QObject>

@@ -3,8 +3,8 @@
 #include "Platform/MediaError.h"
 #include "Rules/RetentionPlanner.h"
 #include "Runtime/FailureDescription.h"
+#include "Runtime/Log.h"
 #include "Storage/OstrelPaths.h"
-#include "Store/Log.h"
 #include "Store/StoreHub.h"
 
 #include <QUuid>

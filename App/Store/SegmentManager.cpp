@@ -1,9 +1,9 @@
 #include "Store/SegmentManager.h"
 
 #include "Platform/MediaError.h"
+#include "Runtime/Log.h"
 #include "Storage/MemoryStore.h"
 #include "Storage/OstrelPaths.h"
-#include "Store/Log.h"
 #include "Store/StoreHub.h"
 
 #include <QString>

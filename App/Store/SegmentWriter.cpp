@@ -1,7 +1,7 @@
 #include "Store/SegmentWriter.h"
 
+#include "Runtime/Log.h"
 #include "Storage/OstrelPaths.h"
-#include "Store/Log.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Runtime/FailureDescription.h"
-#include "Store/Log.h"
+#include "Runtime/Log.h"
 
 #include <exception>
 

@@ -1,9 +1,9 @@
 #include "Store/StoreHub.h"
 
+#include "Runtime/Log.h"
 #include "Runtime/MainThread.h"
 #include "Storage/OstrelPaths.h"
 #include "Storage/SQLiteError.h"
-#include "Store/Log.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -9,12 +9,12 @@
 //
 // Each benchmark types each word of its class in turn and reports the median and the 95th
 // percentile in milliseconds, and the mean number of rows.
+#include "Model/SearchModel.h"
 #include "Platform/InstalledApplications.h"
 #include "Storage/OstrelPaths.h"
 #include "Store/StoreHub.h"
 #include "Support/SyntheticStore.h"
 #include "UI/Search/ResultList.h"
-#include "UI/Search/SearchModel.h"
 #include "UI/Search/SearchScreen.h"
 
 #include <benchmark/benchmark.h>

@@ -1,4 +1,4 @@
-#include "Store/Log.h"
+#include "Runtime/Log.h"
 
 #include <gtest/gtest.h>
 

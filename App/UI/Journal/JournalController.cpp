@@ -3,9 +3,9 @@
 #include "Model/AppSettings.h"
 #include "Rules/WorkLogBuilder.h"
 #include "Runtime/FailureDescription.h"
+#include "Runtime/Log.h"
 #include "Runtime/WhenFinished.h"
 #include "Store/FutureOutcome.h"
-#include "Store/Log.h"
 #include "Store/StoreHub.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "Model/AppSettings.h"
 #include "Platform/InstalledApplications.h"
 #include "Rules/AppCatalog.h"
-#include "Store/Log.h"
+#include "Runtime/Log.h"
 #include "UI/Settings/ExcludedApps.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "UI/Search/AppFilterButton.h"
 
-#include "UI/Search/SearchModel.h"
+#include "Model/SearchModel.h"
 #include "UI/Theme/Symbols.h"
 
 #include <QMenu>

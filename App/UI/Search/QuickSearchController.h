@@ -1,11 +1,11 @@
 #pragma once
 
+#include "Model/SearchModel.h"
 #include "Runtime/Delays.h"
 #include "Runtime/SystemClock.h"
 #include "Storage/SearchHit.h"
 #include "Store/Format.h"
 #include "UI/Moment/MomentActions.h"
-#include "UI/Search/SearchModel.h"
 #include "UI/Search/SearchTexts.h"
 #include "UI/Shared/FrameThumbnailController.h"
 #include "UI/Timeline/MomentPicture.h"

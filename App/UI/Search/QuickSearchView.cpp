@@ -1,12 +1,12 @@
 #include "UI/Search/QuickSearchView.h"
 
+#include "Model/SearchModel.h"
 #include "UI/Search/AppFilterButton.h"
 #include "UI/Search/MomentImage.h"
 #include "UI/Search/QuickSearchController.h"
 #include "UI/Search/RangeChips.h"
 #include "UI/Search/ResultList.h"
 #include "UI/Search/SearchField.h"
-#include "UI/Search/SearchModel.h"
 #include "UI/Search/SearchTexts.h"
 #include "UI/Shared/ActivityIndicator.h"
 #include "UI/Shared/AppIconView.h"

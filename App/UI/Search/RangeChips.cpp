@@ -1,6 +1,6 @@
 #include "UI/Search/RangeChips.h"
 
-#include "UI/Search/SearchModel.h"
+#include "Model/SearchModel.h"
 #include "UI/Shared/Chip.h"
 
 #include <QBoxLayout>

@@ -1,6 +1,6 @@
 #include "UI/Search/SearchField.h"
 
-#include "UI/Search/SearchModel.h"
+#include "Model/SearchModel.h"
 
 #include <QSignalBlocker>
 

@@ -1,11 +1,11 @@
 #include "UI/Search/SearchScreen.h"
 
+#include "Model/SearchModel.h"
 #include "UI/Moment/MomentDetail.h"
 #include "UI/Search/AppFilterButton.h"
 #include "UI/Search/RangeChips.h"
 #include "UI/Search/ResultList.h"
 #include "UI/Search/SearchField.h"
-#include "UI/Search/SearchModel.h"
 #include "UI/Shared/ActivityIndicator.h"
 #include "UI/Shared/Divider.h"
 #include "UI/Shared/EmptyStateView.h"

@@ -1,7 +1,7 @@
 #include "UI/Search/SearchScreenController.h"
 
+#include "Model/SearchModel.h"
 #include "Search/SearchQuery.h"
-#include "UI/Search/SearchModel.h"
 #include "UI/Shared/OpenableLink.h"
 
 #include <QPointer>

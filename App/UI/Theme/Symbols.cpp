@@ -1,6 +1,6 @@
 #include "UI/Theme/Symbols.h"
 
-#include "Store/Log.h"
+#include "Runtime/Log.h"
 #include "UI/Theme/Theme.h"
 
 #include <QGuiApplication>

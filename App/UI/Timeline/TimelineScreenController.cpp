@@ -1,8 +1,8 @@
 #include "UI/Timeline/TimelineScreenController.h"
 
 #include "Runtime/FailureDescription.h"
+#include "Runtime/Log.h"
 #include "Runtime/WhenFinished.h"
-#include "Store/Log.h"
 #include "Store/StoreHub.h"
 #include "UI/Shared/LocalDay.h"
 #include "UI/Timeline/NearestFrameIndex.h"

@@ -1,6 +1,6 @@
 #include "UI/Search/QuickSearchController.h"
+#include "Model/SearchModel.h"
 #include "QuickSearchFixture.h"
-#include "UI/Search/SearchModel.h"
 
 #include <QTest>
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/SearchModel.h"
 #include "Runtime/MainThread.h"
 #include "Store/StoreHub.h"
 #include "Support/ManualClock.h"
@@ -7,7 +8,6 @@
 #include "Support/Moment.h"
 #include "Support/SettledReads.h"
 #include "Support/TemporaryDirectory.h"
-#include "UI/Search/SearchModel.h"
 #include "UI/Shared/FrameThumbnailController.h"
 
 #include <QPainter>

@@ -1,5 +1,5 @@
-#include "UI/Search/SearchModel.h"
-#include "SearchFixture.h"
+#include "Model/SearchModel.h"
+#include "App/UI/Search/SearchFixture.h"
 
 using namespace vesperline;
 using testsupport::Moment;

@@ -1,4 +1,4 @@
-#include "UI/Search/SearchModel.h"
+#include "Model/SearchModel.h"
 
 #include "Runtime/WhenFinished.h"
 #include "Store/FutureOutcome.h"
