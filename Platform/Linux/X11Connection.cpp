@@ -1,5 +1,7 @@
 #include "Platform/Linux/X11Connection.h"
 
+#include <xcb/res.h>
+
 #include <cstring>
 
 namespace vesperline::platform {
@@ -10,9 +12,9 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
     return reply ? reply->atom : XCB_NONE;
 }
 
-std::shared_ptr<X11Connection> X11Connection::open() {
+std::shared_ptr<X11Connection> X11Connection::open(const char* display) {
     int screenNumber = 0;
-    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
+    xcb_connection_t* connection = xcb_connect(display, &screenNumber);
     if (xcb_connection_has_error(connection)) {
         xcb_disconnect(connection);
         return nullptr;
@@ -29,6 +31,12 @@ std::shared_ptr<X11Connection> X11Connection::open() {
     result->gtkApplicationID_ = internAtom(connection, "_GTK_APPLICATION_ID");
     result->kdeDesktopFile_ = internAtom(connection, "_KDE_NET_WM_DESKTOP_FILE");
     result->wmState_ = internAtom(connection, "WM_STATE");
+    const xcb_query_extension_reply_t* resources = xcb_get_extension_data(connection, &xcb_res_id);
+    result->clientResources_ = resources && resources->present;
+    if (result->clientResources_) {
+        // The extension answers only clients that said which version they speak.
+        std::free(xcb_res_query_version_reply(connection, xcb_res_query_version(connection, 1, 2), nullptr));
+    }
     return result;
 }
 

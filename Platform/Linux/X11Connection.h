@@ -25,8 +25,9 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name);
 // displays and idle time. libxcb is thread-safe, so every reader may use it from any thread.
 class X11Connection {
   public:
-    // Opens the display named by $DISPLAY; null when there is none we can read.
-    static std::shared_ptr<X11Connection> open();
+    // Opens the display named by $DISPLAY (or `display`, as ":1" names one); null when there is none
+    // we can read.
+    static std::shared_ptr<X11Connection> open(const char* display = nullptr);
     ~X11Connection();
     X11Connection(const X11Connection&) = delete;
     X11Connection& operator=(const X11Connection&) = delete;
@@ -41,6 +42,9 @@ class X11Connection {
     xcb_atom_t kdeDesktopFileAtom() const { return kdeDesktopFile_; }
     // Set by the window manager on every client window it manages (ICCCM).
     xcb_atom_t wmStateAtom() const { return wmState_; }
+    // Whether the server tells which process made a window (the X-Resource extension). A request of
+    // an extension the server lacks would close the connection.
+    bool hasClientResources() const { return clientResources_; }
 
     // Sends a property read now; collect it later with one of the readers below, so a batch of reads
     // costs one round trip.
@@ -61,6 +65,7 @@ class X11Connection {
     xcb_atom_t gtkApplicationID_ = XCB_NONE;
     xcb_atom_t kdeDesktopFile_ = XCB_NONE;
     xcb_atom_t wmState_ = XCB_NONE;
+    bool clientResources_ = false;
 };
 
 } // namespace vesperline::platform

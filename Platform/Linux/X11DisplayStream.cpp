@@ -116,7 +116,6 @@ void X11DisplayStream::State::connect() {
         xcb_damage_query_version_reply(connection, xcb_damage_query_version(connection, 1, 1), nullptr));
     std::free(
         xcb_xfixes_query_version_reply(connection, xcb_xfixes_query_version(connection, 5, 0), nullptr));
-    std::free(xcb_res_query_version_reply(connection, xcb_res_query_version(connection, 1, 2), nullptr));
 
     const auto monitors = x11Reply(xcb_randr_get_monitors_reply(
         connection, xcb_randr_get_monitors(connection, x11->root(), 1), nullptr));

@@ -1,5 +1,7 @@
 #include "Platform/Linux/X11WindowServer.h"
 
+#include "Platform/Linux/X11WindowProcess.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -12,7 +14,8 @@ struct WindowRequests {
     xcb_get_window_attributes_cookie_t attributes;
     xcb_get_geometry_cookie_t geometry;
     xcb_translate_coordinates_cookie_t origin;
-    xcb_get_property_cookie_t netName, name, pid, type, state, opacity, extents, windowClass;
+    xcb_get_property_cookie_t netName, name, type, state, opacity, extents, windowClass;
+    X11WindowProcessRequest process;
 };
 
 std::string ownerNameOf(const std::vector<std::string>& windowClass) {
@@ -70,12 +73,12 @@ std::vector<WindowServerWindow> X11WindowServer::onScreenWindows() {
                             xcb_translate_coordinates(connection, window, x11.root(), 0, 0),
                             x11.requestProperty(window, ewmh._NET_WM_NAME, ewmh.UTF8_STRING),
                             x11.requestProperty(window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY),
-                            x11.requestProperty(window, ewmh._NET_WM_PID, XCB_ATOM_CARDINAL),
                             x11.requestProperty(window, ewmh._NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM),
                             x11.requestProperty(window, ewmh._NET_WM_STATE, XCB_ATOM_ATOM),
                             x11.requestProperty(window, x11.opacityAtom(), XCB_ATOM_CARDINAL),
                             x11.requestProperty(window, ewmh._NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL),
-                            x11.requestProperty(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING)});
+                            x11.requestProperty(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING),
+                            requestWindowProcess(x11, window)});
     }
 
     std::vector<WindowServerWindow> windows;
@@ -86,7 +89,7 @@ std::vector<WindowServerWindow> X11WindowServer::onScreenWindows() {
         const auto origin = x11Reply(xcb_translate_coordinates_reply(connection, request.origin, nullptr));
         auto netName = x11.stringProperty(request.netName);
         auto name = x11.stringProperty(request.name);
-        const auto pid = x11.cardinalProperty(request.pid);
+        const auto pid = windowProcess(x11, request.process);
         const auto types = x11.cardinalsProperty(request.type);
         const auto states = x11.cardinalsProperty(request.state);
         const auto opacity = x11.cardinalProperty(request.opacity);
@@ -104,9 +107,7 @@ std::vector<WindowServerWindow> X11WindowServer::onScreenWindows() {
         }
         WindowServerWindow window;
         window.id = request.window;
-        if (pid) {
-            window.pid = static_cast<std::int32_t>(*pid);
-        }
+        window.pid = pid;
         if (geometry && origin) {
             double left = 0, right = 0, top = 0, bottom = 0;
             if (extents.size() == 4) {

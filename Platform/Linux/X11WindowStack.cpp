@@ -1,6 +1,6 @@
 #include "Platform/Linux/X11WindowStack.h"
 
-#include <xcb/res.h>
+#include "Platform/Linux/X11WindowProcess.h"
 
 #include <cmath>
 #include <map>
@@ -132,8 +132,7 @@ std::vector<X11StackedWindow> readWindowStack(X11Connection& x11) {
     }
 
     struct Owner {
-        xcb_res_query_client_ids_cookie_t resource;
-        xcb_get_property_cookie_t netPID;
+        X11WindowProcessRequest process;
         // Read when the client is not the window itself.
         std::optional<xcb_get_property_cookie_t> clientOpacity;
         std::optional<xcb_get_geometry_cookie_t> clientGeometry;
@@ -141,10 +140,7 @@ std::vector<X11StackedWindow> readWindowStack(X11Connection& x11) {
     std::vector<Owner> owners;
     owners.reserve(stack.size());
     for (const X11StackedWindow& window : stack) {
-        const xcb_res_client_id_spec_t spec{window.client, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-        Owner owner{xcb_res_query_client_ids(connection, 1, &spec),
-                    x11.requestProperty(window.client, x11.ewmh()->_NET_WM_PID, XCB_ATOM_CARDINAL, 1),
-                    std::nullopt, std::nullopt};
+        Owner owner{requestWindowProcess(x11, window.client), std::nullopt, std::nullopt};
         if (window.client != window.window) {
             owner.clientOpacity = x11.requestProperty(window.client, x11.opacityAtom(), XCB_ATOM_CARDINAL, 1);
             owner.clientGeometry = xcb_get_geometry(connection, window.client);
@@ -152,20 +148,7 @@ std::vector<X11StackedWindow> readWindowStack(X11Connection& x11) {
         owners.push_back(owner);
     }
     for (std::size_t i = 0; i < stack.size(); ++i) {
-        const auto ids = x11Reply(xcb_res_query_client_ids_reply(connection, owners[i].resource, nullptr));
-        if (ids) {
-            for (auto it = xcb_res_query_client_ids_ids_iterator(ids.get()); it.rem;
-                 xcb_res_client_id_value_next(&it)) {
-                if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) && it.data->length >= 4) {
-                    stack[i].pid = static_cast<std::int32_t>(*xcb_res_client_id_value_value(it.data));
-                }
-            }
-        }
-        // A client of another machine has no local process; the window may still name one.
-        const auto netPID = x11.cardinalProperty(owners[i].netPID);
-        if (!stack[i].pid && netPID) {
-            stack[i].pid = static_cast<std::int32_t>(*netPID);
-        }
+        stack[i].pid = windowProcess(x11, owners[i].process);
         // Window managers copy a client's opacity to its frame, but not all of them, and a frame may
         // have another visual than the client it holds.
         if (owners[i].clientOpacity && belowFullOpacity(x11, *owners[i].clientOpacity)) {

@@ -40,8 +40,8 @@ struct X11VisiblePart {
     bool operator==(const X11VisiblePart&) const = default;
 };
 
-// The shown children of the root, bottom to top, each with its client and owning process (from the
-// X-Resource extension, else the client's _NET_WM_PID). Requests are sent in batches, so a read costs
+// The shown children of the root, bottom to top, each with its client and owning process (the
+// process of the client window, `windowProcess`). Requests are sent in batches, so a read costs
 // a few round trips whatever the number of windows. Empty when the tree cannot be read.
 std::vector<X11StackedWindow> readWindowStack(X11Connection& x11);
 

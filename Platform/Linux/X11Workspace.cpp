@@ -1,6 +1,7 @@
 #include "Platform/Linux/X11Workspace.h"
 
 #include "Platform/Linux/ApplicationIdentity.h"
+#include "Platform/Linux/X11WindowProcess.h"
 
 #include <algorithm>
 #include <limits>
@@ -29,11 +30,11 @@ X11Workspace::~X11Workspace() = default;
 std::optional<RunningApplication> X11Workspace::applicationOfWindow(xcb_window_t window) {
     X11Connection& x11 = *x11_;
     xcb_ewmh_connection_t& ewmh = *x11.ewmh();
-    const auto pidCookie = x11.requestProperty(window, ewmh._NET_WM_PID, XCB_ATOM_CARDINAL);
+    const X11WindowProcessRequest process = requestWindowProcess(x11, window);
     const auto classCookie = x11.requestProperty(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING);
     const auto gtkCookie = x11.requestProperty(window, x11.gtkApplicationIDAtom(), ewmh.UTF8_STRING);
     const auto kdeCookie = x11.requestProperty(window, x11.kdeDesktopFileAtom(), XCB_GET_PROPERTY_TYPE_ANY);
-    const auto pid = x11.cardinalProperty(pidCookie);
+    const std::optional<std::int32_t> pid = windowProcess(x11, process);
     ApplicationIdentity::WindowFacts facts;
     facts.windowClass = windowClassOf(x11.stringsProperty(classCookie));
     const auto gtk = x11.stringProperty(gtkCookie);
@@ -42,7 +43,7 @@ std::optional<RunningApplication> X11Workspace::applicationOfWindow(xcb_window_t
     if (!pid && !facts.windowClass && !facts.desktopFile) {
         return std::nullopt;
     }
-    const std::int32_t processID = pid ? static_cast<std::int32_t>(*pid) : 0;
+    const std::int32_t processID = pid.value_or(0);
     return ApplicationIdentity::resolve(processID, facts, ApplicationIdentity::processFacts(processID));
 }
 
@@ -65,15 +66,10 @@ std::optional<RunningApplication> X11Workspace::runningApplication(std::int32_t 
     xcb_ewmh_connection_t& ewmh = *x11.ewmh();
     const std::vector<std::uint32_t> clients = x11.cardinalsProperty(x11.requestProperty(
         x11.root(), ewmh._NET_CLIENT_LIST, XCB_ATOM_WINDOW, std::numeric_limits<std::uint32_t>::max() / 4));
-    std::vector<xcb_get_property_cookie_t> pids;
-    pids.reserve(clients.size());
-    for (xcb_window_t window : clients) {
-        pids.push_back(x11.requestProperty(window, ewmh._NET_WM_PID, XCB_ATOM_CARDINAL));
-    }
     std::optional<xcb_window_t> owned;
-    for (std::size_t i = 0; i < clients.size(); ++i) {
-        const auto windowPID = x11.cardinalProperty(pids[i]);
-        if (!owned && windowPID && static_cast<std::int32_t>(*windowPID) == pid) {
+    const std::vector<std::optional<std::int32_t>> processes = windowProcesses(x11, clients);
+    for (std::size_t i = 0; i < clients.size() && !owned; ++i) {
+        if (processes[i] == pid) {
             owned = clients[i];
         }
     }
@@ -177,15 +173,10 @@ std::map<xcb_window_t, std::int32_t> X11Workspace::clientProcesses() {
     xcb_ewmh_connection_t& ewmh = *x11.ewmh();
     const std::vector<std::uint32_t> windows = x11.cardinalsProperty(x11.requestProperty(
         x11.root(), ewmh._NET_CLIENT_LIST, XCB_ATOM_WINDOW, std::numeric_limits<std::uint32_t>::max() / 4));
-    std::vector<xcb_get_property_cookie_t> pids;
-    pids.reserve(windows.size());
-    for (xcb_window_t window : windows) {
-        pids.push_back(x11.requestProperty(window, ewmh._NET_WM_PID, XCB_ATOM_CARDINAL));
-    }
+    const std::vector<std::optional<std::int32_t>> pids = windowProcesses(x11, windows);
     std::map<xcb_window_t, std::int32_t> processes;
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        const auto pid = x11.cardinalProperty(pids[i]);
-        processes[windows[i]] = pid ? static_cast<std::int32_t>(*pid) : 0;
+        processes[windows[i]] = pids[i].value_or(0);
     }
     return processes;
 }

@@ -14,9 +14,10 @@
 namespace vesperline::platform {
 
 // The frontmost application from `_NET_ACTIVE_WINDOW`, and the application of a process from its
-// windows and /proc; a launch is a process whose first window joins `_NET_CLIENT_LIST`. Activation
-// and the client list are watched on a connection of their own, so the shared connection never
-// carries events; the watch runs on the thread that created the workspace (the main thread).
+// windows (each window's process as `windowProcess` tells it) and /proc; a launch is a process whose first
+// window joins `_NET_CLIENT_LIST`. Activation and the client list are watched on a connection of their own,
+// so the shared connection never carries events; the watch runs on the thread that created the workspace (the
+// main thread).
 class X11Workspace final : public QObject, public Workspace {
     Q_OBJECT
 
@@ -34,7 +35,7 @@ class X11Workspace final : public QObject, public Workspace {
     void watchRoot();
     void propertiesChanged(const X11EventWatcher::Events& events);
     void clientsChanged();
-    // The client windows and the process of each (0 when it names none).
+    // The client windows and the process of each (0 when none is known).
     std::map<xcb_window_t, std::int32_t> clientProcesses();
     std::optional<RunningApplication> applicationOfWindow(xcb_window_t window);
 
