@@ -179,9 +179,8 @@ std::vector<X11VisiblePart> visibleParts(const std::vector<X11StackedWindow>& st
                 parts.push_back({window->window, shown});
             }
         }
-        const QRect hidden = frame.adjusted(coveringMargin, coveringMargin, -coveringMargin, -coveringMargin);
-        if (window->opaque && !hidden.isEmpty()) {
-            covered += hidden;
+        if (window->opaque) {
+            covered += frame;
         }
     }
     return parts;

@@ -45,13 +45,9 @@ struct X11VisiblePart {
 // a few round trips whatever the number of windows. Empty when the tree cannot be read.
 std::vector<X11StackedWindow> readWindowStack(X11Connection& x11);
 
-// How far inside its frame a window above is trusted to hide what lies below: rounded corners,
-// shaped edges and borders drawn translucent stay within it.
-inline constexpr int coveringMargin = 16;
-
 // What shows of the windows `toBlank` picks from `stack` (bottom to top) within `area`: each one's
-// frame less what the opaque windows above it hide (their frames shrunk by `coveringMargin`), top
-// window first. Windows of which nothing shows are left out.
+// frame less the frames of the opaque windows above it, top window first. A window in front stays
+// whole: it is what the user works in. Windows of which nothing shows are left out.
 std::vector<X11VisiblePart> visibleParts(const std::vector<X11StackedWindow>& stack,
                                          const std::function<bool(const X11StackedWindow&)>& toBlank,
                                          const ostrel::Rect& area);

@@ -59,6 +59,22 @@ bool FixtureApp::canvas(int x, int y, int width, int height, const QString& word
     return waitForLine(QStringLiteral("painted"));
 }
 
+InstalledProgram::InstalledProgram(const QString& program, const QStringList& arguments) {
+    process_.setProcessChannelMode(QProcess::ForwardedChannels);
+    process_.start(program, arguments);
+    started_ = process_.waitForStarted(10000);
+}
+
+InstalledProgram::~InstalledProgram() {
+    if (process_.state() != QProcess::NotRunning) {
+        process_.terminate();
+        if (!process_.waitForFinished(5000)) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+}
+
 QProcessEnvironment launchedAs(const QString& id) {
     QProcessEnvironment environment;
     environment.insert("GIO_LAUNCHED_DESKTOP_FILE", "/usr/share/applications/" + id + ".desktop");

@@ -46,6 +46,22 @@ class FixtureApp {
     bool started_ = false;
 };
 
+// A program installed on the machine (xterm, mousepad), started for one test and ended after it.
+class InstalledProgram {
+  public:
+    InstalledProgram(const QString& program, const QStringList& arguments);
+    ~InstalledProgram();
+    InstalledProgram(const InstalledProgram&) = delete;
+    InstalledProgram& operator=(const InstalledProgram&) = delete;
+
+    bool started() const { return started_; }
+    std::int32_t pid() const { return static_cast<std::int32_t>(process_.processId()); }
+
+  private:
+    QProcess process_;
+    bool started_ = false;
+};
+
 // The environment of a fixture started as another application, showing no window until asked for a
 // canvas: `id` is the desktop file its launcher names.
 QProcessEnvironment launchedAs(const QString& id);

@@ -167,6 +167,39 @@ TEST_F(DisplayStreamTest, WhatAWindowAboveHidesOfAnExcludedWindowIsKept) {
     stream->stop();
 }
 
+TEST_F(DisplayStreamTest, AnXtermInFrontOfAnExcludedWindowStaysWhole) {
+    FixtureApp vault(launchedAs("org.example.Vault"));
+    ASSERT_TRUE(vault.started());
+    ASSERT_TRUE(vault.canvas(200, 200, 700, 500, "SECRET", "Vault"));
+    // Shown later, so in front of the vault, over its middle; its own border and title bar lie
+    // over the vault too.
+    desktoptest::InstalledProgram xterm(
+        "xterm", {"-geometry", "40x12+400+300", "-title", "Front Xterm", "-e", "sleep", "60"});
+    ASSERT_TRUE(xterm.started());
+    std::optional<ostrel::Rect> front;
+    ASSERT_TRUE(waitUntil([&] { return (front = frameOf(xterm.pid(), "Front Xterm")).has_value(); }));
+    ASSERT_TRUE(ostrel::Rect({200, 200, 700, 500}).contains(*front)) << "the xterm lies inside the vault";
+
+    Samples samples;
+    std::unique_ptr<DisplayStream> stream = capture->makeStream(display.id);
+    stream->start({1920, 1080, 0.1}, {{"org.example.Vault"}, {}}, samples.output(),
+                  [](const DisplayStreamError&) {});
+    ASSERT_TRUE(waitForColour(samples, 230, 230, blank)) << "what shows of the vault is blank";
+    const ostrel::BGRAImage& image = *samples.last()->image;
+    // Every pixel of the xterm's frame is its own, out to its edges; the vault shows right beside it.
+    int blanked = 0;
+    for (int y = int(front->minY()); y < int(front->maxY()); ++y) {
+        for (int x = int(front->minX()); x < int(front->maxX()); ++x) {
+            blanked += pixelAt(image, x, y) == blank ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(blanked, 0) << "of " << front->width << " x " << front->height;
+    const int middle = int(front->minY() + front->height / 2);
+    EXPECT_EQ(pixelAt(image, int(front->minX()) - 1, middle), blank);
+    EXPECT_EQ(pixelAt(image, int(front->maxX()), middle), blank);
+    stream->stop();
+}
+
 TEST_F(DisplayStreamTest, AStreamOfADisplayThatIsNotThereDoesNotStart) {
     std::unique_ptr<DisplayStream> stream = capture->makeStream(display.id + 12345);
     try {
