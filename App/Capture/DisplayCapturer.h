@@ -2,6 +2,7 @@
 
 #include "Capture/WindowList.h"
 #include "Platform/DisplayCapture.h"
+#include "Rules/FrameGate.h"
 #include "Rules/ScreenWindow.h"
 #include "Support/BGRAImage.h"
 #include "Support/Time.h"
@@ -48,7 +49,10 @@ class DisplayCapturer final : public std::enable_shared_from_this<DisplayCapture
     static constexpr std::size_t dirtHistoryLength = 64;
     static constexpr double motionWindow = 30.0;
     static constexpr std::size_t motionMinimumEntries = 12;
-    static constexpr double motionDirt = 0.04;
+    // A sample moves when it shows a visible change at all. Measured against a share of the whole
+    // display, a terminal that keeps printing counted as moving on a small display and not on a
+    // large one; a blinking caret or a ticking clock stays below it.
+    static constexpr double motionDirt = ostrel::FrameGate::minimumDirtyFraction;
     static constexpr double motionShare = 0.8;
 
     static std::shared_ptr<DisplayCapturer> make(std::uint32_t displayID, platform::DisplayCapture& capture,

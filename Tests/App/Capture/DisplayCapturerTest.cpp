@@ -149,8 +149,12 @@ TEST_F(DisplayCapturerTest, MotionTest) {
     };
     const Case cases[] = {
         {"11 recent entries, all moving", repeat(11, 1, 0.5), false},
-        {"10 of 12 moving", join(repeat(10, 1, 0.04), repeat(2, 1, 0.0)), true},
-        {"9 of 12 moving", join(repeat(9, 1, 0.5), repeat(3, 1, 0.039)), false},
+        {"10 of 12 moving", join(repeat(10, 1, 0.003), repeat(2, 1, 0.0)), true},
+        {"9 of 12 moving", join(repeat(9, 1, 0.5), repeat(3, 1, 0.0029)), false},
+        // A terminal of 360 x 208 pixels printing on a 1920 x 1080 display moves it as it moves a
+        // display of half the width.
+        {"a small window that keeps changing", repeat(12, 1, 0.036), true},
+        {"a blinking caret", repeat(30, 1, 0.0001), false},
         {"older than 30 s do not count", join(repeat(12, 30.5, 0.5), repeat(11, 1, 0.5)), false},
         {"exactly 30 s old counts", join(repeat(1, 30, 0.5), repeat(11, 1, 0.5)), true},
         {"entries after now count", repeat(12, -2, 0.5), true},
