@@ -55,7 +55,9 @@ struct LinuxPlatform {
     std::shared_ptr<platform::X11Connection> x11 = platform::X11Connection::open();
     platform::X11Displays displays{x11};
     platform::X11WindowServer windowServer{x11};
-    platform::X11Workspace workspace{x11};
+    // What the windows use, and the names of running applications.
+    platform::DesktopFileApplications applications;
+    platform::X11Workspace workspace{x11, applications};
     platform::X11DisplayCapture capture{workspace};
     platform::AtspiAccessibility accessibility;
     platform::TesseractTextRecognizer recognizer;
@@ -68,7 +70,6 @@ struct LinuxPlatform {
     platform::PamPasswordCheck passwordCheck;
     platform::ChatCompletionsClient languageModel{platform::ChatCompletionsClient::settingsFromEnvironment()};
     // What the windows use.
-    platform::DesktopFileApplications applications;
     platform::X11WindowActivation activation;
     platform::FreedesktopFileViewer fileViewer;
     // The autostart entry starts this very program, marked as a login start.

@@ -5,6 +5,7 @@
 // the grab alone, with a window blanked, blanked and scaled to 1280 x 720, and with the filter the
 // recorder gives (our own windows and the password managers' by application, which looks up the
 // application of every window's process).
+#include "Platform/Linux/DesktopFileApplications.h"
 #include "Platform/Linux/X11DisplayCapture.h"
 #include "Platform/Linux/X11Workspace.h"
 #include "Rules/PrivacyRules.h"
@@ -32,7 +33,8 @@ double processCPUSeconds() {
 
 struct Desktop {
     std::shared_ptr<X11Connection> x11 = X11Connection::open();
-    std::unique_ptr<X11Workspace> workspace = x11 ? std::make_unique<X11Workspace>(x11) : nullptr;
+    DesktopFileApplications installed;
+    std::unique_ptr<X11Workspace> workspace = x11 ? std::make_unique<X11Workspace>(x11, installed) : nullptr;
     std::unique_ptr<X11DisplayCapture> capture =
         workspace ? std::make_unique<X11DisplayCapture>(*workspace) : nullptr;
 

@@ -39,7 +39,7 @@ ProcessFacts processFacts(std::int32_t pid);
 
 // The application id: the desktop-file id when known (the window's, else the process's), else the
 // window class, else the executable's name; the name to show is the window class, else the
-// executable's name.
+// executable's name (the workspace puts the desktop file's name in its place where there is one).
 RunningApplication resolve(std::int32_t pid, const WindowFacts& window, const ProcessFacts& process);
 
 } // namespace vesperline::platform::ApplicationIdentity

@@ -2,7 +2,10 @@
 
 #include "Support/Whitespace.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
+#include <vector>
 
 namespace vesperline::platform::DesktopEntry {
 
@@ -15,10 +18,54 @@ std::optional<std::string> nonEmpty(std::string text) {
 // Characters that make an Exec argument need quotes.
 constexpr std::string_view reserved = " \t\n\"'\\><~|&;$*?#()`";
 
+// The localised keys of Name that suit a locale "lang_COUNTRY.ENCODING@MODIFIER", best first; the
+// encoding plays no part.
+std::vector<std::string> localisedNameKeys(std::string_view locale) {
+    std::string_view modifier;
+    if (const std::size_t at = locale.find('@'); at != std::string_view::npos) {
+        modifier = locale.substr(at);
+        locale = locale.substr(0, at);
+    }
+    locale = locale.substr(0, locale.find('.'));
+    const std::string_view language = locale.substr(0, locale.find('_'));
+    if (language.empty()) {
+        return {};
+    }
+    std::vector<std::string> keys;
+    const auto add = [&](std::string_view base, std::string_view suffix) {
+        const std::string key = "Name[" + std::string(base) + std::string(suffix) + "]";
+        if (std::find(keys.begin(), keys.end(), key) == keys.end()) {
+            keys.push_back(key);
+        }
+    };
+    if (!modifier.empty()) {
+        add(locale, modifier);
+    }
+    add(locale, "");
+    if (!modifier.empty()) {
+        add(language, modifier);
+    }
+    add(language, "");
+    return keys;
+}
+
 } // namespace
 
-Entry read(const std::filesystem::path& file) {
+std::string messagesLocale() {
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        if (const char* value = std::getenv(variable); value && *value) {
+            const std::string_view locale(value);
+            return locale == "C" || locale == "POSIX" ? std::string() : std::string(locale);
+        }
+    }
+    return {};
+}
+
+Entry read(const std::filesystem::path& file, std::string_view locale) {
     Entry entry;
+    const std::vector<std::string> localisedKeys = localisedNameKeys(locale);
+    // The rank of the localised name kept so far; the plain one ranks below them all.
+    std::size_t nameRank = localisedKeys.size() + 1;
     std::ifstream stream(file);
     bool inMainGroup = false;
     for (std::string line; std::getline(stream, line);) {
@@ -47,8 +94,17 @@ Entry read(const std::filesystem::path& file) {
             entry.noDisplay = value == "true";
         } else if (key == "X-GNOME-Autostart-enabled") {
             entry.autostartDisabled = value == "false";
-        } else if (key == "Name") {
-            entry.name = nonEmpty(std::move(value));
+        } else if (key == "Name" || key.starts_with("Name[")) {
+            const auto localised = std::find(localisedKeys.begin(), localisedKeys.end(), key);
+            if (key != "Name" && localised == localisedKeys.end()) {
+                continue; // another language's
+            }
+            // The plain name ranks after every localised one.
+            const std::size_t rank = static_cast<std::size_t>(localised - localisedKeys.begin());
+            if (rank < nameRank && !value.empty()) {
+                entry.name = std::move(value);
+                nameRank = rank;
+            }
         } else if (key == "Icon") {
             entry.icon = nonEmpty(std::move(value));
         } else if (key == "StartupWMClass") {

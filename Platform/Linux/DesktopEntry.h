@@ -7,21 +7,28 @@
 
 namespace vesperline::platform::DesktopEntry {
 
-// The keys of a desktop file's [Desktop Entry] group that the application reads; localised keys
-// ("Name[de]") are left out.
+// The keys of a desktop file's [Desktop Entry] group that the application reads; of the localised
+// keys only Name's.
 struct Entry {
     bool application = false; // Type=Application
     bool hidden = false;      // Hidden=true: the entry counts as deleted
     bool noDisplay = false;   // NoDisplay=true: installed, but left out of menus
     // X-GNOME-Autostart-enabled=false: an autostart entry switched off without deleting it.
     bool autostartDisabled = false;
+    // In the language asked for when the file has it, else as written.
     std::optional<std::string> name;
     std::optional<std::string> icon;
     std::optional<std::string> windowClass;
 };
 
-// Reads the file; a missing or unreadable file reads as an empty entry (no application).
-Entry read(const std::filesystem::path& file);
+// The user's language for messages as the environment names it (LC_ALL, else LC_MESSAGES, else
+// LANG), such as "de_DE.UTF-8"; empty when none is set, or for "C" and "POSIX".
+std::string messagesLocale();
+
+// Reads the file; a missing or unreadable file reads as an empty entry (no application). The name is
+// the one for `locale` (as `messagesLocale` gives it) by the desktop-entry rules: "Name[de_DE@euro]",
+// "Name[de_DE]", "Name[de@euro]", "Name[de]", then "Name".
+Entry read(const std::filesystem::path& file, std::string_view locale = {});
 
 // A string value as stored: the escapes \s, \n, \t, \r and \\ turned back into their characters.
 std::string unescapedValue(std::string_view value);

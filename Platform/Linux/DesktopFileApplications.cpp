@@ -38,8 +38,9 @@ std::vector<std::filesystem::path> splitFolders(const char* list,
 
 } // namespace
 
-DesktopFileApplications::DesktopFileApplications(std::vector<std::filesystem::path> dataFolders)
-    : dataFolders_(std::move(dataFolders)) {}
+DesktopFileApplications::DesktopFileApplications(std::vector<std::filesystem::path> dataFolders,
+                                                 std::string locale)
+    : dataFolders_(std::move(dataFolders)), locale_(std::move(locale)) {}
 
 std::vector<std::filesystem::path> DesktopFileApplications::standardDataFolders() {
     std::vector<std::filesystem::path> home;
@@ -71,7 +72,7 @@ void DesktopFileApplications::load() {
             if (!seen.insert(id).second) {
                 continue;
             }
-            DesktopEntry::Entry entry = DesktopEntry::read(file);
+            DesktopEntry::Entry entry = DesktopEntry::read(file, locale_);
             if (!entry.application || entry.hidden) {
                 continue;
             }

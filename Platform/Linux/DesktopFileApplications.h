@@ -1,10 +1,12 @@
 #pragma once
 
 #include "Platform/InstalledApplications.h"
+#include "Platform/Linux/DesktopEntry.h"
 
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace vesperline::platform {
@@ -12,11 +14,14 @@ namespace vesperline::platform {
 // Installed applications from the desktop files under the XDG data folders' "applications" folders.
 // The folders are read once, on the first lookup: an application installed later is found after the
 // next start. Where two folders hold the same desktop-file id, the earlier folder's file counts
-// (a Hidden one there hides the application).
+// (a Hidden one there hides the application). Names are in the user's language where the desktop file
+// has it.
 class DesktopFileApplications final : public InstalledApplications {
   public:
-    // Data folders in order of precedence, each holding an "applications" folder.
-    explicit DesktopFileApplications(std::vector<std::filesystem::path> dataFolders = standardDataFolders());
+    // Data folders in order of precedence, each holding an "applications" folder; the names in
+    // `locale` (as `DesktopEntry::messagesLocale` gives it).
+    explicit DesktopFileApplications(std::vector<std::filesystem::path> dataFolders = standardDataFolders(),
+                                     std::string locale = DesktopEntry::messagesLocale());
 
     // $XDG_DATA_HOME, then $XDG_DATA_DIRS, with the defaults the XDG base-directory rules give.
     static std::vector<std::filesystem::path> standardDataFolders();
@@ -31,6 +36,7 @@ class DesktopFileApplications final : public InstalledApplications {
     void load();
 
     std::vector<std::filesystem::path> dataFolders_;
+    std::string locale_;
     std::mutex mutex_;
     bool loaded_ = false;
     std::map<std::string, InstalledApplication> byID_;

@@ -22,8 +22,9 @@ std::optional<std::string> windowClassOf(const std::vector<std::string>& windowC
 
 } // namespace
 
-X11Workspace::X11Workspace(std::shared_ptr<X11Connection> x11, QObject* parent)
-    : QObject(parent), x11_(std::move(x11)) {}
+X11Workspace::X11Workspace(std::shared_ptr<X11Connection> x11, InstalledApplications& installed,
+                           QObject* parent)
+    : QObject(parent), x11_(std::move(x11)), installed_(installed) {}
 
 X11Workspace::~X11Workspace() = default;
 
@@ -43,8 +44,18 @@ std::optional<RunningApplication> X11Workspace::applicationOfWindow(xcb_window_t
     if (!pid && !facts.windowClass && !facts.desktopFile) {
         return std::nullopt;
     }
-    const std::int32_t processID = pid.value_or(0);
-    return ApplicationIdentity::resolve(processID, facts, ApplicationIdentity::processFacts(processID));
+    return resolve(pid.value_or(0), facts);
+}
+
+RunningApplication X11Workspace::resolve(std::int32_t pid, const ApplicationIdentity::WindowFacts& window) {
+    RunningApplication application =
+        ApplicationIdentity::resolve(pid, window, ApplicationIdentity::processFacts(pid));
+    if (application.bundleID) {
+        if (auto installed = installed_.application(*application.bundleID); installed && installed->name) {
+            application.name = std::move(installed->name);
+        }
+    }
+    return application;
 }
 
 std::optional<RunningApplication> X11Workspace::frontmostApplication() {
@@ -78,7 +89,7 @@ std::optional<RunningApplication> X11Workspace::runningApplication(std::int32_t 
             return application;
         }
     }
-    return ApplicationIdentity::resolve(pid, {}, ApplicationIdentity::processFacts(pid));
+    return resolve(pid, {});
 }
 
 std::vector<RunningApplication> X11Workspace::runningApplications() {

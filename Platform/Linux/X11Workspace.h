@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/InstalledApplications.h"
+#include "Platform/Linux/ApplicationIdentity.h"
 #include "Platform/Linux/X11Connection.h"
 #include "Platform/Linux/X11EventWatcher.h"
 #include "Platform/Workspace.h"
@@ -22,7 +24,8 @@ class X11Workspace final : public QObject, public Workspace {
     Q_OBJECT
 
   public:
-    explicit X11Workspace(std::shared_ptr<X11Connection> x11, QObject* parent = nullptr);
+    X11Workspace(std::shared_ptr<X11Connection> x11, InstalledApplications& installed,
+                 QObject* parent = nullptr);
     ~X11Workspace() override;
 
     std::optional<RunningApplication> frontmostApplication() override;
@@ -38,8 +41,11 @@ class X11Workspace final : public QObject, public Workspace {
     // The client windows and the process of each (0 when none is known).
     std::map<xcb_window_t, std::int32_t> clientProcesses();
     std::optional<RunningApplication> applicationOfWindow(xcb_window_t window);
+    // The application of a process from these facts, with the name its desktop file gives it.
+    RunningApplication resolve(std::int32_t pid, const ApplicationIdentity::WindowFacts& window);
 
     std::shared_ptr<X11Connection> x11_;
+    InstalledApplications& installed_;
     X11EventWatcher* watcher_ = nullptr;
     std::function<void(std::optional<RunningApplication>)> handler_;
     std::function<void(RunningApplication)> launchHandler_;

@@ -5,6 +5,7 @@
 #include "Capture/WindowInspector.h"
 #include "Capture/WindowList.h"
 #include "Platform/Linux/AtspiAccessibility.h"
+#include "Platform/Linux/DesktopFileApplications.h"
 #include "Platform/Linux/X11Connection.h"
 #include "Platform/Linux/X11WindowServer.h"
 #include "Platform/Linux/X11Workspace.h"
@@ -124,7 +125,8 @@ TEST_F(AccessibilityTest, SecureInputFollowsTheFocusedPasswordField) {
 }
 
 TEST_F(AccessibilityTest, CostOfAWindowListRead) {
-    platform::X11Workspace workspace(x11);
+    platform::DesktopFileApplications noDesktopFiles(std::vector<std::filesystem::path>{});
+    platform::X11Workspace workspace(x11, noDesktopFiles);
     WindowList list(*windowServer, workspace);
     list.current();
     const double listCost = millisecondsPerRead([&] { list.current(); }, 200);

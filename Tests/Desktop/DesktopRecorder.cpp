@@ -5,8 +5,9 @@
 namespace vesperline::desktoptest {
 
 DesktopRecorder::DesktopRecorder(const std::filesystem::path& dataFolder)
-    : x11_(platform::X11Connection::open()), displays_(x11_), windowServer_(x11_), workspace_(x11_),
-      capture_(workspace_), userIdle_(x11_), hub_(std::make_unique<StoreHub>(dataFolder)) {
+    : x11_(platform::X11Connection::open()), displays_(x11_), windowServer_(x11_),
+      workspace_(x11_, installed_), capture_(workspace_), userIdle_(x11_),
+      hub_(std::make_unique<StoreHub>(dataFolder)) {
     recorder_ = std::make_unique<Recorder>(*hub_, Recorder::Services{capture_, displays_, windowServer_,
                                                                      workspace_, accessibility_, recognizer_,
                                                                      userIdle_, videoFiles_, frontmost_});

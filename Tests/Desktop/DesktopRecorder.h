@@ -3,6 +3,7 @@
 #include "Capture/FrontmostTracker.h"
 #include "Capture/Recorder.h"
 #include "Platform/Linux/AtspiAccessibility.h"
+#include "Platform/Linux/DesktopFileApplications.h"
 #include "Platform/Linux/FFmpegVideoFiles.h"
 #include "Platform/Linux/TesseractTextRecognizer.h"
 #include "Platform/Linux/X11Connection.h"
@@ -40,6 +41,7 @@ class DesktopRecorder {
     std::shared_ptr<platform::X11Connection> x11_;
     platform::X11Displays displays_;
     platform::X11WindowServer windowServer_;
+    platform::DesktopFileApplications installed_;
     platform::X11Workspace workspace_;
     platform::X11DisplayCapture capture_;
     platform::AtspiAccessibility accessibility_;

@@ -1,6 +1,7 @@
 // A real capture stream of the Xvfb monitor: what it delivers, when, and what it blanks.
 #include "DesktopSession.h"
 
+#include "Platform/Linux/DesktopFileApplications.h"
 #include "Platform/Linux/X11DisplayCapture.h"
 #include "Platform/Linux/X11WindowServer.h"
 #include "Platform/Linux/X11Workspace.h"
@@ -54,7 +55,7 @@ class DisplayStreamTest : public ::testing::Test {
         REQUIRE_DESKTOP_SESSION();
         x11 = X11Connection::open();
         ASSERT_TRUE(x11);
-        workspace = std::make_unique<X11Workspace>(x11);
+        workspace = std::make_unique<X11Workspace>(x11, noDesktopFiles);
         capture = std::make_unique<X11DisplayCapture>(*workspace);
         ASSERT_TRUE(capture->hasPermission());
         const std::vector<DisplayInfo> displays = capture->capturableDisplays();
@@ -82,6 +83,7 @@ class DisplayStreamTest : public ::testing::Test {
     }
 
     std::shared_ptr<X11Connection> x11;
+    DesktopFileApplications noDesktopFiles{std::vector<std::filesystem::path>{}};
     std::unique_ptr<X11Workspace> workspace;
     std::unique_ptr<X11DisplayCapture> capture;
     DisplayInfo display;

@@ -2,15 +2,18 @@
 #include "DesktopSession.h"
 
 #include "Capture/FrontmostTracker.h"
+#include "Platform/Linux/DesktopFileApplications.h"
 #include "Platform/Linux/X11Connection.h"
 #include "Platform/Linux/X11Displays.h"
 #include "Platform/Linux/X11UserIdle.h"
 #include "Platform/Linux/X11WindowServer.h"
 #include "Platform/Linux/X11Workspace.h"
+#include "Support/TemporaryDirectory.h"
 
 #include <QThread>
 
 #include <algorithm>
+#include <fstream>
 #include <map>
 
 namespace vesperline::platform {
@@ -47,6 +50,8 @@ class X11LayerTest : public ::testing::Test {
     }
 
     std::shared_ptr<X11Connection> x11;
+    // Names come from the window class then.
+    DesktopFileApplications noDesktopFiles{std::vector<std::filesystem::path>{}};
 };
 
 TEST_F(X11LayerTest, TheScreenIsOneMainDisplay) {
@@ -116,7 +121,7 @@ TEST_F(X11LayerTest, NamesTheApplicationByDesktopFileElseWindowClass) {
     FixtureApp fromLauncher(launched);
     FixtureApp plain;
     ASSERT_TRUE(fromLauncher.started() && plain.started());
-    X11Workspace workspace(x11);
+    X11Workspace workspace(x11, noDesktopFiles);
     const auto launchedApp = workspace.runningApplication(fromLauncher.pid());
     ASSERT_TRUE(launchedApp);
     EXPECT_EQ(launchedApp->bundleID, "org.vesperline.DesktopFixture");
@@ -128,13 +133,51 @@ TEST_F(X11LayerTest, NamesTheApplicationByDesktopFileElseWindowClass) {
     EXPECT_FALSE(workspace.runningApplication(-5).has_value());
 }
 
+TEST_F(X11LayerTest, NamesTheApplicationAsItsDesktopFileDoes) {
+    testsupport::TemporaryDirectory data;
+    const auto install = [&](const std::string& file, const std::string& text) {
+        std::filesystem::create_directories(data.path() / "applications");
+        std::ofstream(data.path() / "applications" / file) << "[Desktop Entry]\nType=Application\n" << text;
+    };
+    install("org.example.Atlas.desktop", "Name=Atlas Maps\nName[de]=Atlas Karten\n");
+    // Found by the window class a real xterm gives.
+    install("terminal.desktop", "Name=Terminal Emulator\nStartupWMClass=XTerm\n");
+    FixtureApp atlas(desktoptest::launchedAs("org.example.Atlas"));
+    FixtureApp plain;
+    desktoptest::InstalledProgram xterm("xterm", {"-e", "sleep", "60"});
+    ASSERT_TRUE(atlas.started() && plain.started() && xterm.started());
+    ASSERT_TRUE(atlas.canvas(600, 100, 200, 100, "atlas", "Atlas"));
+    ASSERT_TRUE(desktoptest::waitUntil([&] { return !windowsOf(xterm.pid()).empty(); }));
+
+    const struct {
+        const char* locale;
+        std::int32_t pid;
+        const char* id;
+        const char* name;
+    } cases[] = {
+        {"en_GB.UTF-8", atlas.pid(), "org.example.Atlas", "Atlas Maps"},
+        {"de_DE.UTF-8", atlas.pid(), "org.example.Atlas", "Atlas Karten"},
+        {"en_GB.UTF-8", xterm.pid(), "XTerm", "Terminal Emulator"},
+        // No desktop file: the window class.
+        {"en_GB.UTF-8", plain.pid(), "DesktopFixture", "DesktopFixture"},
+    };
+    for (const auto& c : cases) {
+        DesktopFileApplications installed({data.path()}, c.locale);
+        X11Workspace workspace(x11, installed);
+        const auto application = workspace.runningApplication(c.pid);
+        ASSERT_TRUE(application) << c.name;
+        EXPECT_EQ(application->bundleID, c.id) << "the id stays as it was";
+        EXPECT_EQ(application->name, c.name);
+    }
+}
+
 TEST_F(X11LayerTest, ListsEachRunningApplicationWithWindowsOnce) {
     FixtureApp fromLauncher(desktoptest::launchedAs("org.vesperline.DesktopFixture"));
     FixtureApp plain;
     ASSERT_TRUE(fromLauncher.started() && plain.started());
     ASSERT_TRUE(fromLauncher.canvas(600, 100, 200, 100, "one", "Fixture One"));
     ASSERT_TRUE(plain.canvas(600, 300, 200, 100, "two", "Fixture Two"));
-    X11Workspace workspace(x11);
+    X11Workspace workspace(x11, noDesktopFiles);
     std::map<std::string, int> listed;
     for (const RunningApplication& application : workspace.runningApplications()) {
         ++listed[application.bundleID.value_or("")];
@@ -147,7 +190,7 @@ TEST_F(X11LayerTest, ListsEachRunningApplicationWithWindowsOnce) {
 TEST_F(X11LayerTest, ReportsTheFrontmostApplicationAndItsChanges) {
     FixtureApp fixture;
     ASSERT_TRUE(fixture.started());
-    X11Workspace workspace(x11);
+    X11Workspace workspace(x11, noDesktopFiles);
     std::vector<std::optional<RunningApplication>> changes;
     workspace.setActivationHandler(
         [&](std::optional<RunningApplication> application) { changes.push_back(application); });
@@ -160,7 +203,7 @@ TEST_F(X11LayerTest, ReportsTheFrontmostApplicationAndItsChanges) {
 TEST_F(X11LayerTest, ReportsAnApplicationOnceWhenItShowsItsFirstWindow) {
     FixtureApp running;
     ASSERT_TRUE(running.started());
-    X11Workspace workspace(x11);
+    X11Workspace workspace(x11, noDesktopFiles);
     std::vector<RunningApplication> launches;
     workspace.setLaunchHandler([&](RunningApplication application) { launches.push_back(application); });
     ASSERT_TRUE(running.canvas(600, 100, 200, 100, "later", "Fixture Later"));
@@ -177,7 +220,7 @@ TEST_F(X11LayerTest, TheFrontmostTrackerSeesOneChangePerActivatedApplication) {
     FixtureApp first;
     FixtureApp second;
     ASSERT_TRUE(first.started() && second.started());
-    X11Workspace workspace(x11);
+    X11Workspace workspace(x11, noDesktopFiles);
     FrontmostTracker tracker;
     std::vector<std::optional<FrontmostApp>> changes;
     tracker.setOnChange([&](const std::optional<FrontmostApp>& app) { changes.push_back(app); });

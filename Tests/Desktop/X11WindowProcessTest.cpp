@@ -3,6 +3,7 @@
 #include "DesktopSession.h"
 
 #include "Capture/WindowList.h"
+#include "Platform/Linux/DesktopFileApplications.h"
 #include "Platform/Linux/X11WindowProcess.h"
 #include "Platform/Linux/X11WindowServer.h"
 #include "Platform/Linux/X11Workspace.h"
@@ -108,7 +109,8 @@ TEST(X11WindowProcessTest, TwoSandboxedApplicationsKeepTheirOwnIdentity) {
     }
     ASSERT_EQ(overwritten.size(), 2u);
 
-    X11Workspace workspace(x11);
+    DesktopFileApplications noDesktopFiles(std::vector<std::filesystem::path>{});
+    X11Workspace workspace(x11, noDesktopFiles);
     const auto browserApp = workspace.runningApplication(browser.pid());
     const auto notesApp = workspace.runningApplication(notes.pid());
     ASSERT_TRUE(browserApp && notesApp);

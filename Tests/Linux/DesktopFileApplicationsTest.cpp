@@ -84,6 +84,37 @@ TEST_F(DesktopFileApplicationsTest, FindsApplicationsByTheIDsTheyAreKnownBy) {
               home / "applications" / "org.example.Editor.desktop");
 }
 
+TEST_F(DesktopFileApplicationsTest, NamesApplicationsInTheUsersLanguage) {
+    write(system, "plain.desktop", "[Desktop Entry]\nType=Application\nName=Atlas\n");
+    write(system, "localised.desktop",
+          "[Desktop Entry]\nType=Application\nName[de]=Atlas Karten\nName=Atlas Maps\nName[de_AT]=Atlas "
+          "Landkarten\nName[fr]=Atlas Cartes\nName[sr@latin]=Atlas Mape\nName[nl]=\n"
+          "[Desktop Action new]\nName[de]=Neue Karte\n");
+    write(system, "unnamed.desktop", "[Desktop Entry]\nType=Application\nName[de]=Nur Deutsch\n");
+    const struct {
+        const char* locale;
+        const char* id;
+        std::optional<std::string> name;
+    } cases[] = {
+        {"de_DE.UTF-8", "plain", "Atlas"},
+        {"de_DE.UTF-8", "localised", "Atlas Karten"},
+        {"de_AT.UTF-8", "localised", "Atlas Landkarten"},
+        {"de", "localised", "Atlas Karten"},
+        {"sr_RS.UTF-8@latin", "localised", "Atlas Mape"},
+        {"it_IT.UTF-8", "localised", "Atlas Maps"},
+        {"", "localised", "Atlas Maps"},
+        {"nl_NL.UTF-8", "localised", "Atlas Maps"}, // an empty translation is none
+        {"en_US.UTF-8", "unnamed", std::nullopt},
+        {"de_DE.UTF-8", "unnamed", "Nur Deutsch"},
+    };
+    for (const auto& c : cases) {
+        DesktopFileApplications applications({system}, c.locale);
+        const auto application = applications.application(c.id);
+        ASSERT_TRUE(application) << c.id;
+        EXPECT_EQ(application->name, c.name) << c.id << " in " << c.locale;
+    }
+}
+
 TEST_F(DesktopFileApplicationsTest, ListsWhatMenusShowByName) {
     write(system, "settings-helper.desktop",
           "[Desktop Entry]\nType=Application\nName=Helper\nNoDisplay=true\n");
