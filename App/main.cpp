@@ -15,6 +15,7 @@
 #include "Platform/Linux/LinuxSystemEvents.h"
 #include "Platform/Linux/OpenMPThreadLimit.h"
 #include "Platform/Linux/PamPasswordCheck.h"
+#include "Platform/Linux/TesseractMessages.h"
 #include "Platform/Linux/TesseractTextRecognizer.h"
 #include "Platform/Linux/X11Connection.h"
 #include "Platform/Linux/X11DisplayCapture.h"
@@ -26,6 +27,7 @@
 #include "Platform/Linux/X11Workspace.h"
 #include "Platform/Linux/XdgAutostartLoginItem.h"
 #include "Runtime/AppIdentity.h"
+#include "Runtime/Log.h"
 #include "Runtime/SingleInstance.h"
 #include "Runtime/TerminationSignals.h"
 #include "SharedKit/AppInfo.h"
@@ -174,6 +176,9 @@ int main(int argc, char** argv) {
                      dataDirectory.c_str());
         return 1;
     }
+    // What the text recognition engine prints are traces of our own recognition.
+    platform::TesseractMessages::routeTo(
+        [](std::string_view line) { qCDebug(Log::ocr, "%.*s", static_cast<int>(line.size()), line.data()); });
     TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignals::received, &app, [] { QApplication::quit(); });
 

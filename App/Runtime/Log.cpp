@@ -10,7 +10,9 @@
 
 namespace vesperline::Log {
 
-Logger::Logger(const char* area) : name_(QByteArray(appID) + '.' + area), category_(name_.constData()) {}
+// Traces (debug level) show only when QT_LOGGING_RULES asks for them.
+Logger::Logger(const char* area)
+    : name_(QByteArray(appID) + '.' + area), category_(name_.constData(), QtInfoMsg) {}
 
 const Logger& make(const char* area) {
     // Categories register themselves with Qt's logging registry and must outlive every use, so they

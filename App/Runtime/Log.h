@@ -6,7 +6,9 @@
 namespace vesperline::Log {
 
 // One logging category per area of the application, named "<app id>.<area>", e.g.
-// "org.vesperline.Vesperline.storage"; enable or silence them with QT_LOGGING_RULES.
+// "org.vesperline.Vesperline.storage"; enable or silence them with QT_LOGGING_RULES. Information and
+// above show by default, traces (debug) only when the rules enable them
+// ("org.vesperline.Vesperline.ocr.debug=true").
 // Messages use the texts of the code that logs; error descriptions go in with "%s".
 class Logger final {
   public:

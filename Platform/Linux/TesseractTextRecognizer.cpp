@@ -1,5 +1,6 @@
 #include "Platform/Linux/TesseractTextRecognizer.h"
 
+#include "Platform/Linux/TesseractMessages.h"
 #include "Support/Graphemes.h"
 
 #include <algorithm>
@@ -35,7 +36,9 @@ tesseract::TessBaseAPI& engineFor(const std::string& languages) {
     if (!engine.ready || engine.languages != languages) {
         // More threads inside one engine cost more processor time for no gain.
         omp_set_num_threads(1);
-        if (engine.api->Init(nullptr, languages.c_str(), tesseract::OEM_LSTM_ONLY) != 0) {
+        const int failed = engine.api->Init(nullptr, languages.c_str(), tesseract::OEM_LSTM_ONLY);
+        TesseractMessages::flush();
+        if (failed != 0) {
             engine.ready = false;
             throw TextRecognitionError("Tesseract could not load the language data for " + languages);
         }
@@ -116,7 +119,9 @@ ostrel::Rect normalised(int left, int top, int right, int bottom, const PixelReg
 std::vector<std::string> TesseractTextRecognizer::supportedLanguages() const {
     tesseract::TessBaseAPI probe;
     std::vector<std::string> tags;
-    if (probe.Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY) != 0) {
+    const int failed = probe.Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY);
+    TesseractMessages::flush();
+    if (failed != 0) {
         return tags;
     }
     std::vector<std::string> codes;
@@ -148,7 +153,9 @@ TesseractTextRecognizer::recognize(const ostrel::BGRAImageView& image,
                                         image.bytesPerRow};
     const std::vector<std::uint8_t> grey = greyscale(cropped);
     api.SetImage(grey.data(), cropped.width, cropped.height, 1, cropped.width);
-    if (api.Recognize(nullptr) != 0) {
+    const int failed = api.Recognize(nullptr);
+    TesseractMessages::flush();
+    if (failed != 0) {
         api.Clear();
         throw TextRecognitionError("Tesseract could not recognise the image");
     }

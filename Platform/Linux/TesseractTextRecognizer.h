@@ -4,7 +4,8 @@
 
 namespace vesperline::platform {
 
-// Recognition with Tesseract's LSTM engine: one engine per thread, one thread inside each engine.
+// Recognition with Tesseract's LSTM engine: one engine per thread, one thread inside each engine. What
+// the engine prints goes where `TesseractMessages::routeTo` sends it.
 class TesseractTextRecognizer final : public TextRecognizer {
   public:
     std::vector<std::string> supportedLanguages() const override;

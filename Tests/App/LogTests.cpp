@@ -19,6 +19,9 @@ TEST(Log, EachAreaHasItsCategoryUnderTheAppId) {
     for (const Case& c : cases) {
         EXPECT_EQ(std::string(c.category.categoryName()), c.name);
     }
+    // Traces are off until asked for; information shows.
+    EXPECT_FALSE(vesperline::Log::ocr().isDebugEnabled());
+    EXPECT_TRUE(vesperline::Log::ocr().isInfoEnabled());
     // Built once: asking again gives the same category.
     EXPECT_EQ(&vesperline::Log::make("storage").category(), &vesperline::Log::storage());
 }

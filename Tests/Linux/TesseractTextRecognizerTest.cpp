@@ -1,6 +1,14 @@
 #include "Platform/Linux/TesseractTextRecognizer.h"
+#include "Platform/Linux/TesseractMessages.h"
 
 #include <gtest/gtest.h>
+#include <leptonica/allheaders.h>
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <memory>
+#include <mutex>
 
 #include "RenderedText.h"
 
@@ -65,6 +73,39 @@ TEST(TesseractTextRecognizerTest, ListsEnglishAndRejectsAnEmptyImage) {
     EXPECT_NE(std::find(languages.begin(), languages.end(), "en-US"), languages.end());
     EXPECT_THROW(recognizer.recognize(ostrel::BGRAImageView{}, std::nullopt, {"en-US"}),
                  TextRecognitionError);
+}
+
+TEST(TesseractTextRecognizerTest, WhatTheEnginesPrintGoesWhereItIsRouted) {
+    struct Received {
+        std::mutex mutex;
+        std::vector<std::string> lines;
+        bool has(const std::string& start) {
+            std::lock_guard lock(mutex);
+            return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+                return line.rfind(start, 0) == 0 && line.find('\n') == std::string::npos;
+            });
+        }
+    };
+    // Shared with the handler, which may still run on the reader's thread after the test.
+    const auto received = std::make_shared<Received>();
+    TesseractMessages::routeTo([received](std::string_view line) {
+        std::lock_guard lock(received->mutex);
+        received->lines.emplace_back(line);
+    });
+    TesseractTextRecognizer recognizer;
+    const ostrel::BGRAImage picture = renderText({{"Quarterly report draft", QPoint(40, 80)}}, false);
+    ASSERT_EQ(recognizer.recognize(picture.view(), std::nullopt, {"en-US"}).size(), 1u);
+    // Leptonica's complaint about a picture without pixels.
+    EXPECT_EQ(pixCreate(0, 10, 8), nullptr);
+
+    QDeadlineTimer deadline(10000);
+    while (!(received->has("Estimating resolution as") && received->has("Error in pixCreate")) &&
+           !deadline.hasExpired()) {
+        QThread::msleep(10);
+    }
+    EXPECT_TRUE(received->has("Estimating resolution as")) << "Tesseract's note, one line without its break";
+    EXPECT_TRUE(received->has("Error in pixCreate")) << "Leptonica's";
+    TesseractMessages::routeTo({});
 }
 
 } // namespace
