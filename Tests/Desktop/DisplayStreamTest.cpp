@@ -1,11 +1,14 @@
 // A real capture stream of the Xvfb monitor: what it delivers, when, and what it blanks.
 #include "DesktopSession.h"
 
+#include "Capture/DisplayCapturer.h"
+#include "Capture/WindowList.h"
 #include "Platform/Linux/DesktopFileApplications.h"
 #include "Platform/Linux/X11DisplayCapture.h"
 #include "Platform/Linux/X11WindowServer.h"
 #include "Platform/Linux/X11Workspace.h"
 #include "Rules/FrameMasker.h"
+#include "Runtime/SystemClock.h"
 
 #include <QColor>
 
@@ -200,6 +203,25 @@ TEST_F(DisplayStreamTest, AnXtermInFrontOfAnExcludedWindowStaysWhole) {
     EXPECT_EQ(pixelAt(image, int(front->minX()) - 1, middle), blank);
     EXPECT_EQ(pixelAt(image, int(front->maxX()), middle), blank);
     stream->stop();
+}
+
+TEST_F(DisplayStreamTest, AnXtermThatKeepsPrintingMovesTheScreenHoweverSmallItIs) {
+    // 50 x 14 characters: under 4 % of the display, decorations included.
+    desktoptest::InstalledProgram xterm("xterm",
+                                        {"-geometry", "50x14+100+100", "-title", "Printing Xterm", "-e", "sh",
+                                         "-c", "while :; do date +%s.%N; sleep 0.02; done"});
+    ASSERT_TRUE(xterm.started());
+    std::optional<ostrel::Rect> frame;
+    ASSERT_TRUE(waitUntil([&] { return (frame = frameOf(xterm.pid(), "Printing Xterm")).has_value(); }));
+    ASSERT_LT(frame->width * frame->height, 0.04 * display.bounds.width * display.bounds.height);
+
+    X11WindowServer windowServer(x11);
+    WindowList windowList(windowServer, *workspace);
+    const auto capturer = DisplayCapturer::make(display.id, *capture, windowList, systemClock());
+    // Samples ten times a second, so the motion test sees its dozen within a few seconds.
+    capturer->start({}, {1920, 1080, 0.1});
+    EXPECT_TRUE(waitUntil([&] { return capturer->isContinuouslyChanging(systemClock().uptime()); }));
+    capturer->stop();
 }
 
 TEST_F(DisplayStreamTest, AStreamOfADisplayThatIsNotThereDoesNotStart) {
