@@ -98,16 +98,21 @@ TEST(X11WindowProcessTest, TwoSandboxedApplicationsKeepTheirOwnIdentity) {
     ASSERT_TRUE(browser.canvas(100, 100, 400, 300, "browser", "Sandboxed Browser"));
     ASSERT_TRUE(notes.canvas(600, 100, 400, 300, "notes", "Sandboxed Notes"));
     X11WindowServer windowServer(x11);
-    // Both declare the same pid inside their sandboxes, as two sandboxed applications do.
-    std::vector<std::string> overwritten;
-    for (const WindowServerWindow& window : windowServer.onScreenWindows()) {
-        if (window.pid == browser.pid() || window.pid == notes.pid()) {
-            desktoptest::runTool("xprop", {"-id", QString::number(window.id), "-f", "_NET_WM_PID", "32c",
-                                           "-set", "_NET_WM_PID", QString::number(sandboxPID)});
-            overwritten.push_back(window.title.value_or(""));
+    std::vector<WindowServerWindow> windows;
+    ASSERT_TRUE(desktoptest::waitUntil([&] {
+        windows.clear();
+        for (const WindowServerWindow& window : windowServer.onScreenWindows()) {
+            if (window.pid == browser.pid() || window.pid == notes.pid()) {
+                windows.push_back(window);
+            }
         }
+        return windows.size() == 2;
+    }));
+    // Both declare the same pid inside their sandboxes, as two sandboxed applications do.
+    for (const WindowServerWindow& window : windows) {
+        desktoptest::runTool("xprop", {"-id", QString::number(window.id), "-f", "_NET_WM_PID", "32c", "-set",
+                                       "_NET_WM_PID", QString::number(sandboxPID)});
     }
-    ASSERT_EQ(overwritten.size(), 2u);
 
     DesktopFileApplications noDesktopFiles(std::vector<std::filesystem::path>{});
     X11Workspace workspace(x11, noDesktopFiles);
