@@ -5,6 +5,8 @@
 #include "Server.h"
 #include "UnicodeText.h"
 
+#include "Support/NestedJSON.h"
+
 namespace vesperline::mcp {
 
 namespace {
@@ -12,24 +14,12 @@ namespace {
 // Deeper nesting is refused as a parse error: writing an echoed id back must not exhaust the stack.
 constexpr int maximumNesting = 512;
 
-struct NestedTooDeep {};
-
 // The line's one JSON value when it is an object or an array; none when it is not JSON, holds more
 // than one value, is nested too deeply, or is a bare string, number, boolean or null.
 std::optional<Json> parseMessage(std::string_view line) {
-    try {
-        Json value = Json::parse(line, [](int depth, Json::parse_event_t event, Json&) {
-            if (depth > maximumNesting &&
-                (event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start)) {
-                throw NestedTooDeep();
-            }
-            return true;
-        });
-        if (value.is_object() || value.is_array()) {
-            return value;
-        }
-    } catch (const Json::exception&) {
-    } catch (const NestedTooDeep&) {
+    std::optional<Json> value = ostrel::parseJSONNestedAtMost<Json>(line, maximumNesting);
+    if (value && (value->is_object() || value->is_array())) {
+        return value;
     }
     return std::nullopt;
 }

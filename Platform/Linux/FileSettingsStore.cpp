@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include "Support/NestedJSON.h"
+
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -15,6 +17,13 @@ namespace vesperline::platform {
 namespace {
 
 constexpr char dataMember[] = "data";
+
+// Our keys need two levels (the document, then a list or a data object); a few more leave room for
+// values of other versions. Anything deeper, or a file this large (ours are a few kilobytes), was not
+// written by the app: it is damaged, and would cost a deep recursion or hundreds of megabytes of
+// indentation at the next save.
+constexpr int maximumNesting = 16;
+constexpr qint64 maximumFileBytes = 4 * 1024 * 1024;
 
 QVariant toVariant(const nlohmann::json& json) {
     switch (json.type()) {
@@ -59,7 +68,15 @@ QVariant toVariant(const nlohmann::json& json) {
     }
 }
 
-nlohmann::json toJSON(const QVariant& value) {
+// The reader accepts containers only so deep, so nothing deeper is written.
+void checkNesting(int depth) {
+    if (depth > maximumNesting) {
+        throw SettingsStoreError("A settings value is nested too deeply to be kept");
+    }
+}
+
+// `depth`: the number of arrays and objects around the value in the document.
+nlohmann::json toJSON(const QVariant& value, int depth) {
     switch (value.typeId()) {
     case QMetaType::Bool:
         return value.toBool();
@@ -79,12 +96,14 @@ nlohmann::json toJSON(const QVariant& value) {
     case QMetaType::QString:
         return value.toString().toStdString();
     case QMetaType::QByteArray:
+        checkNesting(depth + 1);
         return nlohmann::json{{dataMember, value.toByteArray().toBase64().toStdString()}};
     case QMetaType::QStringList:
     case QMetaType::QVariantList: {
+        checkNesting(depth + 1);
         nlohmann::json array = nlohmann::json::array();
         for (const QVariant& element : value.toList()) {
-            array.push_back(toJSON(element));
+            array.push_back(toJSON(element, depth + 1));
         }
         return array;
     }
@@ -130,11 +149,15 @@ void FileSettingsStore::load() {
     }
     QFile file(path_);
     if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        auto parsed = nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr, false);
-        if (parsed.is_object()) {
-            document_ = std::move(parsed);
-            return;
+        // One byte more than allowed is enough to tell that the file is too large.
+        const QByteArray bytes = file.read(maximumFileBytes + 1);
+        if (bytes.size() <= maximumFileBytes) {
+            auto parsed = ostrel::parseJSONNestedAtMost<nlohmann::json>(
+                std::string_view(bytes.constData(), std::size_t(bytes.size())), maximumNesting);
+            if (parsed && parsed->is_object()) {
+                document_ = std::move(*parsed);
+                return;
+            }
         }
     }
     file.close();
@@ -147,17 +170,31 @@ QVariant FileSettingsStore::value(const QString& key) const {
 }
 
 void FileSettingsStore::setValue(const QString& key, const QVariant& value) {
-    auto json = toJSON(value);
-    document_[key.toStdString()] = std::move(json);
-    save();
+    nlohmann::json document = document_;
+    document[key.toStdString()] = toJSON(value, 1);
+    // A value that would make the file one the reader refuses is not kept, so the other settings
+    // can still be saved.
+    std::string text = documentText(document);
+    document_ = std::move(document);
+    save(text);
 }
 
 void FileSettingsStore::remove(const QString& key) {
     document_.erase(key.toStdString());
-    save();
+    save(documentText(document_));
 }
 
-void FileSettingsStore::save() const {
+std::string FileSettingsStore::documentText(const nlohmann::json& document) {
+    std::string text = document.dump(2) + "\n";
+    if (qint64(text.size()) > maximumFileBytes) {
+        throw SettingsStoreError("The settings would take more than " +
+                                 std::to_string(maximumFileBytes / (1024 * 1024)) +
+                                 " MB, so this value is not kept");
+    }
+    return text;
+}
+
+void FileSettingsStore::save(const std::string& text) const {
     if (keepFileUntouched_) {
         throw SettingsStoreError(("The settings file " + path_ +
                                   " is damaged and could not be moved aside, so changes are not saved")
@@ -167,7 +204,6 @@ void FileSettingsStore::save() const {
     QSaveFile file(path_);
     // QSaveFile writes a temporary file in the same folder, flushes it to disk and renames it over
     // the old file on commit.
-    const std::string text = document_.dump(2) + "\n";
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(text.data(), qint64(text.size())) != qint64(text.size()) || !file.commit()) {
         throw SettingsStoreError(

@@ -16,21 +16,25 @@ class FileSettingsStore final : public SettingsStore {
     // "$XDG_CONFIG_HOME/Vesperline/settings.json", with ~/.config when the variable is unset.
     static QString standardPath();
 
-    // Reads the file when it exists. A file that cannot be read as a JSON object is moved aside
-    // in its folder as "settings-damaged-<yyyyMMdd-HHmmss>.json" (never over another file) and
-    // the store starts empty. The folder is created on the first save.
+    // Reads the file when it exists. A file that cannot be read as a JSON object, or that is not one
+    // the app writes (larger than 4 MB, or nested more than 16 levels deep), is moved aside in its
+    // folder as "settings-damaged-<yyyyMMdd-HHmmss>.json" (never over another file) and the store
+    // starts empty. The folder is created on the first save.
     explicit FileSettingsStore(QString path);
 
     // Where a damaged file was moved at opening; empty when nothing was moved.
     const QString& setAsidePath() const { return setAsidePath_; }
 
     QVariant value(const QString& key) const override;
+    // A value that would take the file past those bounds is refused (SettingsStoreError) and not kept.
     void setValue(const QString& key, const QVariant& value) override;
     void remove(const QString& key) override;
 
   private:
     void load();
-    void save() const;
+    // The file's text; throws when it would be larger than the reader accepts.
+    static std::string documentText(const nlohmann::json& document);
+    void save(const std::string& text) const;
 
     QString path_;
     nlohmann::json document_ = nlohmann::json::object();

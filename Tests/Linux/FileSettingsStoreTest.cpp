@@ -112,6 +112,82 @@ TEST_F(FileSettingsStoreTest, DamagedFileIsSetAsideNeverOverwritten) {
               ostrel::CaptureMode::balanced);
 }
 
+// `levels` arrays and objects inside each other, the document counting as the first.
+std::string nestedDocument(int levels) {
+    const int inner = levels - 1;
+    return "{\"deep\": " + std::string(std::size_t(inner), '[') + std::string(std::size_t(inner), ']') + "}";
+}
+
+TEST_F(FileSettingsStoreTest, DocumentsTheAppNeverWritesAreSetAsideAndHeal) {
+    struct Case {
+        const char* name;
+        std::string document;
+    };
+    const std::vector<Case> damaged{
+        {"one level too deep", nestedDocument(17)},
+        {"60,000 levels deep", nestedDocument(60'000)},
+        {"objects one level too deep", [] {
+             std::string document = "1";
+             for (int level = 0; level < 17; ++level) {
+                 document = "{\"excludedSites\": " + document + "}";
+             }
+             return document;
+         }()},
+        {"larger than 4 MB", "{\"excludedSites\": [\"" + std::string(4 * 1024 * 1024, 'x') + "\"]}"},
+    };
+    for (const Case& hostile : damaged) {
+        SCOPED_TRACE(hostile.name);
+        writeFile(QByteArray::fromStdString(hostile.document));
+        {
+            FileSettingsStore store(path);
+            EXPECT_FALSE(store.value("excludedSites").isValid());
+            EXPECT_EQ(contents(store.setAsidePath()).toStdString(), hostile.document);
+            // The first save at quit writes a small, sound file again.
+            store.setValue("windowGeometry", QByteArray("geometry"));
+        }
+        const FileSettingsStore reopened(path);
+        EXPECT_TRUE(reopened.setAsidePath().isEmpty());
+        EXPECT_EQ(reopened.value("windowGeometry"), QByteArray("geometry"));
+        EXPECT_LT(contents(path).size(), 100);
+    }
+    EXPECT_EQ(setAsideFiles().size(), qsizetype(damaged.size()));
+
+    // As deep as allowed, and just under the size bound, is still read.
+    for (const std::string& document :
+         {nestedDocument(16), "{\"excludedSites\": [\"" + std::string(4 * 1024 * 1024 - 100, 'x') + "\"]}"}) {
+        writeFile(QByteArray::fromStdString(document));
+        const FileSettingsStore store(path);
+        EXPECT_TRUE(store.setAsidePath().isEmpty());
+        EXPECT_TRUE(store.value("deep").isValid() || store.value("excludedSites").isValid());
+    }
+}
+
+TEST_F(FileSettingsStoreTest, ValuesTheReaderWouldRefuseAreNotKept) {
+    FileSettingsStore store(path);
+    store.setValue("captureMode", QString("saver"));
+    QVariant nested = QVariantList{QString("a")};
+    for (int level = 0; level < 15; ++level) {
+        nested = QVariantList{nested};
+    }
+    for (const auto& [key, value] : std::vector<std::pair<QString, QVariant>>{
+             {"huge", QString(4 * 1024 * 1024, 'x')},
+             {"nested", nested},
+             {"captureMode", QByteArray(4 * 1024 * 1024, 'x')},
+         }) {
+        SCOPED_TRACE(key.toStdString());
+        EXPECT_THROW(store.setValue(key, value), SettingsStoreError);
+    }
+    EXPECT_FALSE(store.value("huge").isValid());
+    EXPECT_FALSE(store.value("nested").isValid());
+    EXPECT_EQ(store.value("captureMode"), QString("saver"));
+    // Everything else is still saved.
+    store.setValue("mcpEnabled", true);
+    const FileSettingsStore reopened(path);
+    EXPECT_TRUE(reopened.setAsidePath().isEmpty());
+    EXPECT_EQ(reopened.value("captureMode"), QString("saver"));
+    EXPECT_EQ(reopened.value("mcpEnabled"), true);
+}
+
 TEST_F(FileSettingsStoreTest, UnknownValuesAreWrittenBackUnchanged) {
     const auto original =
         nlohmann::json::parse(R"({"onboardingStep": 2, "later": {"a": [1, null, {"data": 5}]},
