@@ -24,13 +24,18 @@ std::optional<Json> parseMessage(std::string_view line) {
     return std::nullopt;
 }
 
-Json invalidRequest(const char* message) {
+Json invalidRequest(const std::string& message) {
     return Server::errorResponse(nullptr, -32600, message);
 }
 
 void answerBatch(Server& server, const Json& batch, ReplyWriter& writer) {
     if (batch.empty()) {
         writer.writeMessage(invalidRequest("Invalid request: empty batch"));
+        return;
+    }
+    if (batch.size() > maximumBatchLength) {
+        writer.writeMessage(invalidRequest("Invalid request: batch of more than " +
+                                           std::to_string(maximumBatchLength) + " messages"));
         return;
     }
     Json replies = Json::array();
@@ -49,14 +54,19 @@ void answerBatch(Server& server, const Json& batch, ReplyWriter& writer) {
 } // namespace
 
 void runMessageLoop(Server& server, int inputFD, int outputFD) {
-    LineReader reader(inputFD);
+    LineReader reader(inputFD, maximumLineBytes);
     ReplyWriter writer(outputFD);
     while (!writer.isClosed()) {
-        const std::optional<std::string> line = reader.next();
+        const std::optional<LineReader::Line> line = reader.next();
         if (!line) {
             return;
         }
-        const std::string text = UnicodeText::replacingInvalidUTF8(*line);
+        if (line->tooLong) {
+            writer.writeMessage(invalidRequest("Invalid request: message longer than " +
+                                               std::to_string(maximumLineBytes >> 20) + " MB"));
+            continue;
+        }
+        const std::string text = UnicodeText::replacingInvalidUTF8(line->text);
         const std::string_view trimmed = UnicodeText::trimmingWhitespaceAndNewlines(text);
         if (trimmed.empty()) {
             continue;

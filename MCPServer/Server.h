@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LocalDateFormat.h"
+#include "SessionStore.h"
 
 #include "Support/Time.h"
 
@@ -26,8 +27,9 @@ inline constexpr std::array<const char*, 3> supportedProtocolVersions = {"2025-0
                                                                          "2024-11-05"};
 
 // Answers JSON-RPC requests of an assistant: the protocol methods and the four read-only tools. Keeps
-// nothing between requests but its formatters: every tool call opens the memory read-only and
-// releases it at the end, so changes of the data or of the permission are seen at the next call.
+// nothing between requests but its formatters and the session's read-only connection, which every
+// tool call checks against the file first; the permission is read again at every call, so changes
+// of the data, the file or the permission are seen at the next call.
 class Server final {
   public:
     Server(std::string version, const ostrel::Clock& clock);
@@ -43,7 +45,7 @@ class Server final {
     // The four tool definitions, in the order "tools/list" gives them.
     const Json& toolDefinitions();
 
-    // Runs a known tool against a freshly opened read-only store once access is allowed; returns its
+    // Runs a known tool against the session's read-only store once access is allowed; returns its
     // text or throws (ToolError for what the assistant should read, anything else for failures).
     std::string callTool(const std::string& name, const Json& arguments);
 
@@ -57,7 +59,6 @@ class Server final {
   private:
     Json initializeResult(const Json& params) const;
     Json toolCallResult(const std::string& name, const Json& arguments);
-    std::unique_ptr<ostrel::MemoryStore> openStore() const;
 
     // The tools, each run with the call's read-only store and arguments.
     std::string searchScreenMemory(ostrel::MemoryStore& store, const Json& arguments);
@@ -71,6 +72,7 @@ class Server final {
     LocalDateFormat dayFormatter_{LocalDateFormat::Form::day};
     LocalDateFormat timeFormatter_{LocalDateFormat::Form::time};
     std::optional<Json> toolDefinitions_;
+    SessionStore store_;
 };
 
 } // namespace vesperline::mcp

@@ -2,6 +2,8 @@
 #include "Server.h"
 #include "ToolError.h"
 
+#include "Storage/SQLiteError.h"
+
 #include <algorithm>
 #include <exception>
 
@@ -14,6 +16,10 @@ constexpr const char* instructions =
     "screen. Use search_screen_memory to find text they saw earlier (IDs, articles, messages, settings), "
     "get_moment_text to read a full screen, get_activity for what they worked on during a day, and "
     "recent_screen_activity for the last minutes. Quote what you find and mention when it was seen.";
+
+constexpr const char* damagedMessage =
+    "Vesperline's memory database is damaged and cannot be read. Ask the user to open the Vesperline app, "
+    "which offers to recover it.";
 
 Json tool(const char* name, const char* title, const char* description, Json inputSchema) {
     return Json{{"name", name},
@@ -110,6 +116,12 @@ Json Server::toolCallResult(const std::string& name, const Json& arguments) {
     } catch (const ToolError& error) {
         return textResult(error.message(), true);
     } catch (const std::exception& error) {
+        // For a damaged file SQLite's own words and the failing statement help neither the assistant
+        // nor its user.
+        if (const auto* sqliteError = dynamic_cast<const ostrel::SQLiteError*>(&error);
+            sqliteError && sqliteError->isDamage()) {
+            return textResult(damagedMessage, true);
+        }
         return textResult(std::string("Error: ") + error.what(), true);
     }
 }

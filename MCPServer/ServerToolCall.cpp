@@ -5,11 +5,9 @@
 #include "UnknownToolError.h"
 
 #include "Storage/MemoryStore.h"
-#include "Storage/OstrelPaths.h"
 
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 
 namespace vesperline::mcp {
 
@@ -22,7 +20,10 @@ constexpr const char* accessOffMessage =
 bool accessAllowed(ostrel::MemoryStore& store) {
     try {
         return store.metaValue("mcp_enabled") == "1";
-    } catch (const std::exception&) {
+    } catch (const ostrel::SQLiteError& error) {
+        if (error.isDamage()) {
+            throw;
+        }
         // A file without the settings table has never been allowed either.
         return false;
     }
@@ -34,38 +35,29 @@ Server::Server(std::string version, const ostrel::Clock& clock)
     : version_(std::move(version)), clock_(clock) {}
 
 std::string Server::callTool(const std::string& name, const Json& arguments) {
-    const std::unique_ptr<ostrel::MemoryStore> store = openStore();
-    if (!accessAllowed(*store)) {
-        throw ToolError(accessOffMessage);
-    }
-    if (name == "search_screen_memory") {
-        return searchScreenMemory(*store, arguments);
-    }
-    if (name == "get_moment_text") {
-        return getMomentText(*store, arguments);
-    }
-    if (name == "get_activity") {
-        return getActivity(*store, arguments);
-    }
-    if (name == "recent_screen_activity") {
-        return recentScreenActivity(*store, arguments);
+    try {
+        ostrel::MemoryStore& store = store_.current();
+        if (!accessAllowed(store)) {
+            throw ToolError(accessOffMessage);
+        }
+        if (name == "search_screen_memory") {
+            return searchScreenMemory(store, arguments);
+        }
+        if (name == "get_moment_text") {
+            return getMomentText(store, arguments);
+        }
+        if (name == "get_activity") {
+            return getActivity(store, arguments);
+        }
+        if (name == "recent_screen_activity") {
+            return recentScreenActivity(store, arguments);
+        }
+    } catch (const ostrel::SQLiteError&) {
+        // Whatever went wrong with the file, the next call starts from a fresh connection.
+        store_.close();
+        throw;
     }
     throw UnknownToolError(name);
-}
-
-std::unique_ptr<ostrel::MemoryStore> Server::openStore() const {
-    const std::filesystem::path file =
-        ostrel::OstrelPaths::rootDirectory() / ostrel::OstrelPaths::databaseFileName;
-    std::error_code ignored;
-    if (!std::filesystem::exists(file, ignored)) {
-        throw ToolError("Vesperline has not recorded anything yet on this computer. Open the Vesperline app "
-                        "and finish setup first.");
-    }
-    auto store = std::make_unique<ostrel::MemoryStore>(file, true);
-    // SQLite opens lazily: reading the schema now makes a file that is no database fail here, with the
-    // store's own error, rather than look like a database without the permission.
-    store->db().execute("SELECT count(*) FROM sqlite_master");
-    return store;
 }
 
 std::optional<std::int64_t> Server::intArgument(const Json& arguments, const std::string& key) {

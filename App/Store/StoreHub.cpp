@@ -145,8 +145,7 @@ bool StoreHub::isDamage(const std::exception_ptr& error) {
     try {
         std::rethrow_exception(error);
     } catch (const ostrel::SQLiteError& sqliteError) {
-        const int primary = sqliteError.primaryCode();
-        return primary == 11 || primary == 26; // SQLITE_CORRUPT, SQLITE_NOTADB
+        return sqliteError.isDamage();
     } catch (...) {
         return false;
     }

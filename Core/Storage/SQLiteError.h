@@ -13,6 +13,8 @@ class SQLiteError : public std::exception {
 
     int code() const { return code_; }
     int primaryCode() const { return code_ & 0xff; }
+    // The file is damaged or is no database at all (SQLITE_CORRUPT, SQLITE_NOTADB).
+    bool isDamage() const { return primaryCode() == 11 || primaryCode() == 26; }
     const std::string& message() const { return message_; }
     const std::optional<std::string>& sql() const { return sql_; }
 

@@ -126,7 +126,8 @@ TEST_F(FileSettingsStoreTest, DocumentsTheAppNeverWritesAreSetAsideAndHeal) {
     const std::vector<Case> damaged{
         {"one level too deep", nestedDocument(17)},
         {"60,000 levels deep", nestedDocument(60'000)},
-        {"objects one level too deep", [] {
+        {"objects one level too deep",
+         [] {
              std::string document = "1";
              for (int level = 0; level < 17; ++level) {
                  document = "{\"excludedSites\": " + document + "}";

@@ -36,6 +36,33 @@ std::string line(const std::string& text) {
     return text + "\n";
 }
 
+constexpr const char* pingReply = R"({"jsonrpc":"2.0","id":1,"result":{}})";
+constexpr const char* tooLong =
+    R"({"jsonrpc":"2.0","id":null,"error":{"code":-32600,"message":"Invalid request: message longer than 4 MB"}})";
+constexpr std::size_t maximumLine = 4 << 20;
+
+// A ping whose line, without its line feed, is `bytes` long (padded with spaces inside the object).
+std::string pingOfLength(std::size_t bytes) {
+    const std::string ping = R"({"id":1,"method":"ping"})";
+    return "{" + std::string(bytes - ping.size(), ' ') + ping.substr(1);
+}
+
+// A batch of `count` pings, and the replies to it.
+std::string pings(int count) {
+    std::string batch = "[";
+    for (int i = 0; i < count; ++i) {
+        batch += std::string(i ? "," : "") + R"({"id":1,"method":"ping"})";
+    }
+    return batch + "]";
+}
+std::string pingReplies(int count) {
+    std::string replies = "[";
+    for (int i = 0; i < count; ++i) {
+        replies += std::string(i ? "," : "") + pingReply;
+    }
+    return replies + "]";
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Lines, Framing,
     testing::Values(
@@ -87,6 +114,21 @@ INSTANTIATE_TEST_SUITE_P(
                     line("{\"jsonrpc\":\"2.0\",\"id\":\"a\xef\xbf\xbd\xef\xbf\xbd\",\"result\":{}}")},
         FramingCase{"NonASCIIWrittenAsUTF8", "{\"id\":\"\\u2014\",\"method\":\"ping\"}\n",
                     line("{\"jsonrpc\":\"2.0\",\"id\":\"\u2014\",\"result\":{}}")},
+        FramingCase{"LineOfTheLongestLength", line(pingOfLength(maximumLine)), line(pingReply)},
+        FramingCase{"LineOneByteTooLongIsRefusedAndTheNextServed",
+                    line(pingOfLength(maximumLine + 1)) + line(R"({"id":1,"method":"ping"})"),
+                    line(tooLong) + line(pingReply)},
+        FramingCase{"LineFarTooLongAcrossManyReads",
+                    line(R"({"id":1,"method":"ping"})") + std::string(3 * maximumLine, '[') + "\n" +
+                        line(R"({"id":1,"method":"ping"})"),
+                    line(pingReply) + line(tooLong) + line(pingReply)},
+        FramingCase{"LineTooLongWithoutLineFeed", std::string(maximumLine + 1, 'x'), line(tooLong)},
+        FramingCase{"BatchOfTheLongestLength", line(pings(100)), line(pingReplies(100))},
+        FramingCase{
+            "BatchOneTooLongIsRefusedWhole", line(pings(101)) + line(R"({"id":1,"method":"ping"})"),
+            line(
+                R"({"jsonrpc":"2.0","id":null,"error":{"code":-32600,"message":"Invalid request: batch of more than 100 messages"}})") +
+                line(pingReply)},
         FramingCase{"RepliesInInputOrder",
                     "{\"id\":1,\"method\":\"ping\"}\n5\n{\"id\":2,\"method\":\"ping\"}\n",
                     line(R"({"jsonrpc":"2.0","id":1,"result":{}})") + line(parseError) +

@@ -3,11 +3,13 @@
 
 #include "Storage/MemoryStore.h"
 #include "Storage/OstrelPaths.h"
+#include "Support/Moment.h"
 #include "Support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 using mcptest::Json;
 
@@ -76,15 +78,104 @@ TEST(ToolAccess, AFileWithoutTheSettingsTableIsRefused) {
     expectToolError(callTool(server, everyToolBadlyCalled[0]), accessOff);
 }
 
-TEST(ToolAccess, AFileThatIsNoDatabaseIsAnErrorResult) {
-    testsupport::ScopedDataDirectory data;
+// A memory as the app leaves it: one moment with text, assistants allowed, the journal folded in.
+void recordMemory(const std::string& text) {
     ostrel::OstrelPaths::ensureDirectories();
-    std::ofstream(ostrel::OstrelPaths::databaseURL()) << std::string(4096, 'x');
+    ostrel::MemoryStore store(ostrel::OstrelPaths::databaseURL(), false);
+    store.insertFrame(testsupport::Moment(ostrel::currentTime() - 60)
+                          .app("org.example.editor", "Editor")
+                          .lines({text})
+                          .textSource(ostrel::TextSource::accessibility()));
+    store.setMetaValue("mcp_enabled", "1");
+}
+
+// Overwrites the first page of `table` with bytes no page can hold.
+void damageTable(const std::string& table) {
+    const std::filesystem::path file = ostrel::OstrelPaths::databaseURL();
+    std::int64_t page = 0;
+    std::int64_t pageSize = 0;
+    {
+        ostrel::SQLiteDatabase db(file.string(), true);
+        page = *db.scalarInt("SELECT rootpage FROM sqlite_master WHERE name = ?",
+                             {ostrel::SQLValue::text(table)});
+        pageSize = *db.scalarInt("PRAGMA page_size");
+    }
+    std::fstream stream(file, std::ios::in | std::ios::out | std::ios::binary);
+    stream.seekp((page - 1) * pageSize);
+    stream << std::string(static_cast<std::size_t>(pageSize), '\xff');
+}
+
+Json searchFor(const std::string& query) {
+    return Json{{"name", "search_screen_memory"}, {"arguments", {{"query", query}}}};
+}
+
+TEST(ToolAccess, ADamagedMemoryGetsAPlainAnswerAndTheNextCallLooksAgain) {
+    constexpr const char* damaged =
+        "Vesperline's memory database is damaged and cannot be read. Ask the user to "
+        "open the Vesperline app, which offers to recover it.";
+    const std::vector<std::pair<const char*, std::function<void()>>> damages = {
+        {"no database at all",
+         [] { std::ofstream(ostrel::OstrelPaths::databaseURL()) << std::string(4096, 'x'); }},
+        {"damaged settings table",
+         [] {
+             recordMemory("quarterly figures");
+             damageTable("meta");
+         }},
+        {"damaged full-text index",
+         [] {
+             recordMemory("quarterly figures");
+             damageTable("frame_fts_data");
+         }},
+    };
+    for (const auto& [name, damage] : damages) {
+        SCOPED_TRACE(name);
+        testsupport::ScopedDataDirectory data;
+        ostrel::OstrelPaths::ensureDirectories();
+        damage();
+        mcptest::ServerProcess server;
+        expectToolError(callTool(server, searchFor("quarterly")), damaged);
+
+        // The app sets the damaged file aside and starts a new memory: the same session reads it.
+        const std::filesystem::path file = ostrel::OstrelPaths::databaseURL();
+        std::filesystem::rename(file, file.string() + ".damaged");
+        recordMemory("quarterly figures");
+        const Json reply = callTool(server, searchFor("quarterly"));
+        EXPECT_FALSE(reply["result"]["isError"].get<bool>()) << reply.dump();
+        EXPECT_EQ(server.finish().errors, "");
+    }
+}
+
+TEST(ToolAccess, AMemoryReplacedOrErasedDuringTheSessionIsNeverServedStale) {
+    testsupport::ScopedDataDirectory data;
+    recordMemory("first memory");
     mcptest::ServerProcess server;
-    const Json reply = callTool(server, everyToolBadlyCalled[0]);
-    EXPECT_TRUE(reply["result"]["isError"].get<bool>());
-    const std::string text = reply["result"]["content"][0]["text"];
-    EXPECT_TRUE(text.starts_with("Error: SQLite ")) << text;
+    const auto found = [&](const std::string& word) {
+        const Json reply = callTool(server, searchFor(word));
+        return reply["result"]["content"][0]["text"].get<std::string>().starts_with("Found 1 moment(s)");
+    };
+    EXPECT_TRUE(found("first"));
+
+    // What the app adds while the session runs is seen at the next call.
+    {
+        ostrel::MemoryStore store(ostrel::OstrelPaths::databaseURL(), false);
+        store.insertFrame(
+            testsupport::Moment(ostrel::currentTime() - 30).app("org.example.editor").lines({"later words"}));
+    }
+    EXPECT_TRUE(found("later"));
+
+    // Erased: nothing is served and nothing is created, however long the old file stays open here.
+    const std::filesystem::path file = ostrel::OstrelPaths::databaseURL();
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        std::filesystem::remove(file.string() + suffix);
+    }
+    expectToolError(callTool(server, searchFor("first")), notRecorded);
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    // A new memory in its place is the one read.
+    recordMemory("second memory");
+    EXPECT_FALSE(found("first"));
+    EXPECT_TRUE(found("second"));
+    EXPECT_EQ(server.finish().errors, "");
 }
 
 TEST(ToolAccess, TurningAccessOnOrOffTakesEffectAtTheNextCall) {
