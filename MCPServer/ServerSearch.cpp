@@ -35,6 +35,12 @@ std::string Server::searchScreenMemory(ostrel::MemoryStore& store, const Json& a
     const ostrel::SearchQuery search(query + " ", from, std::nullopt, {}, limit,
                                      newest ? ostrel::SearchQuery::Sort::newest
                                             : ostrel::SearchQuery::Sort::relevance);
+    if (search.isShortened()) {
+        // Refused rather than cut: the assistant can ask again with the words that matter.
+        throw ToolError("query is too long: use at most " +
+                        std::to_string(ostrel::SearchQuery::maximumWords) + " words and " +
+                        std::to_string(ostrel::SearchQuery::maximumCharacters) + " characters");
+    }
     const std::vector<ostrel::SearchHit> hits = store.search(search, now);
 
     if (hits.empty()) {

@@ -5,17 +5,50 @@
 #include "Support/Graphemes.h"
 
 #include <algorithm>
+#include <climits>
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
 namespace ostrel {
 namespace {
 
+bool isWhiteSpace(UChar32 c) {
+    return c >= 0 && u_hasBinaryProperty(c, UCHAR_WHITE_SPACE);
+}
+
 bool isWhiteSpace(std::string_view character) {
     int32_t offset = 0;
     UChar32 c = 0;
     U8_NEXT(character.data(), offset, static_cast<int32_t>(character.size()), c);
-    return c >= 0 && u_hasBinaryProperty(c, UCHAR_WHITE_SPACE);
+    return isWhiteSpace(c);
+}
+
+// Whether `text` holds nothing but white space; it stops at the first character that is not. A text
+// too long for ICU's offsets is taken to hold more.
+bool isOnlyWhiteSpace(std::string_view text) {
+    if (text.size() > static_cast<std::size_t>(INT32_MAX)) {
+        return false;
+    }
+    int32_t at = 0;
+    while (at < static_cast<int32_t>(text.size())) {
+        UChar32 c = 0;
+        U8_NEXT(text.data(), at, static_cast<int32_t>(text.size()), c);
+        if (!isWhiteSpace(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool endsWithWhiteSpace(std::string_view text) {
+    if (text.empty()) {
+        return false;
+    }
+    const std::string_view tail = text.substr(text.size() - std::min<std::size_t>(text.size(), 4));
+    int32_t at = static_cast<int32_t>(tail.size());
+    UChar32 c = 0;
+    U8_PREV(tail.data(), 0, at, c);
+    return isWhiteSpace(c);
 }
 
 // The prefixes are ASCII, and no other character lower-cases to their letters, so comparing bytes
@@ -71,12 +104,19 @@ SearchQuery::SearchQuery(std::string text, std::optional<Time> from, std::option
 }
 
 void SearchQuery::parse() {
-    const std::vector<std::size_t> bounds = Graphemes::boundaries(text_);
     const std::string_view text = text_;
+    std::vector<std::size_t> bounds = Graphemes::boundaries(text, maximumCharacters + 1);
+    std::optional<bool> endsWithSpaceBeyond;
+    if (bounds.size() > maximumCharacters + 1) {
+        bounds.resize(maximumCharacters + 1);
+        const std::string_view rest = text.substr(bounds.back());
+        shortened_ = !isOnlyWhiteSpace(rest);
+        endsWithSpaceBeyond = !shortened_ || endsWithWhiteSpace(rest);
+    }
     std::string buffer;
     bool inQuote = false;
     const auto closePhrase = [&] {
-        std::vector<std::string> tokens = TextNormalizer::words(buffer);
+        std::vector<std::string> tokens = allowedWords(TextNormalizer::words(buffer));
         if (!tokens.empty()) {
             phrases_.push_back({std::move(tokens), true});
         }
@@ -104,6 +144,19 @@ void SearchQuery::parse() {
     } else {
         addTerm(buffer);
     }
+    if (endsWithSpaceBeyond) {
+        endsWithSpace_ = *endsWithSpaceBeyond;
+    }
+}
+
+std::vector<std::string> SearchQuery::allowedWords(std::vector<std::string> tokens) {
+    const std::size_t room = maximumWords - words_;
+    if (tokens.size() > room) {
+        tokens.resize(room);
+        shortened_ = true;
+    }
+    words_ += tokens.size();
+    return tokens;
 }
 
 void SearchQuery::addTerm(std::string_view term) {
@@ -113,7 +166,7 @@ void SearchQuery::addTerm(std::string_view term) {
     for (const std::string_view prefix : {"app:", "uygulama:"}) {
         if (startsWithIgnoringCase(term, prefix)) {
             std::string filter = TextNormalizer::fold(term.substr(prefix.size()));
-            if (!filter.empty()) {
+            if (!filter.empty() && !allowedWords({filter}).empty()) {
                 appNameFilters_.push_back(std::move(filter));
             }
             return;
@@ -126,13 +179,13 @@ void SearchQuery::addTerm(std::string_view term) {
                 site.remove_prefix(prefix.size());
             }
         }
-        std::vector<std::string> tokens = TextNormalizer::words(site);
+        std::vector<std::string> tokens = allowedWords(TextNormalizer::words(site));
         if (!tokens.empty()) {
             siteTokens_.push_back(std::move(tokens));
         }
         return;
     }
-    std::vector<std::string> tokens = TextNormalizer::words(term);
+    std::vector<std::string> tokens = allowedWords(TextNormalizer::words(term));
     if (!tokens.empty()) {
         phrases_.push_back({std::move(tokens), false});
     }

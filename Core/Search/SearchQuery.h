@@ -13,8 +13,16 @@ namespace ostrel {
 
 // One search as typed, with the filters around it. The text is parsed once, on creation, into
 // bare terms and quoted phrases, "app:" (or "uygulama:") name filters and "site:" address words.
+//
+// Only the beginning of a long text is read: its first `maximumCharacters` characters, and of those
+// the first `maximumWords` words (each word of a phrase or a site, and each app filter, counts one).
+// Every search of both programs is built here, so the bound is the same everywhere; past it a search
+// only costs more and would hardly match anything, since all its words must occur.
 class SearchQuery {
   public:
+    static constexpr std::size_t maximumCharacters = 1000;
+    static constexpr std::size_t maximumWords = 32;
+
     enum class Sort { relevance, newest };
     static constexpr std::array<Sort, 2> allSorts{Sort::relevance, Sort::newest};
     static std::optional<Sort> sortFromRaw(std::string_view raw);
@@ -43,6 +51,9 @@ class SearchQuery {
     const std::vector<std::vector<std::string>>& siteTokens() const { return siteTokens_; }
     const std::vector<std::string>& appNameFilters() const { return appNameFilters_; }
     bool endsWithSpace() const { return endsWithSpace_; }
+    // Whether the text went past the bounds above, so that part of it is not searched. White space
+    // after the last character read leaves nothing out.
+    bool isShortened() const { return shortened_; }
 
     // Nothing to match: app-name filters alone make an empty query.
     bool isEmpty() const { return phrases_.empty() && siteTokens_.empty(); }
@@ -55,12 +66,16 @@ class SearchQuery {
   private:
     void parse();
     void addTerm(std::string_view term);
+    // `tokens` cut to the words still allowed, counting them.
+    std::vector<std::string> allowedWords(std::vector<std::string> tokens);
 
     std::string text_;
     std::vector<Phrase> phrases_;
     std::vector<std::vector<std::string>> siteTokens_;
     std::vector<std::string> appNameFilters_;
     bool endsWithSpace_ = false;
+    bool shortened_ = false;
+    std::size_t words_ = 0;
 };
 
 std::string_view toRaw(SearchQuery::Sort sort);

@@ -91,6 +91,81 @@ TEST(SearchQueryTest, QuoteInsideATokenIsEscaped) {
     EXPECT_EQ(parsed.matchExpression(true), "\"" + reph + "\"\"abc\"*");
 }
 
+// `count` different words "w0 w1 ..." joined by `separator`.
+std::string words(int count, const std::string& separator = " ") {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += (i ? separator : "") + "w" + std::to_string(i);
+    }
+    return text;
+}
+
+std::size_t wordCount(const SearchQuery& parsed) {
+    std::size_t count = parsed.appNameFilters().size();
+    for (const SearchQuery::Phrase& phrase : parsed.phrases()) {
+        count += phrase.tokens.size();
+    }
+    for (const std::vector<std::string>& site : parsed.siteTokens()) {
+        count += site.size();
+    }
+    return count;
+}
+
+TEST(SearchQueryTest, OnlyTheBeginningOfALongTextIsRead) {
+    const std::string letters(1000, 'a');
+    const std::string decomposed = [] {
+        std::string text;
+        for (int i = 0; i < 1000; ++i) {
+            text += "e\u0301";
+        }
+        return text;
+    }();
+    const struct {
+        const char* name;
+        std::string text;
+        bool shortened;
+        std::size_t words;
+        std::optional<std::string> lastToken;
+    } cases[] = {
+        {"32 words", words(32), false, 32, "w31"},
+        {"33 words", words(33), true, 32, "w31"},
+        {"40,000 words", words(40'000), true, 32, "w31"},
+        {"2,000,000 words", words(2'000'000), true, 32, "w31"},
+        {"a quoted phrase of 40 words", "\"" + words(40) + "\"", true, 32, "w31"},
+        {"words inside one term", words(40, "-"), true, 32, "w31"},
+        {"40 app filters", "app:" + words(40, " app:"), true, 32, std::nullopt},
+        {"a site of 40 words", "site:" + words(40, "."), true, 32, std::nullopt},
+        {"1000 characters", letters, false, 1, letters},
+        {"1001 characters", letters + "b", true, 1, letters},
+        {"1000 characters of two code points each", decomposed, false, 1, std::nullopt},
+        {"1000 characters and white space", letters + " \t\u3000 ", false, 1, letters},
+        {"1000 characters, white space and a word", letters + "   b", true, 1, letters},
+        {"a word past the first 1000 characters", std::string(1200, ' ') + "word", true, 0, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SearchQuery parsed = query(c.text);
+        EXPECT_EQ(parsed.isShortened(), c.shortened);
+        EXPECT_EQ(wordCount(parsed), c.words);
+        EXPECT_EQ(parsed.text(), c.text);
+        if (c.lastToken) {
+            ASSERT_FALSE(parsed.phrases().empty());
+            EXPECT_EQ(parsed.phrases().back().tokens.back(), *c.lastToken);
+        }
+    }
+}
+
+TEST(SearchQueryTest, TheLastCharacterDecidesThePrefixOfALongText) {
+    const std::string letters(1000, 'a');
+    // White space after the last character read: the last word is whole, as in any text ending so.
+    EXPECT_EQ(query(letters + " ").matchExpression(true), "\"" + letters + "\"");
+    EXPECT_TRUE(query(letters + " ").endsWithSpace());
+    // More text after it: the text's own last character decides.
+    EXPECT_FALSE(query(letters + " b").endsWithSpace());
+    EXPECT_TRUE(query(letters + " b ").endsWithSpace());
+    EXPECT_EQ(query(letters + " b").matchExpression(true), "\"" + letters + "\"*");
+}
+
 TEST(SearchQueryTest, SortRawValues) {
     EXPECT_EQ(SearchQuery::allSorts, (std::array{SearchQuery::Sort::relevance, SearchQuery::Sort::newest}));
     for (const SearchQuery::Sort sort : SearchQuery::allSorts) {
