@@ -19,8 +19,8 @@ const QStringList keys = {
 
 const QString& folder() {
     static const QString path = [] {
-        char pattern[] = "/tmp/vesperline-fuzz-settings-XXXXXX";
-        if (!::mkdtemp(pattern)) {
+        QByteArray pattern = QDir::temp().filePath("vesperline-fuzz-settings-XXXXXX").toLocal8Bit();
+        if (!::mkdtemp(pattern.data())) {
             std::abort();
         }
         return QString::fromLocal8Bit(pattern);

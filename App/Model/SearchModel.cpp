@@ -111,6 +111,13 @@ void SearchModel::setShowingRecent(bool showingRecent) {
     }
 }
 
+void SearchModel::setQueryShortened(bool shortened) {
+    if (shortened != queryShortened_) {
+        queryShortened_ = shortened;
+        emit queryShortenedChanged();
+    }
+}
+
 void SearchModel::setSearching(bool searching) {
     if (searching != searching_) {
         searching_ = searching;
@@ -163,9 +170,10 @@ void SearchModel::run(std::uint64_t generation) {
     reading_ = generation;
     setSearching(true);
     using Hits = std::vector<ostrel::SearchHit>;
-    const auto publishAnswer = [this, generation](bool recent, const char* what) {
-        return [this, generation, recent, what](const QFuture<Hits>& answer) {
-            publish(generation, recent, futureOutcome(answer, what).value_or(Hits{}));
+    const auto publishAnswer = [this, generation, shortened = query.isShortened()](bool recent,
+                                                                                   const char* what) {
+        return [this, generation, recent, shortened, what](const QFuture<Hits>& answer) {
+            publish(generation, recent, shortened, futureOutcome(answer, what).value_or(Hits{}));
         };
     };
     if (query.isEmpty()) {
@@ -183,7 +191,8 @@ void SearchModel::run(std::uint64_t generation) {
                  this, publishAnswer(false, "Searching"));
 }
 
-void SearchModel::publish(std::uint64_t generation, bool recent, std::vector<ostrel::SearchHit> hits) {
+void SearchModel::publish(std::uint64_t generation, bool recent, bool shortened,
+                          std::vector<ostrel::SearchHit> hits) {
     if (generation != generation_) {
         // Superseded: what is shown stays. Only while the newer search still waits for the typing
         // pause is nothing being read any more.
@@ -195,6 +204,8 @@ void SearchModel::publish(std::uint64_t generation, bool recent, std::vector<ost
     }
     reading_ = 0;
     setShowingRecent(recent);
+    // Before the results, so that what is drawn for them says so at once.
+    setQueryShortened(shortened);
     setResults(std::move(hits));
     const bool kept =
         selection_ && std::any_of(results_.begin(), results_.end(),

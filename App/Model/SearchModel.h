@@ -76,6 +76,10 @@ class SearchModel final : public QObject {
     // Whether `results` is the recent-moments list rather than search hits.
     bool showingRecent() const { return showingRecent_; }
     void setShowingRecent(bool showingRecent);
+    // Whether the text of the search that gave `results` was longer than a search reads, so only its
+    // beginning was searched.
+    bool queryShortened() const { return queryShortened_; }
+    void setQueryShortened(bool shortened);
     bool isSearching() const { return searching_; }
     void setSearching(bool searching);
     // The frame id of the selected hit.
@@ -113,6 +117,7 @@ class SearchModel final : public QObject {
     void sortChanged();
     void resultsChanged();
     void showingRecentChanged();
+    void queryShortenedChanged();
     void searchingChanged();
     void selectionChanged();
     void appsChanged();
@@ -120,7 +125,7 @@ class SearchModel final : public QObject {
 
   private:
     void run(std::uint64_t generation);
-    void publish(std::uint64_t generation, bool recent, std::vector<ostrel::SearchHit> hits);
+    void publish(std::uint64_t generation, bool recent, bool shortened, std::vector<ostrel::SearchHit> hits);
 
     StoreHub& hub_;
     const ostrel::Clock& clock_;
@@ -132,6 +137,7 @@ class SearchModel final : public QObject {
     ostrel::SearchQuery::Sort sort_ = ostrel::SearchQuery::Sort::relevance;
     std::vector<ostrel::SearchHit> results_;
     bool showingRecent_ = true;
+    bool queryShortened_ = false;
     bool searching_ = false;
     std::optional<std::int64_t> selection_;
     std::vector<ostrel::AppCount> apps_;

@@ -21,7 +21,7 @@ namespace ostrel {
 class SearchQuery {
   public:
     static constexpr std::size_t maximumCharacters = 1000;
-    static constexpr std::size_t maximumWords = 32;
+    static constexpr std::size_t maximumWords = 64;
 
     enum class Sort { relevance, newest };
     static constexpr std::array<Sort, 2> allSorts{Sort::relevance, Sort::newest};

@@ -127,14 +127,14 @@ TEST(SearchQueryTest, OnlyTheBeginningOfALongTextIsRead) {
         std::size_t words;
         std::optional<std::string> lastToken;
     } cases[] = {
-        {"32 words", words(32), false, 32, "w31"},
-        {"33 words", words(33), true, 32, "w31"},
-        {"40,000 words", words(40'000), true, 32, "w31"},
-        {"2,000,000 words", words(2'000'000), true, 32, "w31"},
-        {"a quoted phrase of 40 words", "\"" + words(40) + "\"", true, 32, "w31"},
-        {"words inside one term", words(40, "-"), true, 32, "w31"},
-        {"40 app filters", "app:" + words(40, " app:"), true, 32, std::nullopt},
-        {"a site of 40 words", "site:" + words(40, "."), true, 32, std::nullopt},
+        {"64 words", words(64), false, 64, "w63"},
+        {"65 words", words(65), true, 64, "w63"},
+        {"40,000 words", words(40'000), true, 64, "w63"},
+        {"2,000,000 words", words(2'000'000), true, 64, "w63"},
+        {"a quoted phrase of 70 words", "\"" + words(70) + "\"", true, 64, "w63"},
+        {"words inside one term", words(70, "-"), true, 64, "w63"},
+        {"70 app filters", "app:" + words(70, " app:"), true, 64, std::nullopt},
+        {"a site of 70 words", "site:" + words(70, "."), true, 64, std::nullopt},
         {"1000 characters", letters, false, 1, letters},
         {"1001 characters", letters + "b", true, 1, letters},
         {"1000 characters of two code points each", decomposed, false, 1, std::nullopt},

@@ -78,17 +78,17 @@ TEST_F(SearchTool, RefusesAQueryLongerThanASearchReads) {
         return text;
     };
     for (const std::string& query :
-         {wordsOf(33), wordsOf(40'000), std::string(1001, 'a'), "alpha " + std::string(1000, 'b')}) {
+         {wordsOf(65), wordsOf(40'000), std::string(1001, 'a'), "alpha " + std::string(1000, 'b')}) {
         const auto [text, isError] = callTool("search_screen_memory", Json{{"query", query}});
         EXPECT_TRUE(isError) << query.size();
-        EXPECT_EQ(text, "query is too long: use at most 32 words and 1000 characters");
+        EXPECT_EQ(text, "query is too long: use at most 64 words and 1000 characters");
     }
     // At the bounds, and with white space after them, the search runs.
-    for (const std::string& query : {wordsOf(32), wordsOf(32) + "   ", "alpha " + std::string(994, 'b')}) {
+    for (const std::string& query : {wordsOf(64), wordsOf(64) + "   ", "alpha " + std::string(994, 'b')}) {
         const auto [text, isError] = callTool("search_screen_memory", Json{{"query", query}});
         EXPECT_FALSE(isError) << text;
     }
-    EXPECT_TRUE(search(Json{{"query", wordsOf(32)}}).starts_with("Found 1 moment(s)"));
+    EXPECT_TRUE(search(Json{{"query", wordsOf(64)}}).starts_with("Found 1 moment(s)"));
 }
 
 TEST_F(SearchTool, AnswersAMissWithTheQueryAsTyped) {

@@ -3,6 +3,7 @@
 #include "AI/AIService.h"
 #include "Model/AppSettings.h"
 #include "Runtime/WhenFinished.h"
+#include "Search/SearchQuery.h"
 
 namespace vesperline {
 
@@ -75,9 +76,24 @@ bool AskController::canSend() const {
     return false;
 }
 
+QString AskController::tooLongText() {
+    return tr("That question is too long to search for. Ask it in at most %L1 words and %L2 characters.")
+        .arg(static_cast<qulonglong>(ostrel::SearchQuery::maximumWords))
+        .arg(static_cast<qulonglong>(ostrel::SearchQuery::maximumCharacters));
+}
+
 void AskController::ask() {
     const QString text = question_.trimmed();
     if (text.isEmpty() || asking_) {
+        return;
+    }
+    // The memory is searched for the question itself when its keywords find nothing; a question
+    // past what a search reads would be searched only in part, and costs the model as much again.
+    if (ostrel::SearchQuery(text.toStdString(), std::nullopt, std::nullopt, {}, 0,
+                            ostrel::SearchQuery::Sort::relevance)
+            .isShortened()) {
+        exchanges_.push_back({text, tooLongText(), {}, true});
+        emit exchangeAdded();
         return;
     }
     setQuestion({});

@@ -77,6 +77,7 @@ class AskController final : public QObject {
     static QStringList examples();
     // The unavailable notice: the reason is the availability's own text.
     static QString unavailableTitle();
+    static QString tooLongText();
     QString searchHint() const;
 
     // ---- The composer ---------------------------------------------------------------------------
@@ -88,7 +89,9 @@ class AskController final : public QObject {
 
     // Asks the question, trimmed of white space and line breaks: ignored when that is empty or while
     // another question is being answered (the composer keeps its text then). Empties the composer,
-    // appends the exchange and returns; the answer, or the failure text, arrives later.
+    // appends the exchange and returns; the answer, or the failure text, arrives later. A question
+    // longer than a search reads is not asked: its exchange fails at once with `tooLongText`, and the
+    // composer keeps it to be shortened.
     void ask();
     // Asks the example at `index` of `examples()` at once.
     void askExample(int index);

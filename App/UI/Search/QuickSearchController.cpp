@@ -205,6 +205,13 @@ QuickSearchController::ResultsContent QuickSearchController::resultsContent() co
     return search_.isSearching() ? ResultsContent::blank : ResultsContent::noMatches;
 }
 
+QString QuickSearchController::resultsHeader() const {
+    if (search_.showingRecent()) {
+        return SearchTexts::resultsHeader(true, 0);
+    }
+    return search_.queryShortened() ? SearchTexts::shortenedSearch() : QString();
+}
+
 std::vector<SearchTexts::AppItem> QuickSearchController::appMenuItems() const {
     return SearchTexts::appItems(search_.apps(), appMenuLimit, false);
 }

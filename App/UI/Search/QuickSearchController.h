@@ -116,6 +116,9 @@ class QuickSearchController final : public QObject {
         blank,      // a search runs after one that found nothing: no verdict yet
     };
     ResultsContent resultsContent() const;
+    // Above the recent moments "Recent moments"; above search hits nothing, or, when only the
+    // beginning of the text was searched, that it was.
+    QString resultsHeader() const;
     // The apps offered after "All apps": the first 30 of the app list, by name alone.
     std::vector<SearchTexts::AppItem> appMenuItems() const;
 

@@ -312,7 +312,7 @@ void QuickSearchView::showResults() {
     case QuickSearchController::ResultsContent::noMatches: {
         const SearchTexts::EmptyState empty = content == QuickSearchController::ResultsContent::nothingYet
                                                   ? SearchTexts::nothingYet()
-                                                  : SearchTexts::noResults(false);
+                                                  : SearchTexts::noResults(false, search_.queryShortened());
         resultsEmpty_->setContent(empty.symbol, empty.title, empty.message);
         resultsPane_->setCurrentWidget(resultsEmpty_);
         break;
@@ -321,8 +321,7 @@ void QuickSearchView::showResults() {
         resultsPane_->setCurrentWidget(resultsBlank_);
         break;
     }
-    // The heading stands only above the recent moments, never above search hits.
-    list_->setHeader(search_.showingRecent() ? SearchTexts::resultsHeader(true, 0) : QString());
+    list_->setHeader(controller_.resultsHeader());
     const std::optional<ostrel::SearchHit> shown = search_.selectedHit();
     list_->setHits(search_.results(), shown ? std::optional(shown->frame.id) : std::nullopt);
     showPreview();

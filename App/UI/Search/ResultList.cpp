@@ -36,6 +36,8 @@ ResultList::ResultList(ResultRow::Services services, QWidget* parent)
     column_->setSpacing(rowSpacing);
     header_ = new QLabel(content_);
     header_->setObjectName("resultsHeader");
+    // A header may say in a second line that a long search was cut; the list keeps its width.
+    header_->setWordWrap(true);
     header_->setContentsMargins(ResultRow::padding, 4, 0, 4);
     Theme::applyText(header_, Theme::TextStyle::footnote, Theme::Level::secondary, QFont::DemiBold);
     column_->addWidget(header_);

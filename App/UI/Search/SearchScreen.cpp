@@ -68,7 +68,7 @@ SearchScreen::SearchScreen(Services services, QWidget* parent)
     resultsPane_->setObjectName("resultsPane");
     resultsPane_->setMinimumWidth(resultsMinimumWidth);
     resultsPane_->setMaximumWidth(resultsMaximumWidth);
-    const SearchTexts::EmptyState nothingYet = SearchTexts::noResults(true);
+    const SearchTexts::EmptyState nothingYet = SearchTexts::noResults(true, false);
     resultsEmpty_ = new EmptyStateView(nothingYet.symbol, nothingYet.title, nothingYet.message, resultsPane_);
     resultsEmpty_->setObjectName("resultsEmpty");
     list_ = new ResultList({.thumbnails = services.thumbnails,

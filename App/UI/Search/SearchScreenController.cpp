@@ -30,11 +30,13 @@ std::optional<SearchTexts::EmptyState> SearchScreenController::emptyState() cons
     if (!model_.results().empty() || model_.isSearching()) {
         return std::nullopt;
     }
-    return SearchTexts::noResults(model_.showingRecent());
+    return SearchTexts::noResults(model_.showingRecent(), model_.queryShortened());
 }
 
 QString SearchScreenController::resultsHeader() const {
-    return SearchTexts::resultsHeader(model_.showingRecent(), model_.results().size());
+    const QString header = SearchTexts::resultsHeader(model_.showingRecent(), model_.results().size());
+    return !model_.showingRecent() && model_.queryShortened() ? header + '\n' + SearchTexts::shortenedSearch()
+                                                              : header;
 }
 
 std::optional<std::int64_t> SearchScreenController::shownSelection() const {

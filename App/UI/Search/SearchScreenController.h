@@ -60,6 +60,7 @@ class SearchScreenController final : public QObject {
     // ---- What the screen shows ------------------------------------------------------------------
     // The results pane's empty state; none while there are results or a search is running.
     std::optional<SearchTexts::EmptyState> emptyState() const;
+    // "12 results", with a second line when only the beginning of the text was searched.
     QString resultsHeader() const;
     // The row drawn selected and previewed: the selected hit, else the first.
     std::optional<std::int64_t> shownSelection() const;

@@ -1,5 +1,7 @@
 #include "UI/Search/SearchTexts.h"
 
+#include "Search/SearchQuery.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -56,14 +58,15 @@ std::vector<AppItem> appItems(const std::vector<ostrel::AppCount>& apps, std::si
     return items;
 }
 
-EmptyState noResults(bool showingRecent) {
+EmptyState noResults(bool showingRecent, bool queryShortened) {
     if (showingRecent) {
         return {QStringLiteral("text.magnifyingglass"), tr("Your memory starts now"),
                 tr("Everything you see will be searchable here: words, IDs, links, messages. Text stays on "
                    "this computer.")};
     }
     return {QStringLiteral("magnifyingglass"), tr("No matches"),
-            tr("Try fewer or different words, or widen the time range.")};
+            queryShortened ? shortenedSearch()
+                           : tr("Try fewer or different words, or widen the time range.")};
 }
 
 EmptyState nothingYet() {
@@ -74,6 +77,12 @@ EmptyState nothingYet() {
 
 QString resultsHeader(bool showingRecent, std::size_t count) {
     return showingRecent ? tr("Recent moments") : tr("%1 results").arg(static_cast<qlonglong>(count));
+}
+
+QString shortenedSearch() {
+    return tr("Only the first %L1 words and %L2 characters of a search are used.")
+        .arg(static_cast<qulonglong>(ostrel::SearchQuery::maximumWords))
+        .arg(static_cast<qulonglong>(ostrel::SearchQuery::maximumCharacters));
 }
 
 EmptyState noPreview() {

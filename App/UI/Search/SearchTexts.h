@@ -47,12 +47,15 @@ struct AppItem {
 // The first `limit` apps of the list, titled with or without their counts.
 std::vector<AppItem> appItems(const std::vector<ostrel::AppCount>& apps, std::size_t limit, bool withCounts);
 
-// An empty list: nothing recent yet, or nothing found.
-EmptyState noResults(bool showingRecent);
+// An empty list: nothing recent yet, or nothing found (for a text longer than a search reads, that
+// only its beginning was searched).
+EmptyState noResults(bool showingRecent, bool queryShortened);
 // The quick-search panel's list before anything was recorded.
 EmptyState nothingYet();
 // "Recent moments", or "12 results".
 QString resultsHeader(bool showingRecent, std::size_t count);
+// Said where the results of a text longer than a search reads are shown.
+QString shortenedSearch();
 // The preview without a selected moment.
 EmptyState noPreview();
 

@@ -77,6 +77,36 @@ TEST_F(AskControllerTest, OnlyTextBeyondBlanksCanBeSent) {
     EXPECT_TRUE(model.requests().empty());
 }
 
+TEST_F(AskControllerTest, AQuestionLongerThanASearchReadsIsAnsweredWithTheLimitAndKept) {
+    QString words;
+    for (int i = 0; i < 64; ++i) {
+        words += QStringLiteral("invoice ");
+    }
+    const std::vector<QString> tooLong = {words + QStringLiteral("paid?"), QString(1001, QLatin1Char('x')),
+                                          words.repeated(1000)};
+    for (const QString& question : tooLong) {
+        controller->setQuestion(question);
+        controller->ask();
+        EXPECT_FALSE(controller->asking());
+        const AskController::Exchange& exchange = controller->exchanges().back();
+        EXPECT_EQ(exchange.question, question.trimmed());
+        EXPECT_EQ(exchange.answer,
+                  QStringLiteral("That question is too long to search for. Ask it in at most 64 "
+                                 "words and 1,000 characters."));
+        EXPECT_TRUE(exchange.failed);
+        EXPECT_EQ(controller->question(), question) << "kept to be shortened";
+    }
+    EXPECT_EQ(controller->exchanges().size(), tooLong.size());
+    EXPECT_TRUE(model.requests().empty()) << "the model is not asked";
+
+    // As long as a search reads, and followed by white space, it is asked.
+    controller->setQuestion(words + QStringLiteral("   \n"));
+    controller->ask();
+    EXPECT_TRUE(controller->asking());
+    waitForAnswer();
+    EXPECT_FALSE(controller->exchanges().back().failed);
+}
+
 TEST_F(AskControllerTest, WhatCameBackIsShownAsTheAnswerOrTheOneFailureText) {
     add(now - 3600, "Mail", "Inbox", {"Invoice from ACME"});
     const QString failure = QStringLiteral("Sorry, I couldn't answer that right now. Try searching instead.");

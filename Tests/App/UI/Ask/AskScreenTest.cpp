@@ -173,6 +173,29 @@ TEST_F(AskScreenTest, AFailedAnswerIsShownWithoutSources) {
     EXPECT_TRUE(exchange->sourceRows().empty());
 }
 
+TEST_F(AskScreenTest, AQuestionTooLongToSearchIsAnsweredWithTheLimitAndStaysInTheComposer) {
+    // A pasted paragraph of 72 words.
+    const QString question =
+        QStringLiteral("Which invoice did I see in the mail from ACME last week, and was it "
+                       "the one that the portal said was due at the end of June or the "
+                       "one that I had already paid? ")
+            .repeated(2)
+            .trimmed();
+    const auto refused = [&] {
+        auto screen = makeScreen();
+        screen->show();
+        screen->controller().setQuestion(question);
+        screen->controller().ask();
+        return screen;
+    };
+    auto screen = refused();
+    const ExchangeView* exchange = screen->exchangeViews().at(0);
+    EXPECT_EQ(find<QLabel>(*exchange, "answerText")->text(),
+              "That question is too long to search for. Ask it in at most 64 words and 1,000 characters.");
+    EXPECT_EQ(find<ComposerField>(*screen, "askField")->toPlainText(), question);
+    EXPECT_TRUE(testsupport::savePictures("ask-too-long", [&] { return refused(); }));
+}
+
 TEST_F(AskScreenTest, TheComposerSendsWithReturnOrTheButtonAndGrowsToFourLines) {
     addInvoices();
     auto screen = makeScreen();

@@ -123,6 +123,23 @@ TEST_F(QuickSearchViewTest, NoMatchesWaitsForTheNextSearchToEndBeforeSayingSoAga
     EXPECT_FALSE(part<QWidget>("searchSpinner")->isVisibleTo(&panel()));
 }
 
+TEST_F(QuickSearchViewTest, ALongSearchSaysAboveItsHitsThatOnlyItsBeginningWasSearched) {
+    storeMorning();
+    showAndSettle();
+    const QString words = QStringLiteral("invoice ").repeated(65);
+    type(words);
+    ASSERT_EQ(shownResults(), &list());
+    EXPECT_TRUE(part<QLabel>("resultsHeader")->isVisibleTo(&panel()));
+    EXPECT_EQ(part<QLabel>("resultsHeader")->text(),
+              "Only the first 64 words and 1,000 characters of a search are used.");
+    settle();
+    EXPECT_TRUE(testsupport::savePictures(panel(), "quick-search-shortened"));
+
+    type("zebra " + words);
+    EXPECT_EQ(emptyText(shownResults()),
+              "No matches / Only the first 64 words and 1,000 characters of a search are used.");
+}
+
 TEST_F(QuickSearchViewTest, RangeChipsAndTheAppMenuSetTheFilters) {
     showAndSettle();
     std::vector<ostrel::AppCount> apps;

@@ -112,6 +112,34 @@ TEST_F(SearchScreenControllerTest, TheResultsPaneSaysWhyItIsEmpty) {
     EXPECT_EQ(controller.resultsHeader().toStdString(), "Recent moments");
 }
 
+TEST_F(SearchScreenControllerTest, ALongSearchSaysThatOnlyItsBeginningWasSearched) {
+    store(Moment(now - 60).app("org.example.notes", "Notes").lines({"budget review"}));
+    const QString note = "Only the first 64 words and 1,000 characters of a search are used.";
+    QString words;
+    for (int i = 0; i < 65; ++i) {
+        words += QStringLiteral("budget ");
+    }
+    model.setText(words);
+    controller.submit();
+    settle();
+    EXPECT_TRUE(model.queryShortened());
+    EXPECT_EQ(controller.resultsHeader(), "1 results\n" + note);
+
+    model.setText(QStringLiteral("zebra ") + words);
+    controller.submit();
+    settle();
+    EXPECT_EQ(controller.emptyState(), (SearchTexts::EmptyState{"magnifyingglass", "No matches", note}));
+
+    // A text within the bounds says nothing of it; nor does the list of recent moments.
+    for (const QString& text : {QStringLiteral("budget"), QString()}) {
+        model.setText(text);
+        controller.submit();
+        settle();
+        EXPECT_FALSE(model.queryShortened());
+        EXPECT_FALSE(controller.resultsHeader().contains(note));
+    }
+}
+
 TEST_F(SearchScreenControllerTest, TheAppMenuOffersTheFortyBusiestApps) {
     std::vector<ostrel::AppCount> apps;
     for (int index = 0; index < 45; ++index) {

@@ -278,6 +278,17 @@ TEST_F(SearchScreenTest, Pictures) {
         return std::unique_ptr<QWidget>(std::move(screen));
     }));
     model.setText("");
+    EXPECT_TRUE(testsupport::savePictures("search-screen-shortened", [this] {
+        auto screen = makeScreen();
+        screen->show();
+        type(*screen, QStringLiteral("invoice ").repeated(65));
+        EXPECT_EQ(screen->findChild<QLabel*>("resultsHeader")->text(),
+                  "3 results\nOnly the first 64 words and 1,000 characters of a search are used.");
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return shownPreview(*screen) && !shownPreview(*screen)->controller().loading(); }));
+        return std::unique_ptr<QWidget>(std::move(screen));
+    }));
+    model.setText("");
     EXPECT_TRUE(testsupport::savePictures("search-screen-no-matches", [this] {
         auto screen = makeScreen();
         screen->show();
