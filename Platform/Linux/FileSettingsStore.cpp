@@ -154,7 +154,9 @@ void FileSettingsStore::load() {
         if (bytes.size() <= maximumFileBytes) {
             auto parsed = ostrel::parseJSONNestedAtMost<nlohmann::json>(
                 std::string_view(bytes.constData(), std::size_t(bytes.size())), maximumNesting);
-            if (parsed && parsed->is_object()) {
+            // A document must also stay within the bound as the store writes it, or no later
+            // assignment could be saved.
+            if (parsed && parsed->is_object() && fitsInAFile(*parsed)) {
                 document_ = std::move(*parsed);
                 return;
             }
@@ -182,6 +184,15 @@ void FileSettingsStore::setValue(const QString& key, const QVariant& value) {
 void FileSettingsStore::remove(const QString& key) {
     document_.erase(key.toStdString());
     save(documentText(document_));
+}
+
+bool FileSettingsStore::fitsInAFile(const nlohmann::json& document) {
+    try {
+        documentText(document);
+        return true;
+    } catch (const SettingsStoreError&) {
+        return false;
+    }
 }
 
 std::string FileSettingsStore::documentText(const nlohmann::json& document) {

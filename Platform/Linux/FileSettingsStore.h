@@ -17,9 +17,9 @@ class FileSettingsStore final : public SettingsStore {
     static QString standardPath();
 
     // Reads the file when it exists. A file that cannot be read as a JSON object, or that is not one
-    // the app writes (larger than 4 MB, or nested more than 16 levels deep), is moved aside in its
-    // folder as "settings-damaged-<yyyyMMdd-HHmmss>.json" (never over another file) and the store
-    // starts empty. The folder is created on the first save.
+    // the app writes (larger than 4 MB, as it is or as written back, or nested more than 16 levels
+    // deep), is moved aside in its folder as "settings-damaged-<yyyyMMdd-HHmmss>.json" (never over
+    // another file) and the store starts empty. The folder is created on the first save.
     explicit FileSettingsStore(QString path);
 
     // Where a damaged file was moved at opening; empty when nothing was moved.
@@ -34,6 +34,8 @@ class FileSettingsStore final : public SettingsStore {
     void load();
     // The file's text; throws when it would be larger than the reader accepts.
     static std::string documentText(const nlohmann::json& document);
+    // Whether its text stays within that bound.
+    static bool fitsInAFile(const nlohmann::json& document);
     void save(const std::string& text) const;
 
     QString path_;

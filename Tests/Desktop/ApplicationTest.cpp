@@ -162,6 +162,38 @@ TEST_F(ApplicationTest, ALaunchAfterACrashTakesOverTheLeftLockAndSocket) {
     EXPECT_EQ(next.exitCode(), 0);
 }
 
+TEST_F(ApplicationTest, ASettingsFileNestedTooDeeplyIsSetAsideAndTheAppRunsOnItsDefaults) {
+    REQUIRE_DESKTOP_SESSION();
+    // The tour completed, with a value 60,000 levels deep beside it: once the app would read it and
+    // then overflow its stack writing it back when the main window closed.
+    const QString folderPath = QString::fromStdString((folder.path() / "config" / "Vesperline").string());
+    const QByteArray damaged = "{\"onboardingCompleted\": true, \"deep\": " + QByteArray(60'000, '[') +
+                               QByteArray(60'000, ']') + "}";
+    {
+        QFile settings(folderPath + "/settings.json");
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        settings.write(damaged);
+    }
+    for (int run = 0; run < 2; ++run) {
+        QProcess app;
+        start(app);
+        ASSERT_TRUE(waitUntil([&] { return count("SELECT COUNT(*) FROM sqlite_master") > 0; }, 20)) << run;
+        EXPECT_FALSE(app.waitForFinished(2000)) << "it runs: " << run;
+        terminate(app);
+        ASSERT_TRUE(app.waitForFinished(30000)) << run;
+        EXPECT_EQ(app.exitStatus(), QProcess::NormalExit) << run;
+        EXPECT_EQ(app.exitCode(), 0) << run;
+    }
+    // Set aside once, as it was; what the app keeps now is a file it can read again.
+    const QStringList setAside = QDir(folderPath).entryList({"settings-damaged-*.json"}, QDir::Files);
+    ASSERT_EQ(setAside.size(), 1);
+    QFile kept(folderPath + "/" + setAside.front());
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), damaged);
+    QFile current(folderPath + "/settings.json");
+    EXPECT_TRUE(!current.exists() || current.size() < 4096) << current.size();
+}
+
 TEST(ApplicationDesktopFileTest, StartsTheBuiltProgramAndNamesTheIconTheAutostartEntryNamesToo) {
     const std::filesystem::path program = VESPERLINE_APPLICATION;
     const std::filesystem::path file = program.parent_path() / "org.vesperline.Vesperline.desktop";

@@ -135,6 +135,14 @@ TEST_F(FileSettingsStoreTest, DocumentsTheAppNeverWritesAreSetAsideAndHeal) {
              return document;
          }()},
         {"larger than 4 MB", "{\"excludedSites\": [\"" + std::string(4 * 1024 * 1024, 'x') + "\"]}"},
+        {"larger than 4 MB once indented",
+         [] {
+             std::string document = "{\"excludedSites\":[1";
+             for (int i = 0; i < 1'000'000; ++i) {
+                 document += ",1";
+             }
+             return document + "]}";
+         }()},
     };
     for (const Case& hostile : damaged) {
         SCOPED_TRACE(hostile.name);
