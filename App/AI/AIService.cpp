@@ -4,6 +4,7 @@
 #include "Runtime/MainThread.h"
 
 #include <limits>
+#include <sstream>
 
 namespace vesperline {
 
@@ -94,8 +95,17 @@ const nlohmann::ordered_json& AIService::SearchPlan::schema() {
 }
 
 AIService::SearchPlan AIService::SearchPlan::fromJSON(std::string_view reply) {
-    const Json content = Json::parse(reply, nullptr, false);
-    if (!content.is_object()) {
+    // Servers that ignore the requested response format wrap the object in a Markdown code block
+    // or in a line of prose: the plan is the first JSON object of the reply, whatever surrounds it.
+    const std::size_t start = reply.find('{');
+    if (start == std::string_view::npos) {
+        throw platform::LanguageModelError("The search plan is not a JSON object.");
+    }
+    Json content;
+    std::istringstream object{std::string(reply.substr(start))};
+    try {
+        object >> content; // reads one JSON value and leaves what follows it
+    } catch (const Json::exception&) {
         throw platform::LanguageModelError("The search plan is not a JSON object.");
     }
     SearchPlan plan;

@@ -44,8 +44,9 @@ class AIService final : public QObject {
 
         // The JSON schema the model's reply follows.
         static const nlohmann::ordered_json& schema();
-        // The plan in the model's reply. Throws platform::LanguageModelError when the reply is not a
-        // JSON object with "keywords" (a list of texts) and "days" (an integer).
+        // The plan in the model's reply: its first JSON object, also when a code block or other text
+        // surrounds it. Throws platform::LanguageModelError when the reply holds no such object, or
+        // when the object lacks "keywords" (a list of texts) or "days" (an integer).
         static SearchPlan fromJSON(std::string_view reply);
 
         bool operator==(const SearchPlan&) const = default;

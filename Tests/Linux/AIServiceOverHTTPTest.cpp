@@ -111,6 +111,23 @@ TEST_F(AIServiceOverHTTPTest, AQuestionIsSentAsTheSearchPlanRequestAndThenTheAns
             insideString(prompt) + R"("}]})");
 }
 
+TEST_F(AIServiceOverHTTPTest, APlanInACodeBlockFromAServerThatIgnoresTheResponseFormatIsRead) {
+    FakeModelServer server([](const FakeModelServer::Request& request) -> FakeModelServer::Response {
+        if (request.path == "/v1/models") {
+            return {200, R"({"data":[{"id":"local-model"}]})"};
+        }
+        return {200,
+                FakeModelServer::completion(request.body.contains("response_format")
+                                                ? "```json\n{\"keywords\": [\"invoice\"], \"days\": 0}\n```"
+                                                : "It was ACME [1].")};
+    });
+    start(server);
+    QFuture<AIService::Answer> answer = ask(QStringLiteral("Who sent the invoice?"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answer.isFinished(); }, patience));
+    EXPECT_EQ(answer.result().text, QStringLiteral("It was ACME [1]."));
+    EXPECT_EQ(answer.result().sources.size(), 1u);
+}
+
 TEST_F(AIServiceOverHTTPTest, AServerStillLoadingIsNotAsked) {
     FakeModelServer server([](const FakeModelServer::Request&) {
         return FakeModelServer::Response{503, R"({"error":{"message":"Loading model"}})"};

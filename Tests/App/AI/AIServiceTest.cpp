@@ -15,6 +15,7 @@
 
 #include <latch>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,40 @@ TEST_F(AIServiceTest, TheSearchPlanIsAskedForWithItsInstructionsAndSchema) {
         R"(not specified","type":"integer","minimum":0,"maximum":365}},"required":["keywords","days"],)"
         R"("additionalProperties":false})");
     EXPECT_FALSE(requests[1].schema);
+}
+
+TEST(AIServiceSearchPlan, ThePlanIsTheFirstJSONObjectOfTheReplyStillReadStrictly) {
+    using Plan = AIService::SearchPlan;
+    const Plan invoice{{"invoice", "ACME"}, 7};
+    const std::string object = R"({"keywords":["invoice","ACME"],"days":7})";
+    const struct {
+        const char* name;
+        std::string reply;
+        std::optional<Plan> plan; // none: the reply is refused
+    } cases[] = {
+        {"bare", object, invoice},
+        {"surrounded by white space", "\n  \t" + object + "\n\n", invoice},
+        {"fenced as JSON", "```json\n" + object + "\n```", invoice},
+        {"fenced without a language", "```\n" + object + "\n```\n", invoice},
+        {"after a line of prose", "Here is the plan:\n```json\n" + object + "\n```", invoice},
+        {"two objects", object + "\n" + R"({"keywords":["other"],"days":1})", invoice},
+        {"braces inside texts", R"({"keywords":["a } b","{c"],"days":0})", Plan{{"a } b", "{c"}, 0}},
+        {"broken", "```json\n{\"keywords\": [\"invoice\"], \"days\": \n```", std::nullopt},
+        {"no object", "invoice, receipt", std::nullopt},
+        {"a list", R"(["invoice"])", std::nullopt},
+        {"empty", "", std::nullopt},
+        // Found in a code block, the object is still held to the schema's types.
+        {"fenced, days a text", "```json\n" + std::string(R"({"keywords":["a"],"days":"7"})") + "\n```",
+         std::nullopt},
+        {"fenced, keywords missing", "```json\n{\"days\":7}\n```", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        if (c.plan) {
+            EXPECT_EQ(Plan::fromJSON(c.reply), *c.plan) << c.name;
+        } else {
+            EXPECT_THROW(Plan::fromJSON(c.reply), platform::LanguageModelError) << c.name;
+        }
+    }
 }
 
 TEST_F(AIServiceTest, TheAnswerCitesNumberedExcerptsOfTheMomentsFound) {
