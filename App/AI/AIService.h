@@ -12,9 +12,12 @@
 #include <QObject>
 #include <QPromise>
 #include <QString>
+#include <QThreadPool>
 
 #include <atomic>
 #include <cstdint>
+#include <exception>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stop_token>
@@ -29,10 +32,12 @@ class StoreHub;
 // The application's one gateway to the language model on this computer: whether it can be used,
 // answers to questions from numbered excerpts of the memory, and the journal's daily summary.
 //
-// Create and destroy it on the main thread; its operations may be called from any thread. Requests
-// to the model run one at a time on the service's queue. Whether the model can be used is checked on
-// a queue of its own and kept, so reading it never waits for the model. Destroying the service ends
-// the requests in flight; the calls still queued then end at once (with their failure or fallback).
+// Create and destroy it on the main thread; its operations may be called from any thread. Each
+// request (a question, a summary) runs on a worker thread of its own as soon as it is made, so a
+// question never waits for a summary the model is still writing, nor for another question. Whether
+// the model can be used is checked on a queue of its own and kept, so reading it never waits for the
+// model. Destroying the service ends the requests in flight (with their failure or fallback) and
+// waits for them.
 class AIService final : public QObject {
     Q_OBJECT
 
@@ -118,6 +123,22 @@ class AIService final : public QObject {
     QString modelSummary(const ostrel::WorkLog& log,
                          const std::vector<ostrel::MemoryStore::TitleCount>& titles);
 
+    // Runs `work(promise)` on a worker thread of its own; the future holds its result or exception.
+    template <typename Result, typename Work> QFuture<Result> runRequest(Work work) {
+        auto promise = std::make_shared<QPromise<Result>>();
+        QFuture<Result> future = promise->future();
+        promise->start();
+        requests_.start([promise, work = std::move(work)]() mutable {
+            try {
+                promise->addResult(work(*promise));
+            } catch (...) {
+                promise->setException(std::current_exception());
+            }
+            promise->finish();
+        });
+        return future;
+    }
+
     platform::LanguageModel& model_;
     const ostrel::Clock& clock_;
     const Format& format_;
@@ -125,9 +146,9 @@ class AIService final : public QObject {
     mutable std::mutex availabilityLock_;
     std::optional<Unavailability> unavailability_ = Unavailability::other;
     std::atomic<bool> checking_ = false;
-    // Declared last: destroyed first, they finish their blocks while the rest still stands.
+    // Declared last: destroyed first, they finish their work while the rest still stands.
     SerialQueue availabilityQueue_;
-    SerialQueue queue_;
+    QThreadPool requests_;
 };
 
 } // namespace vesperline

@@ -27,7 +27,8 @@ QString fromUTF8(const std::string& text) {
 } // namespace
 
 QFuture<AIService::Answer> AIService::answer(const QString& question, StoreHub& hub) {
-    return queue_.submit([this, question, &hub] { return answerNow(question, hub); });
+    return runRequest<Answer>(
+        [this, question, &hub](const QPromise<Answer>&) { return answerNow(question, hub); });
 }
 
 std::vector<ostrel::SearchHit> AIService::search(StoreHub& hub, const std::string& text,

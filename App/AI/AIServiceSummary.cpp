@@ -4,7 +4,6 @@
 #include "Support/Graphemes.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace vesperline {
 
@@ -30,18 +29,8 @@ QStringList entries(const std::vector<ostrel::WorkLogEntry>& log, std::size_t co
 
 QFuture<AIService::Summary> AIService::summarize(const ostrel::WorkLog& log,
                                                  const std::vector<ostrel::MemoryStore::TitleCount>& titles) {
-    auto promise = std::make_shared<QPromise<Summary>>();
-    QFuture<Summary> future = promise->future();
-    promise->start();
-    queue_.async([this, promise, log, titles] {
-        try {
-            promise->addResult(summarizeNow(log, titles, *promise));
-        } catch (...) {
-            promise->setException(std::current_exception());
-        }
-        promise->finish();
-    });
-    return future;
+    return runRequest<Summary>(
+        [this, log, titles](const QPromise<Summary>& promise) { return summarizeNow(log, titles, promise); });
 }
 
 AIService::Summary AIService::summarizeNow(const ostrel::WorkLog& log,

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
 #include <latch>
 #include <memory>
 #include <optional>
@@ -439,23 +441,61 @@ TEST_F(AIServiceSummaryTest, WithoutTheModelTheFallbackIsTaggedTemplate) {
         EXPECT_EQ(model_.requests().size(), requests);
         EXPECT_EQ(logs.count("Summary failed"), 0);
     }
-    // A summary cancelled before its turn came does not ask the model.
-    {
+}
+
+TEST_F(AIServiceSummaryTest, NoRequestWaitsForAnotherInFlight) {
+    add(now - 60, "Mail", "Inbox", {"invoice"});
+    const ostrel::WorkLog workday = log(3900, 2, 0, false);
+    const auto isSummary = [](const LanguageModel::Request& request) {
+        return request.instructions.starts_with("You write a short, friendly end-of-day summary");
+    };
+    const struct {
+        const char* name;
+        std::function<bool(const LanguageModel::Request&)> held; // the request the model sits on
+        std::function<QFuture<void>()> first;
+    } cases[] = {
+        {"a summary being written", isSummary,
+         [&] { return QFuture<void>(service_->summarize(workday, {})); }},
+        {"a question being planned",
+         [](const LanguageModel::Request& request) { return request.prompt == "Held?"; },
+         [&] { return QFuture<void>(service_->answer(QStringLiteral("Held?"), hub_)); }},
+    };
+    for (const auto& c : cases) {
         service();
         std::latch release(1);
-        model_.setReply([&](const LanguageModel::Request&) {
-            release.wait();
-            return std::string("First.");
+        std::atomic<bool> holding = false;
+        model_.setReply([&](const LanguageModel::Request& request) -> std::string {
+            if (c.held(request) && !holding.exchange(true)) {
+                release.wait();
+            }
+            if (request.schema) {
+                return plan({"invoice"});
+            }
+            return isSummary(request) ? "Summary." : "Answer [1].";
         });
-        const std::size_t requests = model_.requests().size();
-        QFuture<AIService::Summary> first = service_->summarize(workday, {});
-        QFuture<AIService::Summary> second = service_->summarize(workday, {});
-        second.cancel();
+        // However the checks below end, the held request is let go and every request has ended
+        // before what the model's replies use goes.
+        const auto closeService = [&](std::latch* latch) {
+            if (!latch->try_wait()) {
+                latch->count_down();
+            }
+            service_.reset();
+        };
+        const std::unique_ptr<std::latch, decltype(closeService)> letGo(&release, closeService);
+        QFuture<void> first = c.first();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return holding.load(); }, patience)) << c.name;
+
+        // Meanwhile a question and a summary are answered, and the first request is still held.
+        QFuture<AIService::Answer> question = service_->answer(QStringLiteral("Invoice?"), hub_);
+        QFuture<AIService::Summary> summary = service_->summarize(workday, {});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return question.isFinished() && summary.isFinished(); }, patience))
+            << c.name;
+        EXPECT_EQ(question.result().text, QStringLiteral("Answer [1].")) << c.name;
+        EXPECT_EQ(summary.result(), (AIService::Summary{"Summary.", "ai"})) << c.name;
+        EXPECT_FALSE(first.isFinished()) << c.name;
+
         release.count_down();
-        EXPECT_EQ(waitFor(first).text, QStringLiteral("First."));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return second.isFinished(); }, patience));
-        service_.reset(); // waits for the queue
-        EXPECT_EQ(model_.requests().size(), requests + 1);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return first.isFinished(); }, patience)) << c.name;
     }
 }
 
