@@ -13,7 +13,6 @@
 #include "Platform/Linux/LinuxPowerSource.h"
 #include "Platform/Linux/LinuxProcessResources.h"
 #include "Platform/Linux/LinuxSystemEvents.h"
-#include "Platform/Linux/OpenMPThreadLimit.h"
 #include "Platform/Linux/PamPasswordCheck.h"
 #include "Platform/Linux/TesseractMessages.h"
 #include "Platform/Linux/TesseractTextRecognizer.h"
@@ -145,7 +144,6 @@ std::optional<std::string> missingDisplay() {
 } // namespace
 
 int main(int argc, char** argv) {
-    platform::restartWithOneOpenMPThread(argv);
     // Capture, windows and the hot key speak X11, so the application's own windows do too.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "xcb");

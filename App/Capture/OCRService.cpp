@@ -14,8 +14,14 @@ namespace vesperline {
 
 OCRService::OCRService(platform::TextRecognizer& recognizer,
                        const std::vector<std::string>& preferredLanguages)
-    : recognizer_(recognizer),
-      languages_(chooseLanguages(recognizer.supportedLanguages(), preferredLanguages)) {}
+    : recognizer_(recognizer), preferredLanguages_(preferredLanguages) {}
+
+const std::vector<std::string>& OCRService::languages() const {
+    std::call_once(chosen_, [this] {
+        languages_ = chooseLanguages(recognizer_.supportedLanguages(), preferredLanguages_);
+    });
+    return languages_;
+}
 
 std::vector<std::string> OCRService::systemPreferredLanguages() {
     std::vector<std::string> tags;
@@ -68,7 +74,7 @@ OCRService::recognize(const ostrel::BGRAImageView& image,
                       const std::optional<ostrel::RelativeRect>& regionOfInterest) const {
     try {
         return recognizer_.recognize(
-            image, regionOfInterest ? recognitionRegion(*regionOfInterest) : std::nullopt, languages_);
+            image, regionOfInterest ? recognitionRegion(*regionOfInterest) : std::nullopt, languages());
     } catch (const std::exception& error) {
         qCCritical(Log::ocr(), "OCR failed: %s", error.what());
         return {};

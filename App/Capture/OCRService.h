@@ -5,6 +5,7 @@
 #include "Support/BGRAImage.h"
 #include "Support/Rect.h"
 
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,8 +13,10 @@
 namespace vesperline {
 
 // The one wrapper around text recognition: reads an image (or a region of it) into lines in reading
-// order, and finds where search terms stand in a stored picture. Immutable after construction, so
-// the recorder, the OCR backlog and the moment view use one instance from several threads at once.
+// order, and finds where search terms stand in a stored picture. The recorder, the OCR backlog and
+// the moment view use one instance from several threads at once. The recognition languages are
+// chosen once, on first use: listing what the recogniser supports loads an engine, which happens on
+// the thread that recognises, never on the one that creates the service at start-up.
 class OCRService final {
   public:
     // `preferredLanguages` are the user's language tags in priority order ("tr-TR", "en-GB", ...).
@@ -25,7 +28,7 @@ class OCRService final {
     static std::vector<std::string> systemPreferredLanguages();
 
     // At most three recognition languages, in priority order.
-    const std::vector<std::string>& languages() const { return languages_; }
+    const std::vector<std::string>& languages() const;
 
     // Lines of the image; with a usable region of interest (top-left origin, as window rectangles
     // are) only that part is read. A failure is logged and reads as no lines.
@@ -60,7 +63,9 @@ class OCRService final {
 
   private:
     platform::TextRecognizer& recognizer_;
-    std::vector<std::string> languages_;
+    const std::vector<std::string> preferredLanguages_;
+    mutable std::once_flag chosen_;
+    mutable std::vector<std::string> languages_; // set once, under `chosen_`
 };
 
 } // namespace vesperline

@@ -3,7 +3,6 @@
 //   thumbnail decode of one stored 1920x1080 frame (cache emptied each time).
 #include "Capture/OCRService.h"
 #include "Platform/Linux/FFmpegVideoFiles.h"
-#include "Platform/Linux/OpenMPThreadLimit.h"
 #include "Platform/Linux/TesseractTextRecognizer.h"
 #include "Store/FrameImageLoader.h"
 
@@ -121,7 +120,6 @@ BENCHMARK_CAPTURE(thumbnailDecode, openDecoder, false)
 } // namespace
 
 int main(int argc, char** argv) {
-    vesperline::platform::restartWithOneOpenMPThread(argv);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);

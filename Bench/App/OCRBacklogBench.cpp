@@ -6,7 +6,6 @@
 #include "Capture/OCRService.h"
 #include "Platform/Linux/FFmpegVideoFiles.h"
 #include "Platform/Linux/LinuxProcessResources.h"
-#include "Platform/Linux/OpenMPThreadLimit.h"
 #include "Platform/Linux/TesseractTextRecognizer.h"
 #include "ScreenSequences.h"
 #include "Store/FrameImageLoader.h"
@@ -101,7 +100,6 @@ BENCHMARK(backlogRun)->Iterations(2)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     // As the application runs the recogniser: its spinning threads would count as the backlog's.
-    vesperline::platform::restartWithOneOpenMPThread(argv);
     QGuiApplication application(argc, argv); // painting the screens and the queues need one
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <thread>
 
 namespace vesperline::platform {
 
@@ -15,10 +16,17 @@ class FakeTextRecognizer final : public TextRecognizer {
     bool fails = false;
 
     std::atomic<int> calls{0};
+    // How often, and on which thread last, the supported languages were asked for.
+    mutable std::atomic<int> listings{0};
+    mutable std::atomic<std::thread::id> listedOn;
     std::optional<ostrel::Rect> lastRegionOfInterest;
     std::vector<std::string> lastLanguages;
 
-    std::vector<std::string> supportedLanguages() const override { return languages; }
+    std::vector<std::string> supportedLanguages() const override {
+        ++listings;
+        listedOn = std::this_thread::get_id();
+        return languages;
+    }
 
     std::vector<TextObservation> recognize(const ostrel::BGRAImageView&,
                                            const std::optional<ostrel::Rect>& regionOfInterest,

@@ -34,8 +34,12 @@ struct Engine {
 tesseract::TessBaseAPI& engineFor(const std::string& languages) {
     thread_local Engine engine;
     if (!engine.ready || engine.languages != languages) {
-        // More threads inside one engine cost more processor time for no gain.
-        omp_set_num_threads(1);
+        // The engine's parallel loops ask OpenMP for a team of threads of their own choosing, which
+        // the runtime keeps spinning between loops: several times the processor time for no gain.
+        // With no active parallel level allowed on this thread, each loop runs on the thread alone.
+        // (The thread count set by omp_set_num_threads does not bind loops that name their own, and
+        // OMP_THREAD_LIMIT is read only while the runtime loads, before `main`.)
+        omp_set_max_active_levels(0);
         const int failed = engine.api->Init(nullptr, languages.c_str(), tesseract::OEM_LSTM_ONLY);
         TesseractMessages::flush();
         if (failed != 0) {
@@ -117,15 +121,14 @@ ostrel::Rect normalised(int left, int top, int right, int bottom, const PixelReg
 } // namespace
 
 std::vector<std::string> TesseractTextRecognizer::supportedLanguages() const {
-    tesseract::TessBaseAPI probe;
     std::vector<std::string> tags;
-    const int failed = probe.Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY);
-    TesseractMessages::flush();
-    if (failed != 0) {
+    std::vector<std::string> codes;
+    try {
+        // The calling thread's own engine lists them; a later recognition in English reuses it.
+        engineFor("eng").GetAvailableLanguagesAsVector(&codes);
+    } catch (const TextRecognitionError&) {
         return tags;
     }
-    std::vector<std::string> codes;
-    probe.GetAvailableLanguagesAsVector(&codes);
     for (const std::string& code : codes) {
         if (auto found = tagsByTesseractCode().find(code); found != tagsByTesseractCode().end()) {
             tags.push_back(found->second);

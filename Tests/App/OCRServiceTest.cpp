@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace vesperline;
 using namespace vesperline::platform;
 using ostrel::Rect;
@@ -39,6 +41,24 @@ TEST(OCRServiceTest, ChoosesUpToThreeLanguagesFromThePreferredOnes) {
     FakeTextRecognizer recognizer;
     recognizer.languages = {"en-US", "tr-TR"};
     EXPECT_EQ(OCRService(recognizer, {"tr-TR"}).languages(), (std::vector<std::string>{"tr-TR", "en-US"}));
+}
+
+TEST(OCRServiceTest, LanguagesAreChosenOnceOnTheFirstRecognitionsThreadNotAtCreation) {
+    FakeTextRecognizer recognizer;
+    recognizer.languages = {"en-US", "tr-TR"};
+    const OCRService ocr(recognizer, {"tr-TR"});
+    EXPECT_EQ(recognizer.listings, 0); // creating it loads no engine
+
+    const ostrel::BGRAImage image(40, 20);
+    std::thread::id worker;
+    std::thread([&] {
+        worker = std::this_thread::get_id();
+        ocr.recognize(image.view(), std::nullopt);
+        ocr.recognize(image.view(), std::nullopt);
+    }).join();
+    EXPECT_EQ(recognizer.listings, 1);
+    EXPECT_EQ(recognizer.listedOn.load(), worker);
+    EXPECT_EQ(recognizer.lastLanguages, (std::vector<std::string>{"tr-TR", "en-US"}));
 }
 
 TEST(OCRServiceTest, RegionOfInterestTurnsToTheRecognisersOrigin) {

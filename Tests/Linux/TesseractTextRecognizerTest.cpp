@@ -10,6 +10,15 @@
 #include <memory>
 #include <mutex>
 
+#include <pthread.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
 #include "RenderedText.h"
 
 using namespace vesperline;
@@ -65,6 +74,40 @@ TEST(TesseractTextRecognizerTest, RegionOfInterestLimitsWhatIsReadAndBoxesStayIn
         // The lines start 40 px into the 800 px picture, whatever part of it was read.
         EXPECT_NEAR(box.x, 0.05, 0.02) << c.text;
     }
+}
+
+// The threads of this process with the name `name`; a thread a thread creates starts with its name.
+int threadsNamed(const std::string& name) {
+    int count = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string taskName;
+        if (std::getline(comm, taskName) && taskName == name) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+TEST(TesseractTextRecognizerTest, ARecognitionPassRunsOnItsCallersThreadAlone) {
+    // A page of lines: the engine's parallel loops would ask for their teams on every one of them.
+    std::vector<std::pair<QString, QPoint>> page;
+    for (int i = 0; i < 8; ++i) {
+        page.push_back(
+            {QStringLiteral("Line %1 of the harbour master's tide tables").arg(i), QPoint(20, 40 + i * 34)});
+    }
+    const ostrel::BGRAImage picture = renderText(page, false, {800, 320});
+    TesseractTextRecognizer recognizer;
+    int threads = 0;
+    std::size_t lines = 0;
+    std::thread([&] {
+        pthread_setname_np(pthread_self(), "ocr-pass");
+        lines = recognizer.recognize(picture.view(), std::nullopt, {"en-US"}).size();
+        // The runtime keeps a team's threads for their creator's next loop, so they are still here.
+        threads = threadsNamed("ocr-pass");
+    }).join();
+    EXPECT_EQ(lines, 8u);
+    EXPECT_EQ(threads, 1);
 }
 
 TEST(TesseractTextRecognizerTest, ListsEnglishAndRejectsAnEmptyImage) {

@@ -4,7 +4,6 @@
 // It prints "recording" once it runs and "saved <moment id>" for every stored moment. SIGTERM and
 // SIGINT end it the way the application ends: open segments finished, counts written.
 #include "DesktopRecorder.h"
-#include "Platform/Linux/OpenMPThreadLimit.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -35,7 +34,6 @@ int main(int argc, char** argv) {
         std::fputs("usage: RecordingHost <data folder>\n", stderr);
         return 2;
     }
-    vesperline::platform::restartWithOneOpenMPThread(argv);
     QCoreApplication app(argc, argv);
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
         return 1;
