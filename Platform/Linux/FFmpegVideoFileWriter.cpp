@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <future>
 #include <system_error>
 
 namespace vesperline::platform {
@@ -15,21 +16,45 @@ FFmpegVideoFileWriter::FFmpegVideoFileWriter(const std::filesystem::path& file,
         throw MediaError(MediaError::Kind::other, "Output size " + std::to_string(settings.width) + "x" +
                                                       std::to_string(settings.height) + " is not even");
     }
+    // The encoder is opened on the worker: the threads libx265 starts then take the worker's name
+    // (a new thread starts with its creator's), so per-thread figures count their work as encoding.
+    std::promise<void> opening;
+    std::future<void> opened = opening.get_future();
+    worker_ = std::thread([this, &file, &options, opening = std::move(opening)]() mutable {
+        pthread_setname_np(pthread_self(), "vl-encoder");
+        try {
+            open(file, options);
+        } catch (...) {
+            opening.set_exception(std::current_exception());
+            return;
+        }
+        opening.set_value();
+        encodeLoop();
+    });
+    try {
+        opened.get();
+    } catch (...) {
+        worker_.join();
+        throw;
+    }
+}
+
+void FFmpegVideoFileWriter::open(const std::filesystem::path& file, const X265Options& options) {
     try {
         check(avformat_alloc_output_context2(&format_, nullptr, "mp4", file.c_str()),
               "Could not create the MPEG-4 writer");
-        openEncoder(settings, options);
+        openEncoder(settings_, options);
         openFile(file);
     } catch (...) {
         const bool created = format_ && format_->pb;
         closeFile();
+        codec_.reset();
         if (created) {
             std::error_code ignored;
             std::filesystem::remove(file, ignored);
         }
         throw;
     }
-    worker_ = std::thread([this] { encodeLoop(); });
 }
 
 FFmpegVideoFileWriter::~FFmpegVideoFileWriter() {
@@ -177,7 +202,6 @@ FramePtr FFmpegVideoFileWriter::convert(const ostrel::BGRAImageView& image, std:
 }
 
 void FFmpegVideoFileWriter::encodeLoop() {
-    pthread_setname_np(pthread_self(), "vl-encoder");
     for (;;) {
         FramePtr frame;
         {

@@ -15,8 +15,8 @@ namespace vesperline::platform {
 
 // HEVC (libx265) in fragmented MPEG-4, one fragment written and flushed per frame so that a killed
 // process loses at most the frame being encoded. The caller's thread converts each image to YUV
-// with swscale; a named worker thread encodes and writes, so capture never waits for the encoder
-// unless frames pile up.
+// with swscale; a named worker thread opens the encoder, encodes and writes, so capture never waits
+// for the encoder unless frames pile up, and the encoder's own threads carry the worker's name.
 class FFmpegVideoFileWriter final : public VideoFileWriter {
   public:
     // Creates the file and writes its header. Throws `MediaError`.
@@ -39,6 +39,9 @@ class FFmpegVideoFileWriter final : public VideoFileWriter {
     // Frames converted but not yet taken by the worker before the writer counts as busy.
     static constexpr std::size_t maxWaitingFrames = 2;
 
+    // Creates the file with its header and opens the encoder; on the worker. Throws `MediaError`,
+    // leaving no file behind.
+    void open(const std::filesystem::path& file, const X265Options& options);
     void openEncoder(const VideoEncoderSettings& settings, const X265Options& options);
     void openFile(const std::filesystem::path& file);
     ffmpeg::FramePtr convert(const ostrel::BGRAImageView& image, std::int64_t seconds);

@@ -1,8 +1,11 @@
 #include "Platform/Linux/FFmpegSupport.h"
 #include "Platform/Linux/FFmpegVideoFiles.h"
 #include "Support/TemporaryDirectory.h"
+#include "Support/ThreadNames.h"
 
 #include <gtest/gtest.h>
+
+#include <pthread.h>
 
 #include <algorithm>
 #include <chrono>
@@ -234,6 +237,29 @@ TEST(FFmpegErrorKinds, SystemErrorsAreUnreadableAndContentErrorsInvalid) {
                           Case{AVERROR_DECODER_NOT_FOUND, MediaError::Kind::other}}) {
         EXPECT_EQ(ffmpeg::mediaError("Reading", c.code).kind(), c.kind) << c.code;
     }
+}
+
+TEST_F(FFmpegVideoFilesTest, TheEncodersThreadsCarryTheWorkersNameNotTheirCreators) {
+    std::thread([&] {
+        pthread_setname_np(pthread_self(), "segment-maker");
+        {
+            auto writer = files.createWriter(file, smallSettings());
+            writeFrames(*writer, 3, 160, 96);
+            // Encoding is under way: only the worker and the threads of the encoder it opened have its name.
+            EXPECT_EQ(testsupport::threadsNamed("segment-maker"), 1);
+            EXPECT_GT(testsupport::threadsNamed("vl-encoder"), 1);
+            writer->finish();
+        }
+        EXPECT_EQ(testsupport::threadsNamed("vl-encoder"), 0);
+
+        // A file that cannot be created fails the writer's creation, on the caller's thread, and
+        // leaves neither a file nor a thread behind.
+        const std::filesystem::path unreachable = folder.path() / "missing" / "1-1000.mp4";
+        EXPECT_THROW(files.createWriter(unreachable, smallSettings()), MediaError);
+        EXPECT_FALSE(std::filesystem::exists(unreachable));
+        EXPECT_EQ(testsupport::threadsNamed("vl-encoder"), 0);
+    }).join();
+    EXPECT_EQ(files.openReader(file)->frameCount(), 3);
 }
 
 TEST_F(FFmpegVideoFilesTest, CancelAndOddSizesAreHandled) {

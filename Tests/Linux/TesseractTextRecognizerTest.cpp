@@ -1,5 +1,6 @@
 #include "Platform/Linux/TesseractTextRecognizer.h"
 #include "Platform/Linux/TesseractMessages.h"
+#include "Support/ThreadNames.h"
 
 #include <gtest/gtest.h>
 #include <leptonica/allheaders.h>
@@ -9,15 +10,11 @@
 
 #include <memory>
 #include <mutex>
-
-#include <pthread.h>
-
-#include <filesystem>
-#include <fstream>
-#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include <pthread.h>
 
 #include "RenderedText.h"
 
@@ -27,6 +24,7 @@ using namespace vesperline::platform;
 namespace {
 
 using testsupport::renderText;
+using testsupport::threadsNamed;
 
 TEST(TesseractTextRecognizerTest, ReadsRenderedLinesBackWithBoxes) {
     for (bool darkMode : {false, true}) {
@@ -74,19 +72,6 @@ TEST(TesseractTextRecognizerTest, RegionOfInterestLimitsWhatIsReadAndBoxesStayIn
         // The lines start 40 px into the 800 px picture, whatever part of it was read.
         EXPECT_NEAR(box.x, 0.05, 0.02) << c.text;
     }
-}
-
-// The threads of this process with the name `name`; a thread a thread creates starts with its name.
-int threadsNamed(const std::string& name) {
-    int count = 0;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-        std::ifstream comm(task.path() / "comm");
-        std::string taskName;
-        if (std::getline(comm, taskName) && taskName == name) {
-            ++count;
-        }
-    }
-    return count;
 }
 
 TEST(TesseractTextRecognizerTest, ARecognitionPassRunsOnItsCallersThreadAlone) {
