@@ -63,6 +63,11 @@ std::optional<ostrel::Time> SearchModel::startDate(Range range, ostrel::Time now
 SearchModel::SearchModel(StoreHub& hub, const ostrel::Clock& clock, Delays& delays, QObject* parent)
     : QObject(parent), hub_(hub), clock_(clock), delays_(delays) {}
 
+SearchModel::~SearchModel() {
+    // Nothing of a search still queued or running could be shown any more.
+    latest_->store(0);
+}
+
 void SearchModel::setText(const QString& text) {
     if (text == text_) {
         return;
@@ -148,6 +153,7 @@ void SearchModel::setFocusToken(int token) {
 
 void SearchModel::schedule(bool immediate) {
     const std::uint64_t generation = ++generation_;
+    latest_->store(generation);
     if (immediate) {
         run(generation);
         return;
@@ -173,21 +179,27 @@ void SearchModel::run(std::uint64_t generation) {
     const auto publishAnswer = [this, generation, shortened = query.isShortened()](bool recent,
                                                                                    const char* what) {
         return [this, generation, recent, shortened, what](const QFuture<Hits>& answer) {
-            publish(generation, recent, shortened, futureOutcome(answer, what).value_or(Hits{}));
+            // A superseded search may have been stopped on the way: that is no failure to log.
+            publish(generation, recent, shortened,
+                    generation == generation_ ? futureOutcome(answer, what).value_or(Hits{}) : Hits{});
         };
     };
+    // On the hub's search queue, so a search never waits behind other reads; one that a newer
+    // search superseded is stopped, since its answer would only be dropped.
+    const auto superseded = [latest = latest_, generation] { return latest->load() != generation; };
     if (query.isEmpty()) {
         const ostrel::Time from = startDate(range_, now).value_or(now - recentSeconds);
-        whenFinished(
-            hub_.readAsync([from, to = now + aheadSeconds, filter = appFilter_](ostrel::MemoryStore& store) {
-                return foldRecent(store.frames(from, to, recentFrameLimit, true), filter);
-            }),
-            this, publishAnswer(true, "Loading the recent moments"));
+        whenFinished(hub_.searchAsync(
+                         [from, to = now + aheadSeconds, filter = appFilter_](ostrel::MemoryStore& store) {
+                             return foldRecent(store.frames(from, to, recentFrameLimit, true), filter);
+                         },
+                         superseded),
+                     this, publishAnswer(true, "Loading the recent moments"));
         return;
     }
-    whenFinished(hub_.readAsync([query = std::move(query), now](ostrel::MemoryStore& store) {
-        return store.search(query, now);
-    }),
+    whenFinished(hub_.searchAsync([query = std::move(query),
+                                   now](ostrel::MemoryStore& store) { return store.search(query, now); },
+                                  superseded),
                  this, publishAnswer(false, "Searching"));
 }
 

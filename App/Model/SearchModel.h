@@ -11,7 +11,9 @@
 #include <QString>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,14 +25,15 @@ class StoreHub;
 
 // The state and logic behind a place where the user types a search (the search screen, the
 // quick-search panel; each has its own model over the one hub). The typed text, a time range, an
-// optional app and the sort order make a query, which runs on the hub's read queue; the hits come
+// optional app and the sort order make a query, which runs on the hub's search queue; the hits come
 // back with a selection that survives new results. A text with nothing to search for lists the most
 // recent moments instead, consecutive moments of one window folded into one entry. It also lists
 // the apps that have moments, for the app filter.
 //
 // Typing is debounced (0.14 s), so a burst of keys costs one read; a changed range, app or sort
-// searches at once. Each new search supersedes the one before: an answer that comes back after a
-// newer search was asked for is dropped, leaving what is shown as it was. A read that fails shows
+// searches at once. Each new search supersedes the one before: one that has not started yet is not
+// run, one still running is stopped, and an answer that comes back after a newer search was asked
+// for is dropped, leaving what is shown as it was. A read that fails shows
 // an empty list (and is logged). Each field notifies only when it really changes, except `results`,
 // which notifies on every assignment. Main thread only.
 class SearchModel final : public QObject {
@@ -58,6 +61,7 @@ class SearchModel final : public QObject {
     // The hub must outlive the model.
     explicit SearchModel(StoreHub& hub, const ostrel::Clock& clock = systemClock(),
                          Delays& delays = systemDelays(), QObject* parent = nullptr);
+    ~SearchModel() override;
 
     // ---- What the user sets; a change searches (debounced for the text) ------------------------
     const QString& text() const { return text_; }
@@ -145,6 +149,9 @@ class SearchModel final : public QObject {
 
     // Bumped by every schedule: a wait or an answer of an earlier one is recognised and dropped.
     std::uint64_t generation_ = 0;
+    // The same, for the searches on the hub's queue (which may outlive the model) to tell that they
+    // were superseded; 0 once the model is gone.
+    std::shared_ptr<std::atomic<std::uint64_t>> latest_ = std::make_shared<std::atomic<std::uint64_t>>(0);
     // The generation of the last search that started reading; 0 once it published.
     std::uint64_t reading_ = 0;
     std::uint64_t appsGeneration_ = 0;

@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QDateTime>
 
+#include <sqlite3.h>
+
 #include <array>
 #include <cerrno>
 #include <string>
@@ -57,7 +59,8 @@ void removeMemoryFiles(const fs::path& root) {
 
 StoreHub::StoreHub(fs::path dataDirectory, const ostrel::Clock& clock)
     : dataDirectory_(std::move(dataDirectory)), clock_(clock), mainContext_(std::make_unique<QObject>()),
-      writeQueue_(".store.write", QThread::LowPriority), readQueue_(".store.read", QThread::HighPriority) {
+      writeQueue_(".store.write", QThread::LowPriority), readQueue_(".store.read", QThread::HighPriority),
+      searchQueue_(".store.search", QThread::HighPriority) {
     if (const QCoreApplication* app = QCoreApplication::instance()) {
         mainContext_->moveToThread(app->thread());
     }
@@ -86,19 +89,42 @@ fs::path StoreHub::frameFile(const std::string& relativePath) const {
 void StoreHub::openStores() {
     writer_ = std::make_unique<ostrel::MemoryStore>(databaseFile(), false);
     reader_ = std::make_unique<ostrel::MemoryStore>(databaseFile(), true);
+    searcher_ = std::make_unique<ostrel::MemoryStore>(databaseFile(), true);
 }
 
 void StoreHub::closeStores() {
     writer_->db().close();
     reader_->db().close();
+    searcher_->db().close();
 }
 
-void StoreHub::holdingBothQueues(const std::function<void()>& block) {
-    readQueue_.sync([&] { writeQueue_.sync(block); });
+void StoreHub::holdingAllQueues(const std::function<void()>& block) {
+    readQueue_.sync([&] { searchQueue_.sync([&] { writeQueue_.sync(block); }); });
+}
+
+StoreHub::SearchInterruption::SearchInterruption(ostrel::MemoryStore& store,
+                                                 const std::function<bool()>& superseded) {
+    sqlite3* handle = store.db().handle();
+    if (!superseded || !handle) {
+        return;
+    }
+    store_ = &store;
+    // SQLite asks every so many virtual machine steps; a few thousand take well under a millisecond.
+    constexpr int steps = 4000;
+    sqlite3_progress_handler(
+        handle, steps,
+        [](void* asked) { return (*static_cast<const std::function<bool()>*>(asked))() ? 1 : 0; },
+        const_cast<std::function<bool()>*>(&superseded));
+}
+
+StoreHub::SearchInterruption::~SearchInterruption() {
+    if (store_ && store_->db().handle()) {
+        sqlite3_progress_handler(store_->db().handle(), 0, nullptr, nullptr);
+    }
 }
 
 void StoreHub::eraseAll() {
-    holdingBothQueues([&] {
+    holdingAllQueues([&] {
         closeStores();
         removeMemoryFiles(dataDirectory_);
         ostrel::OstrelPaths::ensureDirectories(dataDirectory_);
@@ -107,7 +133,7 @@ void StoreHub::eraseAll() {
 }
 
 void StoreHub::recover() {
-    holdingBothQueues([&] {
+    holdingAllQueues([&] {
         closeStores();
         quarantineDamagedFile(dataDirectory_, clock_.now());
         ostrel::OstrelPaths::ensureDirectories(dataDirectory_);

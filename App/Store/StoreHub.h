@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -22,22 +23,24 @@
 namespace vesperline {
 
 // The application's only owner of database connections: a read-write store used only on the write
-// queue and a read-only store used only on the read queue, both on the data folder's database file.
+// queue, a read-only store used only on the read queue, and a read-only store of its own for the
+// searches the user types, used only on the search queue; all on the data folder's database file.
 // The data folder is fixed at creation; everything that keeps files in it (segments, retention, the
 // image loader) takes its places from the hub.
-// In WAL mode the two are separate connections, so reads never wait behind writes.
+// In WAL mode they are separate connections, so reads never wait behind writes, and a search never
+// waits behind other reads (statistics, app lists, the moments behind pictures).
 //
-// Every database access of the application goes through the five access operations below; a body
-// gets the store for the duration of its call and must not keep it. A damaged database (SQLite's
-// primary code 11 or 26 from any body) is logged and reported to `onDamage` once, until `recover`
-// succeeds. Create and destroy the hub on the main thread.
+// Every database access of the application goes through the access operations below; a body gets
+// the store for the duration of its call and must not keep it. A damaged database (SQLite's primary
+// code 11 or 26 from any body) is logged and reported to `onDamage` once, until `recover` succeeds.
+// Create and destroy the hub on the main thread.
 //
-// Waiting order: `eraseAll` and `recover` hold the read queue, then the write queue. A body on the
-// write queue must therefore never wait for the read queue, and nothing waits from the queue it
-// would wait for.
+// Waiting order: `eraseAll` and `recover` hold the read queue, then the search queue, then the write
+// queue. A body on the write or search queue must therefore never wait for the read queue, and
+// nothing waits from the queue it would wait for.
 class StoreHub final {
   public:
-    // Creates the data folder tree in `dataDirectory` and opens both stores. Throws what fails,
+    // Creates the data folder tree in `dataDirectory` and opens its stores. Throws what fails,
     // unchanged, and reports nothing: the caller may quarantine a damaged file and try again.
     explicit StoreHub(std::filesystem::path dataDirectory, const ostrel::Clock& clock = systemClock());
     ~StoreHub();
@@ -55,6 +58,25 @@ class StoreHub final {
     template <typename Body> auto readAsync(Body body) {
         return readQueue_.submit([this, body = std::move(body)]() mutable { return run(*reader_, body); });
     }
+    // Runs `body(searcher)` on the search queue, which runs nothing but the searches the user types.
+    // A search that `superseded` reports as no longer wanted, before it starts or while SQLite works
+    // on it, stops there; its future then holds an exception. The future holds the body's result or
+    // its exception.
+    template <typename Body> auto searchAsync(Body body, std::function<bool()> superseded = {}) {
+        return searchQueue_.submit(
+            [this, body = std::move(body), superseded = std::move(superseded)]() mutable {
+                if (superseded && superseded()) {
+                    throw SearchSuperseded();
+                }
+                const SearchInterruption interruption(*searcher_, superseded);
+                return run(*searcher_, body);
+            });
+    }
+    // What a search that was superseded before it started holds.
+    struct SearchSuperseded : std::runtime_error {
+        SearchSuperseded() : std::runtime_error("superseded by a newer search") {}
+    };
+
     // Runs `body(writer)` on the write queue; the future holds its result or its exception.
     template <typename Body> auto writeAsync(Body body) {
         return writeQueue_.submit([this, body = std::move(body)]() mutable { return run(*writer_, body); });
@@ -131,8 +153,22 @@ class StoreHub final {
 
     const SerialQueue& writeQueue() const { return writeQueue_; }
     const SerialQueue& readQueue() const { return readQueue_; }
+    const SerialQueue& searchQueue() const { return searchQueue_; }
 
   private:
+    // While it lives, the statement `store` is running stops (with SQLITE_INTERRUPT) as soon as
+    // `superseded` says so; nothing without one.
+    class SearchInterruption {
+      public:
+        SearchInterruption(ostrel::MemoryStore& store, const std::function<bool()>& superseded);
+        ~SearchInterruption();
+        SearchInterruption(const SearchInterruption&) = delete;
+        SearchInterruption& operator=(const SearchInterruption&) = delete;
+
+      private:
+        ostrel::MemoryStore* store_ = nullptr;
+    };
+
     template <typename Body> decltype(auto) run(ostrel::MemoryStore& store, Body& body) {
         try {
             return body(store);
@@ -141,9 +177,9 @@ class StoreHub final {
             throw;
         }
     }
-    // Runs `block` on the read queue while also holding the write queue, so no block of either
-    // queue can see the stores while they are closed and replaced.
-    void holdingBothQueues(const std::function<void()>& block);
+    // Runs `block` on the read queue while also holding the search and write queues, so no block of
+    // any queue can see the stores while they are closed and replaced.
+    void holdingAllQueues(const std::function<void()>& block);
     void closeStores();
     void openStores();
     static void logWriteFailure(const std::exception_ptr& error);
@@ -154,11 +190,13 @@ class StoreHub final {
     std::unique_ptr<QObject> mainContext_; // stands for the hub on the main thread
     std::unique_ptr<ostrel::MemoryStore> writer_;
     std::unique_ptr<ostrel::MemoryStore> reader_;
+    std::unique_ptr<ostrel::MemoryStore> searcher_;
     std::mutex damageLock_;
     bool damageReported_ = false;
     std::function<void()> onDamage_;
     SerialQueue writeQueue_;
     SerialQueue readQueue_;
+    SerialQueue searchQueue_;
 };
 
 } // namespace vesperline

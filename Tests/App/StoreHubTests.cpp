@@ -91,6 +91,59 @@ TEST_F(StoreHubTest, EveryAccessOperationReachesTheSameDatabase) {
 
     // The reader is read-only; that failure is not damage.
     EXPECT_THROW(hub->readSync([](MemoryStore& store) { store.setMetaValue("e", "5"); }), SQLiteError);
+    EXPECT_EQ(hub->searchQueue().label().toStdString(), "org.vesperline.Vesperline.store.search");
+    EXPECT_EQ(hub->searchAsync([](MemoryStore& store) { return store.metaValue("d"); }).result(), "4");
+    EXPECT_THROW(hub->searchAsync([](MemoryStore& store) { store.setMetaValue("f", "6"); }).waitForFinished(),
+                 SQLiteError);
+    settle();
+    EXPECT_EQ(damageReports_.load(), 0);
+}
+
+TEST_F(StoreHubTest, ASearchWaitsBehindNoOtherReadAndASupersededOneStops) {
+    auto hub = makeHub();
+    hub->sync([](MemoryStore& store) { store.setMetaValue("a", "1"); });
+
+    // A read that takes its time holds the read queue, not the searches.
+    std::latch readHeld(1);
+    QFuture<void> read = hub->readAsync([&](MemoryStore&) { readHeld.wait(); });
+    EXPECT_EQ(hub->searchAsync([](MemoryStore& store) { return store.metaValue("a"); }).result(), "1");
+    readHeld.count_down();
+    read.waitForFinished();
+
+    // Superseded before its turn came: not run at all.
+    std::latch searchHeld(1);
+    QFuture<void> holding = hub->searchAsync([&](MemoryStore&) { searchHeld.wait(); });
+    std::atomic<bool> superseded = false;
+    std::atomic<bool> ran = false;
+    QFuture<void> stale =
+        hub->searchAsync([&](MemoryStore&) { ran = true; }, [&] { return superseded.load(); });
+    superseded = true;
+    searchHeld.count_down();
+    EXPECT_THROW(stale.waitForFinished(), StoreHub::SearchSuperseded);
+    EXPECT_FALSE(ran);
+
+    // Superseded while SQLite works on it: the statement stops and the next search runs.
+    superseded = false;
+    std::atomic<bool> started = false;
+    // About a minute of counting, were it not stopped.
+    const std::string counting =
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n LIMIT 300000000) "
+        "SELECT count(*) FROM n";
+    QFuture<std::optional<std::int64_t>> running = hub->searchAsync(
+        [&](MemoryStore& store) {
+            started = true;
+            return store.db().scalarInt(counting);
+        },
+        [&] { return superseded.load(); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return started.load(); }, 5000));
+    superseded = true;
+    try {
+        running.waitForFinished();
+        ADD_FAILURE() << "the superseded search ran to its end";
+    } catch (const SQLiteError& error) {
+        EXPECT_EQ(error.primaryCode(), 9); // SQLITE_INTERRUPT
+    }
+    EXPECT_EQ(hub->searchAsync([](MemoryStore& store) { return store.metaValue("a"); }).result(), "1");
     settle();
     EXPECT_EQ(damageReports_.load(), 0);
 }

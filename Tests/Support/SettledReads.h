@@ -9,11 +9,12 @@
 
 namespace testsupport {
 
-// Waits until the reads posted to `hub` so far, and what they report to the main thread, are done;
-// twice over, so a report that reads once more is settled too.
+// Waits until the reads and searches posted to `hub` so far, and what they report to the main
+// thread, are done; twice over, so a report that reads once more is settled too.
 inline void settleReads(vesperline::StoreHub& hub) {
     for (int round = 0; round < 2; ++round) {
         hub.readSync([](ostrel::MemoryStore&) {});
+        hub.searchAsync([](ostrel::MemoryStore&) {}).waitForFinished();
         bool drained = false;
         vesperline::MainThread::post([&] { drained = true; });
         ASSERT_TRUE(QTest::qWaitFor([&] { return drained; }));

@@ -1,5 +1,6 @@
 #include "Model/SearchModel.h"
 #include "App/UI/Search/SearchFixture.h"
+#include "Support/LogCapture.h"
 
 using namespace vesperline;
 using testsupport::Moment;
@@ -93,14 +94,15 @@ TEST_F(SearchModelTest, AnAnswerOvertakenByANewerSearchIsDropped) {
     store(Moment(now - 90).app("org.example.notes", "Notes").lines({"alpha plan"}));
     const std::int64_t beta = store(Moment(now - 60).app("org.example.mail", "Mail").lines({"beta launch"}));
 
-    // The read queue runs: hold, first search, probe, hold, second search.
-    ReadHold first(hub);
+    testsupport::LogCapture logs;
+    // The search queue runs: hold, first search, probe, hold, second search.
+    SearchHold first(hub);
     model.setText("alpha");
     model.schedule(true);
     bool probed = false; // once the probe's answer is in, so is the first search's
-    whenFinished(hub.readAsync([](ostrel::MemoryStore&) { return 0; }), &model,
+    whenFinished(hub.searchAsync([](ostrel::MemoryStore&) { return 0; }), &model,
                  [&](const QFuture<int>&) { probed = true; });
-    ReadHold second(hub);
+    SearchHold second(hub);
     model.setText("beta");
     model.schedule(true);
 
@@ -115,11 +117,13 @@ TEST_F(SearchModelTest, AnAnswerOvertakenByANewerSearchIsDropped) {
     EXPECT_EQ(ids(model.results()), std::vector<std::int64_t>{beta});
     EXPECT_FALSE(model.showingRecent());
     EXPECT_FALSE(model.isSearching());
+    // The first search was not run once superseded, and that is no failure.
+    EXPECT_EQ(logs.count("Searching failed"), 0);
 }
 
 TEST_F(SearchModelTest, ADroppedAnswerEndsTheFlagWhileTheNewerSearchWaitsForThePause) {
     store(Moment(now - 60).app("org.example.notes", "Notes").lines({"alpha plan"}));
-    ReadHold hold(hub);
+    SearchHold hold(hub);
     model.setText("alpha");
     model.schedule(true);
     model.setText("alph"); // waits out the typing pause

@@ -110,7 +110,7 @@ TEST_F(QuickSearchViewTest, NoMatchesWaitsForTheNextSearchToEndBeforeSayingSoAga
               "No matches / Try fewer or different words, or widen the time range.");
 
     {
-        ReadHold hold(hub);
+        SearchHold hold(hub);
         QTest::keyClicks(&field(), "s");
         delays.advance(SearchModel::debounceSeconds);
         ASSERT_TRUE(controller.search().isSearching());

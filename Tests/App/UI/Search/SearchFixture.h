@@ -70,14 +70,15 @@ class SearchFixture : public ::testing::Test {
     // Waits until the reads posted so far and what they report to the main thread are done.
     void settle() { testsupport::settleReads(hub); }
 
-    // Holds the read queue until `release`, so reads posted meanwhile wait behind it.
-    class ReadHold {
+    // Holds the search queue until `release`, so searches posted meanwhile wait behind it.
+    class SearchHold {
       public:
-        explicit ReadHold(StoreHub& hub) {
-            // Posted like any read, so it takes its place in the queue's order.
-            done_ = hub.readAsync([gate = gate_.get_future().share()](ostrel::MemoryStore&) { gate.wait(); });
+        explicit SearchHold(StoreHub& hub) {
+            // Posted like any search, so it takes its place in the queue's order.
+            done_ =
+                hub.searchAsync([gate = gate_.get_future().share()](ostrel::MemoryStore&) { gate.wait(); });
         }
-        ~ReadHold() { release(); }
+        ~SearchHold() { release(); }
         void release() {
             if (!released_) {
                 released_ = true;

@@ -166,7 +166,7 @@ TEST_F(SearchScreenTest, EmptyListsAndAnEmptyPreviewSayWhy) {
 
     // While a search runs with nothing to show yet, the list and the spinner show instead.
     {
-        ReadHold hold(hub);
+        SearchHold hold(hub);
         QTest::keyClick(part<QLineEdit>(*screen, "searchField"), Qt::Key_Return);
         EXPECT_TRUE(showsList(*screen));
         EXPECT_EQ(list(*screen).rowCount(), 0);
