@@ -25,7 +25,9 @@ ostrel::MemoryStore& SessionStore::current() {
         return *store_;
     }
     close();
-    auto store = std::make_unique<ostrel::MemoryStore>(file, true);
+    // The app may not be running: what SQLite makes beside the file for this reader goes with it.
+    auto store =
+        std::make_unique<ostrel::MemoryStore>(file, true, ostrel::SQLiteDatabase::Companions::removeCreated);
     // SQLite reads the file lazily: reading the schema now makes a file that is no database fail here,
     // with the store's own error, rather than look like a database without the permission.
     store->db().execute("SELECT count(*) FROM sqlite_master");

@@ -1,5 +1,6 @@
 #include "Store/BackupExclusion.h"
 
+#include <QFile>
 #include <QSaveFile>
 
 #include <cstring>
@@ -27,7 +28,8 @@ bool apply(const std::filesystem::path& folder, bool excluded) noexcept {
     }
     // Written beside and moved into place, so a backup never sees half a tag.
     QSaveFile out(QString::fromStdString(tag.string()));
-    if (!out.open(QIODevice::WriteOnly)) {
+    // Like every file of the memory, the owner's only.
+    if (!out.open(QIODevice::WriteOnly) || !out.setPermissions(QFile::ReadOwner | QFile::WriteOwner)) {
         return false;
     }
     out.write(signature);

@@ -4,6 +4,7 @@
 #include "Runtime/MainThread.h"
 #include "Storage/OstrelPaths.h"
 #include "Storage/SQLiteError.h"
+#include "Support/PrivateFiles.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -163,6 +164,8 @@ void StoreHub::quarantineDamagedFile(const fs::path& dataDirectory, ostrel::Time
         const fs::path source = database.string() + suffix;
         if (fs::exists(fs::symlink_status(source))) {
             fs::rename(source, quarantined.string() + suffix);
+            // A file of an older version may still be readable by others; its copy is not.
+            ostrel::PrivateFiles::restrict(quarantined.string() + suffix);
         }
     }
 }

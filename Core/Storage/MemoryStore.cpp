@@ -12,8 +12,10 @@ constexpr std::int64_t mappedBytes = 0x7fff0000;
 
 } // namespace
 
-MemoryStore::MemoryStore(const std::filesystem::path& databaseFile, bool readOnly)
-    : db_(std::make_unique<SQLiteDatabase>(databaseFile.string(), readOnly)), isReadOnly_(readOnly) {
+MemoryStore::MemoryStore(const std::filesystem::path& databaseFile, bool readOnly,
+                         SQLiteDatabase::Companions companions)
+    : db_(std::make_unique<SQLiteDatabase>(databaseFile.string(), readOnly, companions)),
+      isReadOnly_(readOnly) {
     if (readOnly) {
         try {
             db_->execute("PRAGMA query_only = 1;");

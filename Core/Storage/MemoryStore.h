@@ -36,7 +36,8 @@ class MemoryStore final {
   public:
     static constexpr int schemaVersion = 4;
 
-    MemoryStore(const std::filesystem::path& databaseFile, bool readOnly);
+    MemoryStore(const std::filesystem::path& databaseFile, bool readOnly,
+                SQLiteDatabase::Companions companions = SQLiteDatabase::Companions::keep);
     ~MemoryStore();
     MemoryStore(const MemoryStore&) = delete;
     MemoryStore& operator=(const MemoryStore&) = delete;

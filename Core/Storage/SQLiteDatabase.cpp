@@ -1,10 +1,47 @@
 #include "Storage/SQLiteDatabase.h"
 
+#include "Support/PrivateFiles.h"
+
 #include <sqlite3.h>
 
-namespace ostrel {
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-SQLiteDatabase::SQLiteDatabase(std::string path, bool readOnly) : path_(std::move(path)) {
+#include <array>
+
+namespace ostrel {
+namespace {
+
+constexpr std::array<const char*, 2> companionSuffixes = {"-wal", "-shm"};
+
+// A file name, not ":memory:", an empty name (a temporary database) or a URI.
+bool namesAFile(const std::string& path) {
+    return !path.empty() && path.front() != ':' && !path.starts_with("file:");
+}
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+} // namespace
+
+SQLiteDatabase::SQLiteDatabase(std::string path, bool readOnly, Companions companions)
+    : path_(std::move(path)) {
+    if (namesAFile(path_) && !readOnly) {
+        PrivateFiles::prepare(path_);
+        for (const char* suffix : companionSuffixes) {
+            PrivateFiles::restrict(path_ + suffix);
+        }
+    }
+    if (namesAFile(path_) && readOnly && companions == Companions::removeCreated) {
+        for (const char* suffix : companionSuffixes) {
+            if (!exists(path_ + suffix)) {
+                createdCompanions_.push_back(path_ + suffix);
+            }
+        }
+    }
     const int flags = readOnly ? (SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX)
                                : (SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX);
     sqlite3* connection = nullptr;
@@ -34,7 +71,41 @@ void SQLiteDatabase::close() {
     if (handle_ != nullptr) {
         sqlite3_close_v2(handle_);
         handle_ = nullptr;
+        removeCreatedCompanions();
     }
+}
+
+void SQLiteDatabase::removeCreatedCompanions() {
+    if (createdCompanions_.empty()) {
+        return;
+    }
+    std::vector<std::string> created;
+    created.swap(createdCompanions_);
+    // Every connection to a file in WAL mode holds a shared lock on the database file's shared
+    // range while it is open, and a new one takes it before it touches the companions. Holding that
+    // range exclusively (as SQLite itself does before it removes them) shows that no other process
+    // has the file open, and keeps any from opening it until the companions are gone.
+    const int descriptor = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+    if (descriptor < 0) {
+        return;
+    }
+    constexpr off_t pendingByte = 0x40000000;
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = pendingByte + 2;
+    lock.l_len = 510;
+    if (::fcntl(descriptor, F_SETLK, &lock) == 0) {
+        for (const std::string& companion : created) {
+            struct stat info {};
+            // A log that holds anything was written by a writer, not by this reader: it stays.
+            if (::lstat(companion.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+                (companion.ends_with("-shm") || info.st_size == 0)) {
+                ::unlink(companion.c_str());
+            }
+        }
+    }
+    ::close(descriptor); // releases the lock
 }
 
 int SQLiteDatabase::libraryVersion() {

@@ -20,7 +20,16 @@ namespace ostrel {
 // concurrent use: every call on one object must come from one thread or serial queue at a time.
 class SQLiteDatabase final {
   public:
-    SQLiteDatabase(std::string path, bool readOnly);
+    // What a read-only connection does about the "-wal" and "-shm" companions it had SQLite create
+    // (a file in WAL mode gets them even from a reader): keep them for later connections, or remove
+    // them when it closes, unless another process has the database open by then. The second is
+    // only for a process whose one connection to the file this is: SQLite's locks are the process's,
+    // so other connections of the same process are not seen.
+    enum class Companions { keep, removeCreated };
+
+    // A read-write connection creates a missing file, and keeps the file and its companions, with
+    // mode 0600.
+    SQLiteDatabase(std::string path, bool readOnly, Companions companions = Companions::keep);
     ~SQLiteDatabase();
     SQLiteDatabase(const SQLiteDatabase&) = delete;
     SQLiteDatabase& operator=(const SQLiteDatabase&) = delete;
@@ -95,10 +104,13 @@ class SQLiteDatabase final {
     bool inTransaction() const;
     void commit();
     void rollbackQuietly();
+    void removeCreatedCompanions();
 
     std::string path_;
     sqlite3* handle_ = nullptr;
     std::unordered_map<std::string, sqlite3_stmt*> cache_;
+    // The companions this connection had created, to remove when it closes.
+    std::vector<std::string> createdCompanions_;
 };
 
 } // namespace ostrel

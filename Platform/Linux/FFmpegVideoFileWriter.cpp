@@ -1,5 +1,7 @@
 #include "Platform/Linux/FFmpegVideoFileWriter.h"
 
+#include "Support/PrivateFiles.h"
+
 #include <pthread.h>
 
 #include <future>
@@ -102,7 +104,14 @@ void FFmpegVideoFileWriter::openFile(const std::filesystem::path& file) {
           "Could not set up the video track");
     stream_->codecpar->codec_tag = MKTAG('h', 'v', 'c', '1');
     stream_->time_base = codec_->time_base;
-    check(avio_open(&format_->pb, file.c_str(), AVIO_FLAG_WRITE), "Could not create " + file.string());
+    // FFmpeg creates files readable by everyone; one made beforehand keeps its mode when opened.
+    ostrel::PrivateFiles::prepare(file);
+    const int opened = avio_open(&format_->pb, file.c_str(), AVIO_FLAG_WRITE);
+    if (opened < 0) {
+        std::error_code ignored;
+        std::filesystem::remove(file, ignored);
+    }
+    check(opened, "Could not create " + file.string());
     // An empty movie header, then one fragment per frame flushed by hand (see encode).
     AVDictionary* muxerOptions = nullptr;
     av_dict_set(&muxerOptions, "movflags", "frag_custom+empty_moov+default_base_moof", 0);

@@ -211,11 +211,17 @@ void FileSettingsStore::save(const std::string& text) const {
                                   " is damaged and could not be moved aside, so changes are not saved")
                                      .toStdString());
     }
-    QDir().mkpath(QFileInfo(path_).absolutePath());
+    // The settings are the user's alone: their folder is the owner's only, and so is the file from
+    // the moment it takes its name.
+    const QString folder = QFileInfo(path_).absolutePath();
+    if (!QFileInfo(folder).isDir()) {
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
     QSaveFile file(path_);
     // QSaveFile writes a temporary file in the same folder, flushes it to disk and renames it over
     // the old file on commit.
-    if (!file.open(QIODevice::WriteOnly) ||
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner) ||
         file.write(text.data(), qint64(text.size())) != qint64(text.size()) || !file.commit()) {
         throw SettingsStoreError(
             ("Could not save the settings to " + path_ + ": " + file.errorString()).toStdString());

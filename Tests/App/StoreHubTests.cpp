@@ -2,6 +2,7 @@
 
 #include "Runtime/MainThread.h"
 #include "Storage/SQLiteError.h"
+#include "Support/FileMode.h"
 #include "Support/LogCapture.h"
 #include "Support/ManualClock.h"
 #include "Support/TemporaryDirectory.h"
@@ -270,6 +271,7 @@ TEST_F(StoreHubTest, QuarantineMovesWhatExistsUnderTheStampedNames) {
             EXPECT_EQ(fs::exists(moved), wasPresent) << suffix;
             if (wasPresent) {
                 EXPECT_EQ(readFile(moved), "contents" + suffix);
+                EXPECT_EQ(testsupport::fileMode(moved), 0600) << "whatever the original allowed";
             }
         }
     }

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
 #include <sqlite3.h>
 
 using namespace ostrel;
@@ -155,6 +159,52 @@ TEST(SQLiteDatabaseOpenTest, ReadOnlyOpenOfMissingFileFailsAndCreatesNothing) {
         EXPECT_FALSE(error.sql().has_value());
     }
     EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+// A reader that leaves no companions behind removes those it had SQLite create, but never while
+// another process has the database open; a reader that keeps them, and companions that were there
+// before, stay.
+TEST(SQLiteDatabaseOpenTest, AReaderRemovesTheCompanionsItCreatedWhenNoOtherProcessHasTheFile) {
+    testsupport::TemporaryDirectory folder;
+    const std::string file = (folder.path() / "memory.sqlite").string();
+    {
+        SQLiteDatabase writer(file, false);
+        writer.execute("PRAGMA journal_mode = WAL; CREATE TABLE t (x); INSERT INTO t VALUES (1);");
+    } // the last connection leaves the file alone, without companions
+    const auto companions = [&] {
+        return std::pair(std::filesystem::exists(file + "-wal"), std::filesystem::exists(file + "-shm"));
+    };
+    ASSERT_EQ(companions(), std::pair(false, false));
+    const auto read = [&](SQLiteDatabase::Companions mode) {
+        SQLiteDatabase reader(file, true, mode);
+        EXPECT_EQ(reader.scalarInt("SELECT x FROM t"), 1);
+        EXPECT_EQ(companions(), std::pair(true, true)) << "SQLite makes them even for a reader";
+    };
+    read(SQLiteDatabase::Companions::removeCreated);
+    EXPECT_EQ(companions(), std::pair(false, false));
+    read(SQLiteDatabase::Companions::keep);
+    EXPECT_EQ(companions(), std::pair(true, true));
+    std::filesystem::remove(file + "-wal");
+    std::filesystem::remove(file + "-shm");
+
+    // Another process (the sqlite3 shell) opens the file while the reader has it open.
+    const std::filesystem::path marker = folder.path() / "shell-has-read";
+    {
+        SQLiteDatabase reader(file, true, SQLiteDatabase::Companions::removeCreated);
+        EXPECT_EQ(reader.scalarInt("SELECT x FROM t"), 1);
+        FILE* shell = ::popen(("sqlite3 " + file + " >/dev/null").c_str(), "w");
+        ASSERT_NE(shell, nullptr);
+        std::fputs(("SELECT x FROM t;\n.shell touch " + marker.string() + "\n").c_str(), shell);
+        std::fflush(shell);
+        for (int i = 0; i < 500 && !std::filesystem::exists(marker); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_TRUE(std::filesystem::exists(marker)) << "the sqlite3 shell did not answer";
+        reader.close();
+        EXPECT_EQ(companions(), std::pair(true, true)) << "the shell still uses them";
+        std::fputs("SELECT x FROM t;\n", shell);
+        EXPECT_EQ(::pclose(shell), 0);
+    }
 }
 
 } // namespace

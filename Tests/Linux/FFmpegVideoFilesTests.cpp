@@ -1,5 +1,6 @@
 #include "Platform/Linux/FFmpegSupport.h"
 #include "Platform/Linux/FFmpegVideoFiles.h"
+#include "Support/FileMode.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/ThreadNames.h"
 
@@ -71,6 +72,7 @@ TEST_F(FFmpegVideoFilesTest, FramesDecodeByIndexCloseToTheirSource) {
     writeFrames(*writer, 3, 160, 96);
     writer->finish();
     ASSERT_EQ(writer->status(), VideoFileWriter::Status::completed) << writer->error().value_or("");
+    EXPECT_EQ(testsupport::fileMode(file), 0600) << "a segment is its owner's only";
 
     auto reader = files.openReader(file);
     ASSERT_EQ(reader->frameCount(), 3);

@@ -1,6 +1,7 @@
 #include "Platform/Linux/FileSettingsStore.h"
 
 #include "Model/AppSettings.h"
+#include "Support/FileMode.h"
 #include "Support/TemporaryDirectory.h"
 
 #include <QDir>
@@ -195,6 +196,18 @@ TEST_F(FileSettingsStoreTest, ValuesTheReaderWouldRefuseAreNotKept) {
     EXPECT_TRUE(reopened.setAsidePath().isEmpty());
     EXPECT_EQ(reopened.value("captureMode"), QString("saver"));
     EXPECT_EQ(reopened.value("mcpEnabled"), true);
+}
+
+TEST_F(FileSettingsStoreTest, TheSettingsAreTheOwnersOnly) {
+    const std::filesystem::path settingsFolder = folder.path() / "Vesperline";
+    FileSettingsStore(path).setValue("a", 1);
+    EXPECT_EQ(testsupport::fileMode(settingsFolder), 0700) << "the folder it made";
+    EXPECT_EQ(testsupport::fileMode(path.toStdString()), 0600);
+    // A file an earlier version left readable by everyone is narrowed at the next save.
+    std::filesystem::permissions(path.toStdString(), std::filesystem::perms(0644));
+    FileSettingsStore(path).setValue("a", 2);
+    EXPECT_EQ(testsupport::fileMode(path.toStdString()), 0600);
+    EXPECT_EQ(FileSettingsStore(path).value("a"), QVariant(qlonglong(2)));
 }
 
 TEST_F(FileSettingsStoreTest, UnknownValuesAreWrittenBackUnchanged) {
