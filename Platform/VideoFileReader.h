@@ -7,6 +7,12 @@
 
 namespace vesperline::platform {
 
+// How a reader decodes. `threaded` may hand the work to decoder threads, which the views wait for
+// least; `careful` decodes on the caller's thread alone and feeds the decoder no more than the frames
+// the file lists, so it always ends: for files that failed once (decoder threads can wait for one
+// another for ever over damaged data).
+enum class DecodeMode { threaded, careful };
+
 // Reads the frames of one video file, frame i being the one presented at i seconds. Keeps the file
 // open; not safe for concurrent use.
 class VideoFileReader {

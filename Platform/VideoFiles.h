@@ -19,7 +19,8 @@ class VideoFiles {
                                                           const VideoEncoderSettings& settings) = 0;
     // A reader of the file at `file`. Throws `MediaError`; its kind tells a file that could not be
     // reached now from one that holds no video.
-    virtual std::unique_ptr<VideoFileReader> openReader(const std::filesystem::path& file) = 0;
+    virtual std::unique_ptr<VideoFileReader> openReader(const std::filesystem::path& file,
+                                                        DecodeMode mode = DecodeMode::threaded) = 0;
 };
 
 } // namespace vesperline::platform

@@ -5,13 +5,51 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <condition_variable>
 #include <functional>
+#include <future>
+#include <thread>
 #include <utility>
 
 namespace vesperline {
 
-FrameImageLoader::FrameImageLoader(platform::VideoFiles& files, std::filesystem::path framesDirectory)
-    : files_(files), framesDirectory_(std::move(framesDirectory)) {
+namespace {
+
+// The picture keeps the decoded pixels alive; BGRA in memory is Qt's 32-bit RGB on this byte order.
+QImage picture(ostrel::BGRAImage frame) {
+    auto pixels = std::make_shared<ostrel::BGRAImage>(std::move(frame));
+    return QImage(
+        pixels->pixels.data(), pixels->width, pixels->height, static_cast<qsizetype>(pixels->bytesPerRow),
+        QImage::Format_RGB32,
+        [](void* owner) { delete static_cast<std::shared_ptr<ostrel::BGRAImage>*>(owner); },
+        new std::shared_ptr<ostrel::BGRAImage>(pixels));
+}
+
+} // namespace
+
+struct FrameImageLoader::DecodeThreads {
+    // One decode on its thread; `finished` and `abandoned` are guarded by the mutex.
+    struct Job {
+        bool finished = false;
+        bool abandoned = false;
+    };
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    int running = 0;
+    int abandoned = 0; // of those running: their waiters gave up on them
+
+    // Waits until every decode still running is one given up on, for at most `timeout`.
+    void waitForWorking(std::chrono::milliseconds timeout) {
+        std::unique_lock lock(mutex);
+        changed.wait_for(lock, timeout, [this] { return running == abandoned; });
+    }
+};
+
+FrameImageLoader::FrameImageLoader(platform::VideoFiles& files, std::filesystem::path framesDirectory,
+                                   std::chrono::milliseconds decodeDeadline)
+    : files_(files), framesDirectory_(std::move(framesDirectory)), decodeDeadline_(decodeDeadline),
+      decodeThreads_(std::make_shared<DecodeThreads>()) {
     cache_.setMaxCost(cacheCostLimit);
     pool_.setMaxThreadCount(2);
     pool_.setObjectName("FrameImageLoader");
@@ -19,6 +57,8 @@ FrameImageLoader::FrameImageLoader(platform::VideoFiles& files, std::filesystem:
 
 FrameImageLoader::~FrameImageLoader() {
     pool_.waitForDone();
+    // A decode that never ends holds only its own decoder; the others may still read the files.
+    decodeThreads_->waitForWorking(decodeDeadline_);
 }
 
 std::string FrameImageLoader::rawValue(Size size) {
@@ -45,24 +85,63 @@ int FrameImageLoader::maximumEdge(Size size) {
     return 0;
 }
 
-std::optional<QImage> FrameImageLoader::Decoder::decode(std::int64_t index) {
-    std::lock_guard lock(mutex);
-    if (!reader) {
+std::optional<ostrel::BGRAImage> FrameImageLoader::decodeWith(const std::shared_ptr<Decoder>& decoder,
+                                                              std::int64_t index,
+                                                              const std::string& segmentPath) {
+    if (!decoder->reader || decoder->stuck) {
         return std::nullopt;
     }
-    const int edge = maximumEdge(size);
-    std::optional<ostrel::BGRAImage> frame = reader->decodeFrame(index, edge, edge);
-    if (!frame) {
-        return std::nullopt;
+    const int edge = maximumEdge(decoder->size);
+    const std::chrono::milliseconds deadline = decodeDeadline_;
+    auto decodeNow = [decoder, index, edge, deadline]() -> std::optional<ostrel::BGRAImage> {
+        std::unique_lock lock(decoder->mutex, std::defer_lock);
+        // Another decode of this decoder that does not end keeps it for good.
+        if (!lock.try_lock_for(deadline)) {
+            return std::nullopt;
+        }
+        return decoder->reader->decodeFrame(index, edge, edge);
+    };
+    if (decoder->mode == platform::DecodeMode::careful) {
+        return decodeNow();
     }
-    // The picture keeps the decoded pixels alive; BGRA in memory is Qt's 32-bit RGB on this byte order.
-    auto pixels = std::make_shared<ostrel::BGRAImage>(std::move(*frame));
-    QImage picture(
-        pixels->pixels.data(), pixels->width, pixels->height, static_cast<qsizetype>(pixels->bytesPerRow),
-        QImage::Format_RGB32,
-        [](void* owner) { delete static_cast<std::shared_ptr<ostrel::BGRAImage>*>(owner); },
-        new std::shared_ptr<ostrel::BGRAImage>(pixels));
-    return picture;
+
+    auto task =
+        std::make_shared<std::packaged_task<std::optional<ostrel::BGRAImage>()>>(std::move(decodeNow));
+    std::future<std::optional<ostrel::BGRAImage>> result = task->get_future();
+    auto job = std::make_shared<DecodeThreads::Job>();
+    {
+        std::lock_guard lock(decodeThreads_->mutex);
+        ++decodeThreads_->running;
+    }
+    try {
+        std::thread([task, job, threads = decodeThreads_] {
+            (*task)();
+            std::lock_guard lock(threads->mutex);
+            job->finished = true;
+            --threads->running;
+            threads->abandoned -= job->abandoned ? 1 : 0;
+            threads->changed.notify_all();
+        }).detach();
+    } catch (...) {
+        std::lock_guard lock(decodeThreads_->mutex);
+        --decodeThreads_->running;
+        throw;
+    }
+    if (result.wait_for(deadline) != std::future_status::ready) {
+        std::lock_guard lock(decodeThreads_->mutex);
+        if (!job->finished) {
+            job->abandoned = true;
+            ++decodeThreads_->abandoned;
+            decoder->stuck = true;
+            qCWarning(Log::storage(),
+                      "Decoding frame %lld of segment %s did not end within %lld ms: its file is decoded on "
+                      "one thread from now on",
+                      static_cast<long long>(index), segmentPath.c_str(),
+                      static_cast<long long>(deadline.count()));
+            return std::nullopt;
+        }
+    }
+    return result.get();
 }
 
 std::string FrameImageLoader::cacheKey(const std::string& segmentPath, std::int64_t frameID,
@@ -96,8 +175,15 @@ std::shared_ptr<FrameImageLoader::Decoder> FrameImageLoader::generator(const std
     }
     auto decoder = std::make_shared<Decoder>();
     decoder->size = size;
+    {
+        std::lock_guard lock(mutex_);
+        if (carefulPaths_.contains(segmentPath)) {
+            decoder->mode = platform::DecodeMode::careful;
+        }
+    }
     try {
-        decoder->reader = files_.openReader(framesDirectory_ / segmentPath);
+        decoder->reader = files_.openReader(framesDirectory_ / segmentPath, decoder->mode);
+        decoder->frames = decoder->reader->frameCount();
     } catch (const std::exception& error) {
         // A missing or unreadable file shows as a failed decode.
         qCWarning(Log::storage(), "Opening segment %s failed: %s", segmentPath.c_str(), error.what());
@@ -138,11 +224,20 @@ std::optional<QImage> FrameImageLoader::image(const std::string& segmentPath, st
 
 std::optional<QImage> FrameImageLoader::decode(const std::string& segmentPath, std::int64_t index,
                                                Size size) {
-    // A decoder can go stale (its file was rewritten under the same name): one fresh try.
-    if (std::optional<QImage> picture = generator(segmentPath, size, false)->decode(index)) {
-        return picture;
+    const std::shared_ptr<Decoder> open = generator(segmentPath, size, false);
+    if (std::optional<ostrel::BGRAImage> frame = decodeWith(open, index, segmentPath)) {
+        return picture(std::move(*frame));
     }
-    return generator(segmentPath, size, true)->decode(index);
+    // A frame the file does not list (yet) is no sign of damage: the file may have grown, or been
+    // rewritten under the same name. One it lists that fails, or a decode that did not end, is.
+    if (open->stuck || (open->reader && index < open->frames)) {
+        std::lock_guard lock(mutex_);
+        carefulPaths_.insert(segmentPath);
+    }
+    // One fresh try.
+    std::optional<ostrel::BGRAImage> frame =
+        decodeWith(generator(segmentPath, size, true), index, segmentPath);
+    return frame ? std::optional<QImage>(picture(std::move(*frame))) : std::nullopt;
 }
 
 QFuture<std::optional<QImage>> FrameImageLoader::imageAsync(const std::string& segmentPath,
@@ -165,6 +260,7 @@ void FrameImageLoader::forget(const std::string& segmentPath) {
         keysByPath_.erase(found);
     }
     forgottenAt_[segmentPath] = ++drops_;
+    carefulPaths_.erase(segmentPath);
 }
 
 void FrameImageLoader::removeAll() {
@@ -174,6 +270,7 @@ void FrameImageLoader::removeAll() {
     keysByPath_.clear();
     cache_.clear();
     forgottenAt_.clear();
+    carefulPaths_.clear();
     removedAllAt_ = ++drops_;
 }
 

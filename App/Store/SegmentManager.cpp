@@ -240,8 +240,9 @@ void SegmentManager::recoverOpenSegments(StoreHub& hub, platform::VideoFiles& fi
             if (statusError) {
                 throw platform::MediaError(platform::MediaError::Kind::unreadable, statusError.message());
             }
+            // A file cut by a crash is damaged by definition: read on one thread, which always ends.
             if (std::filesystem::file_size(url) > 0) {
-                kept = files.openReader(url)->decodableFrameCount();
+                kept = files.openReader(url, platform::DecodeMode::careful)->decodableFrameCount();
             }
         } catch (const platform::MediaError& error) {
             if (error.kind() != platform::MediaError::Kind::invalidData) {

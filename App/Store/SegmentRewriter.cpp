@@ -9,7 +9,10 @@ namespace vesperline {
 SegmentRewriteResult SegmentRewriter::rewrite(const std::filesystem::path& source,
                                               const std::set<std::int64_t>& keep,
                                               const std::filesystem::path& destination, float quality) {
-    std::unique_ptr<platform::VideoFileReader> reader = files_.openReader(source);
+    // Read on one thread: an old file may be damaged, and decoder threads can then wait for ever
+    // while the segment lock is held. Reading in order, one thread loses little.
+    std::unique_ptr<platform::VideoFileReader> reader =
+        files_.openReader(source, platform::DecodeMode::careful);
     const std::int64_t sourceFrames = reader->frameCount();
     SegmentRewriteResult result;
     platform::VideoEncoderSettings settings;

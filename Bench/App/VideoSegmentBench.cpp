@@ -196,9 +196,11 @@ void openSegment(benchmark::State& state) {
     }
 }
 
-// Each call seeks to the keyframe before the index and decodes forward from there.
+// Each call seeks to the keyframe before the index and decodes forward from there: on decoder
+// threads, or (careful 1) on the caller's thread alone, as files that failed once are read.
 void decodeByIndex(benchmark::State& state) {
-    FFmpegVideoFileReader reader(decodeFixture());
+    FFmpegVideoFileReader reader(decodeFixture(),
+                                 state.range(2) ? DecodeMode::careful : DecodeMode::threaded);
     const auto index = state.range(0);
     const int box = static_cast<int>(state.range(1));
     for (auto _ : state) {
@@ -231,10 +233,11 @@ void recoverySegmentCount(benchmark::State& state) {
 
 BENCHMARK(openSegment)->Unit(benchmark::kMillisecond);
 BENCHMARK(decodeByIndex)
-    ->ArgsProduct({{0, 1, 30, 59, 60, 299}, {0}})
-    ->Args({59, 520})
-    ->Args({59, 1800})
-    ->ArgNames({"index", "box"})
+    ->ArgsProduct({{0, 1, 30, 59, 60, 299}, {0}, {0}})
+    ->Args({59, 520, 0})
+    ->Args({59, 1800, 0})
+    ->ArgsProduct({{0, 59}, {0, 520}, {1}})
+    ->ArgNames({"index", "box", "careful"})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(decodeInOrder)->Unit(benchmark::kMillisecond);
 BENCHMARK(recoverySegmentCount)->Unit(benchmark::kMillisecond);

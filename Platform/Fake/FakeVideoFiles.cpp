@@ -145,10 +145,12 @@ std::unique_ptr<VideoFileWriter> FakeVideoFiles::createWriter(const std::filesys
     return std::make_unique<FakeVideoFileWriter>(*this, file);
 }
 
-std::unique_ptr<VideoFileReader> FakeVideoFiles::openReader(const std::filesystem::path& file) {
+std::unique_ptr<VideoFileReader> FakeVideoFiles::openReader(const std::filesystem::path& file,
+                                                            DecodeMode mode) {
     {
         std::lock_guard lock(mutex_);
         opened_.push_back(file);
+        openedModes_.push_back(mode);
         if (openError_) {
             throw *openError_;
         }
@@ -192,6 +194,11 @@ std::vector<VideoEncoderSettings> FakeVideoFiles::createdSettings() const {
 std::vector<std::filesystem::path> FakeVideoFiles::openedFiles() const {
     std::lock_guard lock(mutex_);
     return opened_;
+}
+
+std::vector<DecodeMode> FakeVideoFiles::openedModes() const {
+    std::lock_guard lock(mutex_);
+    return openedModes_;
 }
 
 } // namespace vesperline::platform

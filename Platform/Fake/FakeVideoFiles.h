@@ -25,7 +25,8 @@ class FakeVideoFiles final : public VideoFiles {
 
     std::unique_ptr<VideoFileWriter> createWriter(const std::filesystem::path& file,
                                                   const VideoEncoderSettings& settings) override;
-    std::unique_ptr<VideoFileReader> openReader(const std::filesystem::path& file) override;
+    std::unique_ptr<VideoFileReader> openReader(const std::filesystem::path& file,
+                                                DecodeMode mode = DecodeMode::threaded) override;
 
     // Whether encoders take frames; writers waiting for one wake when it turns true.
     void setReady(bool ready);
@@ -38,8 +39,9 @@ class FakeVideoFiles final : public VideoFiles {
 
     // Settings of every writer created so far, in order.
     std::vector<VideoEncoderSettings> createdSettings() const;
-    // Files readers were opened on, in order.
+    // Files readers were opened on, and how each decodes, in order.
     std::vector<std::filesystem::path> openedFiles() const;
+    std::vector<DecodeMode> openedModes() const;
 
     static constexpr const char* header = "fake segment";
 
@@ -55,6 +57,7 @@ class FakeVideoFiles final : public VideoFiles {
     std::set<std::int64_t> undecodable_;
     std::vector<VideoEncoderSettings> created_;
     std::vector<std::filesystem::path> opened_;
+    std::vector<DecodeMode> openedModes_;
 };
 
 } // namespace vesperline::platform

@@ -8,7 +8,7 @@ namespace vesperline::platform {
 
 using namespace ffmpeg;
 
-FFmpegVideoFileReader::FFmpegVideoFileReader(const std::filesystem::path& file)
+FFmpegVideoFileReader::FFmpegVideoFileReader(const std::filesystem::path& file, DecodeMode mode)
     : packet_(av_packet_alloc()), frame_(av_frame_alloc()) {
     try {
         check(avformat_open_input(&format_, file.c_str(), nullptr, nullptr),
@@ -36,6 +36,11 @@ FFmpegVideoFileReader::FFmpegVideoFileReader(const std::filesystem::path& file)
         codec_->thread_count =
             int(std::clamp(std::thread::hardware_concurrency(), 1u, littleChange ? 2u : 4u));
         codec_->thread_type = littleChange ? FF_THREAD_FRAME : FF_THREAD_SLICE;
+        if (mode == DecodeMode::careful) {
+            // On one thread nothing can wait for another: slice threads over damaged wavefronts can.
+            codec_->thread_count = 1;
+            codec_->thread_type = 0;
+        }
         check(avcodec_open2(codec_.get(), decoder, nullptr), "Could not open the decoder");
     } catch (...) {
         avformat_close_input(&format_);
@@ -104,6 +109,9 @@ bool FFmpegVideoFileReader::seekTo(std::int64_t index) {
 
 bool FFmpegVideoFileReader::decodeUntil(std::int64_t pts) {
     AVCodecContext* codec = codec_.get();
+    // Every frame of the file, and the frames decoder threads hold back, at the most.
+    const std::int64_t packetLimit = frameCount() + codec->thread_count + 16;
+    std::int64_t packetsRead = 0;
     for (;;) {
         const int received = avcodec_receive_frame(codec, frame_.get());
         if (received == 0) {
@@ -119,6 +127,9 @@ bool FFmpegVideoFileReader::decodeUntil(std::int64_t pts) {
             continue;
         }
         if (received != AVERROR(EAGAIN) || endOfFile_) {
+            return false;
+        }
+        if (++packetsRead > packetLimit) {
             return false;
         }
         if (av_read_frame(format_, packet_.get()) < 0) {

@@ -14,7 +14,7 @@ namespace vesperline::platform {
 class FFmpegVideoFileReader final : public VideoFileReader {
   public:
     // Throws `MediaError`.
-    explicit FFmpegVideoFileReader(const std::filesystem::path& file);
+    explicit FFmpegVideoFileReader(const std::filesystem::path& file, DecodeMode mode = DecodeMode::threaded);
     ~FFmpegVideoFileReader() override;
     FFmpegVideoFileReader(const FFmpegVideoFileReader&) = delete;
     FFmpegVideoFileReader& operator=(const FFmpegVideoFileReader&) = delete;
@@ -36,7 +36,9 @@ class FFmpegVideoFileReader final : public VideoFileReader {
     // Lists the file's frames; returns the bytes of their coded pictures.
     std::int64_t indexSamples();
     bool seekTo(std::int64_t index);
-    // Feeds packets until the decoder gives the frame presented at `pts`; false at the end or on an error.
+    // Feeds packets until the decoder gives the frame presented at `pts`; false at the end, on an
+    // error, or once it has read more packets than the file lists frames (a damaged file's demuxer
+    // may go round in circles).
     bool decodeUntil(std::int64_t pts);
     ostrel::BGRAImage toBGRA(const AVFrame& frame, int maxWidth, int maxHeight);
 

@@ -10,8 +10,9 @@ std::unique_ptr<VideoFileWriter> FFmpegVideoFiles::createWriter(const std::files
     return std::make_unique<FFmpegVideoFileWriter>(file, settings, X265Options::forSettings(settings));
 }
 
-std::unique_ptr<VideoFileReader> FFmpegVideoFiles::openReader(const std::filesystem::path& file) {
-    return std::make_unique<FFmpegVideoFileReader>(file);
+std::unique_ptr<VideoFileReader> FFmpegVideoFiles::openReader(const std::filesystem::path& file,
+                                                              DecodeMode mode) {
+    return std::make_unique<FFmpegVideoFileReader>(file, mode);
 }
 
 } // namespace vesperline::platform

@@ -9,7 +9,8 @@ class FFmpegVideoFiles final : public VideoFiles {
   public:
     std::unique_ptr<VideoFileWriter> createWriter(const std::filesystem::path& file,
                                                   const VideoEncoderSettings& settings) override;
-    std::unique_ptr<VideoFileReader> openReader(const std::filesystem::path& file) override;
+    std::unique_ptr<VideoFileReader> openReader(const std::filesystem::path& file,
+                                                DecodeMode mode = DecodeMode::threaded) override;
 };
 
 } // namespace vesperline::platform

@@ -1,9 +1,13 @@
 #include "Store/FrameImageLoader.h"
 #include "Platform/Fake/FakeVideoFiles.h"
+#include "Support/LogCapture.h"
 #include "Support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+
+#include <chrono>
 #include <condition_variable>
 #include <future>
 
@@ -23,28 +27,34 @@ class CountingVideoFiles final : public platform::VideoFiles {
     std::mutex mutex;
     std::condition_variable changed;
     bool holdDecodes = false;
+    // Holds only the decodes of threaded readers, as damaged data can hold decoder threads.
+    bool holdThreadedDecodes = false;
     bool decodeWaiting = false;
+    std::atomic<int> decodesEnded{0};
 
     std::unique_ptr<platform::VideoFileWriter>
     createWriter(const std::filesystem::path& file, const platform::VideoEncoderSettings& settings) override {
         return fake.createWriter(file, settings);
     }
-    std::unique_ptr<platform::VideoFileReader> openReader(const std::filesystem::path& file) override {
+    std::unique_ptr<platform::VideoFileReader> openReader(const std::filesystem::path& file,
+                                                          platform::DecodeMode mode) override {
         ++opens;
-        return std::make_unique<Reader>(*this, fake.openReader(file));
+        return std::make_unique<Reader>(*this, fake.openReader(file, mode), mode);
     }
 
     void release() {
         std::lock_guard lock(mutex);
         holdDecodes = false;
+        holdThreadedDecodes = false;
         changed.notify_all();
     }
 
   private:
     class Reader final : public platform::VideoFileReader {
       public:
-        Reader(CountingVideoFiles& owner, std::unique_ptr<platform::VideoFileReader> inner)
-            : owner_(owner), inner_(std::move(inner)) {}
+        Reader(CountingVideoFiles& owner, std::unique_ptr<platform::VideoFileReader> inner,
+               platform::DecodeMode mode)
+            : owner_(owner), inner_(std::move(inner)), mode_(mode) {}
         std::int64_t frameCount() const override { return inner_->frameCount(); }
         std::optional<ostrel::BGRAImage> decodeFrame(std::int64_t index, int maxWidth,
                                                      int maxHeight) override {
@@ -52,14 +62,21 @@ class CountingVideoFiles final : public platform::VideoFiles {
             std::unique_lock lock(owner_.mutex);
             owner_.decodeWaiting = true;
             owner_.changed.notify_all();
-            owner_.changed.wait(lock, [&] { return !owner_.holdDecodes; });
+            owner_.changed.wait(lock, [&] {
+                return !owner_.holdDecodes &&
+                       !(owner_.holdThreadedDecodes && mode_ == platform::DecodeMode::threaded);
+            });
             owner_.decodeWaiting = false;
-            return inner_->decodeFrame(index, maxWidth, maxHeight);
+            lock.unlock();
+            auto frame = inner_->decodeFrame(index, maxWidth, maxHeight);
+            ++owner_.decodesEnded;
+            return frame;
         }
 
       private:
         CountingVideoFiles& owner_;
         std::unique_ptr<platform::VideoFileReader> inner_;
+        platform::DecodeMode mode_;
     };
 };
 
@@ -146,10 +163,52 @@ TEST_F(FrameImageLoaderTest, AFailedDecodeGetsOneFreshTry) {
 
     EXPECT_FALSE(loader.image(path, 9, 10, Size::full).has_value());
     EXPECT_EQ(files.opens, 3);
+    // Frames the file did not list yet are no sign of damage: it stays on decoder threads.
+    for (const platform::DecodeMode mode : files.fake.openedModes()) {
+        EXPECT_EQ(mode, platform::DecodeMode::threaded);
+    }
     const int decodes = files.decodes;
     EXPECT_FALSE(loader.image(path, 9, 10, Size::full).has_value()); // nothing was cached
     EXPECT_EQ(files.decodes, decodes + 2);
     EXPECT_FALSE(loader.image("segments/d/missing.mp4", 0, 11, Size::full).has_value());
+}
+
+TEST_F(FrameImageLoaderTest, AFrameTheFileListsButCannotDecodeMakesTheFileReadCarefully) {
+    using platform::DecodeMode;
+    const std::string path = segment("segments/d/1-1.mp4", 3);
+    files.fake.setUndecodable({1});
+    EXPECT_FALSE(loader.image(path, 1, 2, Size::thumbnail).has_value());
+    EXPECT_EQ(files.fake.openedModes(), (std::vector{DecodeMode::threaded, DecodeMode::careful}));
+    // Every size of the file is read carefully now; a forgotten (rewritten) file is read as new.
+    EXPECT_TRUE(loader.image(path, 0, 1, Size::preview).has_value());
+    EXPECT_EQ(files.fake.openedModes().back(), DecodeMode::careful);
+    loader.forget(path);
+    EXPECT_TRUE(loader.image(path, 0, 1, Size::preview).has_value());
+    EXPECT_EQ(files.fake.openedModes().back(), DecodeMode::threaded);
+}
+
+TEST_F(FrameImageLoaderTest, ADecodeThatDoesNotEndIsGivenUpAtTheDeadlineAndTheFileReadCarefully) {
+    using platform::DecodeMode;
+    const std::string path = segment("segments/d/1-1.mp4", 2);
+    {
+        std::lock_guard lock(files.mutex);
+        files.holdThreadedDecodes = true; // as decoder threads stuck on damaged data
+    }
+    {
+        FrameImageLoader impatient(files, framesFolder.path(), std::chrono::milliseconds(100));
+        testsupport::LogCapture log;
+        auto load = std::async(std::launch::async, [&] { return impatient.image(path, 1, 2, Size::full); });
+        ASSERT_EQ(load.wait_for(std::chrono::seconds(30)), std::future_status::ready) << "the load must end";
+        EXPECT_TRUE(load.get().has_value()) << "the careful decoder's picture";
+        EXPECT_EQ(log.count("did not end within 100 ms"), 1) << log.lines().join("\n").toStdString();
+        EXPECT_EQ(files.fake.openedModes(), (std::vector{DecodeMode::threaded, DecodeMode::careful}));
+        // The thumbnail of the same file waits for no stuck decoder.
+        EXPECT_TRUE(impatient.image(path, 0, 1, Size::thumbnail).has_value());
+        EXPECT_EQ(files.fake.openedModes().back(), DecodeMode::careful);
+        EXPECT_EQ(files.decodes, 3);
+    } // the loader goes without waiting for the stuck decode
+    files.release();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return files.decodesEnded == 3; }));
 }
 
 TEST_F(FrameImageLoaderTest, ForgetDropsOnlyThatFile) {
