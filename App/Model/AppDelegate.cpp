@@ -3,6 +3,7 @@
 #include "Runtime/FailureDescription.h"
 #include "Runtime/Log.h"
 #include "Runtime/MainThread.h"
+#include "Store/DatabaseOpenFailure.h"
 
 namespace vesperline {
 
@@ -78,7 +79,9 @@ std::unique_ptr<AppModel> AppDelegate::recoverFromStartupError() {
     std::exception_ptr error = startupError_;
     while (error) {
         const bool damaged = StoreHub::isDamage(error);
-        if (!presentDatabaseAlert(damaged, QString::fromStdString(describeFailure(error)))) {
+        const QString message = damaged ? QString::fromStdString(describeFailure(error))
+                                        : DatabaseOpenFailure::describe(environment_.dataDirectory, error);
+        if (!presentDatabaseAlert(damaged, message)) {
             return nullptr;
         }
         try {

@@ -18,8 +18,8 @@ class DatabaseAlert {
         bool operator==(const Texts&) const = default;
     };
 
-    // Damage: the fixed explanation and "Start a New Memory"; anything else: the error's own
-    // description (as given, untranslated) and "Try Again".
+    // Damage: the fixed explanation and "Start a New Memory"; anything else: `message`, which names
+    // what is wrong (DatabaseOpenFailure), and "Try Again".
     static Texts texts(bool damaged, const QString& message);
 
     virtual ~DatabaseAlert() = default;

@@ -157,9 +157,13 @@ TEST_F(AppDelegateTest, AnErrorThatIsNotDamageIsOfferedAgainUntilItsCauseIsGone)
     };
     ASSERT_TRUE(launchDelegate());
     ASSERT_EQ(alert.asked.size(), 2u) << "each Try Again asks again while the cause remains";
+    const QString database =
+        QString::fromStdString((dataFolder.path() / ostrel::OstrelPaths::databaseFileName).string());
     for (const ScriptedAlert::Question& question : alert.asked) {
         EXPECT_FALSE(question.damaged);
-        EXPECT_FALSE(question.message.isEmpty()) << "the error's own description is shown";
+        EXPECT_TRUE(question.message.contains("“" + database + "” is a folder"))
+            << question.message.toStdString();
+        EXPECT_EQ(DatabaseAlert::texts(false, question.message).firstButton, "Try Again");
     }
     EXPECT_EQ(log.count("Database reopen failed"), 1);
     const std::vector<std::string> files = dataFiles();

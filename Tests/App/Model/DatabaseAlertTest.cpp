@@ -45,7 +45,7 @@ bool answerAlert(bool damaged, const QString& message, const QString& choice, QS
         }
         seen << box->text() << box->informativeText();
         EXPECT_EQ(box->icon(), QMessageBox::Critical);
-        testsupport::savePicture(*box, damaged ? "database-alert-damaged" : "database-alert-error");
+        testsupport::savePictures(*box, damaged ? "database-alert-damaged" : "database-alert-error");
         for (QAbstractButton* button : box->buttons()) {
             seen << button->text();
             if (button->text() == choice) {
@@ -64,8 +64,11 @@ TEST(DatabaseAlertTest, TheBoxAnswersTrueForItsFirstButtonOnly) {
     seen.clear();
     EXPECT_FALSE(answerAlert(true, "", "Quit Vesperline", seen));
     seen.clear();
-    EXPECT_TRUE(answerAlert(false, "Disk full", "Try Again", seen));
-    EXPECT_TRUE(seen.contains("Disk full"));
+    // What the launch says of a folder in place of the database (DatabaseOpenFailure).
+    const QString folder = "“/home/ada/.local/share/Ostrel/ostrel.sqlite” is a folder where Vesperline "
+                           "needs a file of its database. Move the folder away, then try again.";
+    EXPECT_TRUE(answerAlert(false, folder, "Try Again", seen));
+    EXPECT_TRUE(seen.contains(folder));
 }
 
 } // namespace
