@@ -25,7 +25,8 @@ std::int32_t Recorder::currentProcessID() {
 Recorder::Recorder(StoreHub& hub, Services services)
     : hub_(hub), services_(services), ocr_(services.recognizer, services.preferredLanguages),
       inspector_(services.accessibility, services.windowServer, services.clock),
-      windowList_(services.windowServer, services.workspace), segments_(hub, services.videoFiles),
+      windowList_(services.windowServer, services.workspace),
+      segments_(hub, services.videoFiles, services.freeSpace),
       policy_(ostrel::PolicyEngine::policy(config_.mode, power_, config_.textOnly, config_.ocrOnBattery)),
       lastFlush_(services.clock.uptime()), mainContext_(std::make_unique<QObject>()),
       handle_(std::make_shared<Handle>()), streams_(".streams", QThread::LowPriority),
@@ -172,6 +173,8 @@ void Recorder::evaluateBlocks() {
         running_ = true;
         states_.clear();
         deduper_.reset();
+        // Judged afresh by the next save: space may have been freed meanwhile.
+        setSaving(SavingIssue::none);
         startTimer();
         reconcileStreams(false, false);
     } else if (!blocks_.empty() && running_) {
@@ -247,6 +250,14 @@ void Recorder::setSkip(const SkipReason& reason) {
     }
     lastSkip_ = reason;
     postEvent(events_.skip, reason);
+}
+
+void Recorder::setSaving(SavingIssue issue) {
+    if (issue == saving_) {
+        return;
+    }
+    saving_ = issue;
+    postEvent(events_.saving, issue);
 }
 
 void Recorder::flushStats(bool force) {

@@ -28,6 +28,7 @@
 #include "Storage/FrameSummary.h"
 #include "Storage/NewFrame.h"
 #include "Storage/StatsDelta.h"
+#include "Store/SavingIssue.h"
 #include "Store/SegmentManager.h"
 
 #include <QFuture>
@@ -68,6 +69,9 @@ class Recorder final {
         std::function<void(const ostrel::CapturePolicy&)> policy;
         // The user ended the capture from the desktop's own controls; recording is paused.
         std::function<void()> userStopped;
+        // Whether moments and their pictures reach the memory, after a save that changed it; none
+        // again whenever recording starts.
+        std::function<void(const SavingIssue&)> saving;
     };
 
     // What the recorder remembers of one display between ticks. Times are seconds of uptime.
@@ -98,6 +102,8 @@ class Recorder final {
         std::int32_t ownPid = currentProcessID();
         // The user's languages, for text recognition.
         std::vector<std::string> preferredLanguages = OCRService::systemPreferredLanguages();
+        // Free bytes of the data folder's disk, which new segments need.
+        SegmentManager::FreeSpace freeSpace = SegmentManager::volumeFreeSpace;
     };
 
     static constexpr double tickDelay = 0.5;
@@ -196,7 +202,10 @@ class Recorder final {
     void captureTextOnly(const FrontmostApp& app, const WindowSnapshot& window, const std::string& context,
                          std::uint32_t display, ostrel::Time date, double now, double idle);
     void skip(const SkipReason& reason, bool dropFrames, double now);
-    void saveFrame(const ostrel::NewFrame& frame, const std::optional<std::string>& project);
+    // `issue` is what a stored moment tells of saving: the pictures paused for a low disk, or none.
+    void saveFrame(const ostrel::NewFrame& frame, const std::optional<std::string>& project,
+                   SavingIssue issue = SavingIssue::none);
+    void setSaving(SavingIssue issue);
     std::vector<std::string> readLines(const std::optional<platform::AccessibleElement>& element,
                                        const std::optional<ostrel::Rect>& frame, std::string& text);
     BrowserPrivacy& browserPrivacy();
@@ -246,6 +255,7 @@ class Recorder final {
     ostrel::StatsDelta pendingStats_;
     double lastFlush_ = 0;
     SkipReason lastSkip_ = SkipReason::none();
+    SavingIssue saving_ = SavingIssue::none;
     std::optional<RecorderStatus> lastStatus_;
     double streamRetryDelay_ = firstRetryDelay;
     std::unique_ptr<TimerSource::Timer> timer_;

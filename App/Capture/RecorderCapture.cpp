@@ -262,7 +262,8 @@ void Recorder::captureFrame(std::uint32_t display, DisplayCapturer& capturer, bo
     frame.textSource = source;
     frame.lines = std::move(newLines);
     frame.windowRect = windowRect;
-    saveFrame(frame, project);
+    saveFrame(frame, project,
+              !position && segments_.diskLow() ? SavingIssue::picturesPausedForLowDisk : SavingIssue::none);
 
     // Advanced whether or not the insert succeeded.
     states_[display] =
@@ -338,14 +339,17 @@ void Recorder::skip(const SkipReason& reason, bool dropFrames, double now) {
     }
 }
 
-void Recorder::saveFrame(const ostrel::NewFrame& frame, const std::optional<std::string>& project) {
+void Recorder::saveFrame(const ostrel::NewFrame& frame, const std::optional<std::string>& project,
+                         SavingIssue issue) {
     std::int64_t id = 0;
     try {
         id = hub_.sync([&](ostrel::MemoryStore& store) { return store.insertFrame(frame); });
     } catch (const std::exception& error) {
         qCCritical(Log::storage, "Frame insert failed: %s", error.what());
+        setSaving(savingIssueOf(std::current_exception()));
         return;
     }
+    setSaving(issue);
     ++pendingStats_.framesSaved;
     ostrel::FrameSummary summary;
     summary.id = id;

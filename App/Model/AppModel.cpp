@@ -78,11 +78,11 @@ AppModel::AppModel(std::unique_ptr<StoreHub> hub, std::unique_ptr<AppSettings> s
       hotKeys_(std::make_unique<HotKeyManager>(services_.shortcut)),
       imageLoader_(std::make_unique<FrameImageLoader>(services_.videoFiles, hub_->framesDirectory())),
       recorder_(std::make_unique<Recorder>(
-          *hub_,
-          Recorder::Services{services_.capture, services_.displays, services_.windowServer,
-                             services_.workspace, services_.accessibility, services_.recognizer,
-                             services_.userIdle, services_.videoFiles, services_.frontmost, services_.timers,
-                             services_.clock, services_.ownPid, services_.preferredLanguages})),
+          *hub_, Recorder::Services{services_.capture, services_.displays, services_.windowServer,
+                                    services_.workspace, services_.accessibility, services_.recognizer,
+                                    services_.userIdle, services_.videoFiles, services_.frontmost,
+                                    services_.timers, services_.clock, services_.ownPid,
+                                    services_.preferredLanguages, services_.freeSpace})),
       tracker_(
           std::make_unique<ActivityTracker>(*hub_, services_.userIdle, services_.frontmost, services_.clock)),
       backlog_(std::make_unique<OCRBacklog>(*hub_, recorder_->ocr(), *imageLoader_, services_.clock)),
@@ -202,6 +202,12 @@ void AppModel::wireRecorder() {
     };
     events.policy = [this](const ostrel::CapturePolicy& policy) { recorderPolicy(policy); };
     events.userStopped = [this] { recorderUserStopped(); };
+    events.saving = [this](const SavingIssue& issue) {
+        assign(savingIssue_, issue, &AppModel::savingIssueChanged);
+        if (onStatusChange) {
+            onStatusChange();
+        }
+    };
     recorder_->setEvents(std::move(events));
 }
 

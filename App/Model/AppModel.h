@@ -79,6 +79,7 @@ namespace vesperline {
 //   status, skipReason, policy, powerSnapshot   what the recorder does and why, the capture policy
 //                                               and the machine's power state
 //   lastSaved                                   the moment stored last (none after a deletion)
+//   savingIssue                                 whether moments and pictures reach the memory
 //   today, storage, pendingOCR                  today's statistics, the disk use, the recognition
 //                                               backlog (`refreshStats`)
 //   finds                                       how often the user found what they looked for
@@ -102,6 +103,7 @@ class AppModel final : public QObject {
     Q_PROPERTY(ostrel::CapturePolicy policy READ policy NOTIFY policyChanged)
     Q_PROPERTY(ostrel::PowerSnapshot powerSnapshot READ powerSnapshot NOTIFY powerSnapshotChanged)
     Q_PROPERTY(std::optional<ostrel::FrameSummary> lastSaved READ lastSaved NOTIFY lastSavedChanged)
+    Q_PROPERTY(vesperline::SavingIssue savingIssue READ savingIssue NOTIFY savingIssueChanged)
     Q_PROPERTY(std::optional<ostrel::DayStats> today READ today NOTIFY todayChanged)
     Q_PROPERTY(ostrel::StorageBreakdown storage READ storage NOTIFY storageChanged)
     Q_PROPERTY(bool screenPermission READ screenPermission NOTIFY screenPermissionChanged)
@@ -182,6 +184,8 @@ class AppModel final : public QObject {
         const Format& format = Format::current();
         std::int32_t ownPid = Recorder::currentProcessID();
         std::vector<std::string> preferredLanguages = OCRService::systemPreferredLanguages();
+        // Free bytes of the data folder's disk.
+        SegmentManager::FreeSpace freeSpace = SegmentManager::volumeFreeSpace;
     };
 
     // Takes the store and the settings; creates every other service, starting none.
@@ -228,7 +232,7 @@ class AppModel final : public QObject {
     AppWindows* windows() const { return windows_; }
 
     // Called after every status report of the recorder, also one that repeats the status, and after
-    // every policy change: the status item redraws its icon.
+    // every change of the policy or of saving: the status item redraws its icon.
     std::function<void()> onStatusChange;
 
     // ---- Observable state -------------------------------------------------------------------------
@@ -237,6 +241,7 @@ class AppModel final : public QObject {
     const ostrel::CapturePolicy& policy() const { return policy_; }
     const ostrel::PowerSnapshot& powerSnapshot() const { return powerSnapshot_; }
     const std::optional<ostrel::FrameSummary>& lastSaved() const { return lastSaved_; }
+    SavingIssue savingIssue() const { return savingIssue_; }
     const std::optional<ostrel::DayStats>& today() const { return today_; }
     const ostrel::StorageBreakdown& storage() const { return storage_; }
     bool screenPermission() const { return screenPermission_; }
@@ -343,12 +348,13 @@ class AppModel final : public QObject {
     void openSearch(const QString& text);
 
     // ---- Status texts (StatusTexts.h) ------------------------------------------------------------
-    // What the recorder does, in words: "Recording", "Paused", ...
+    // What the recorder does, in words: "Recording", "Paused", ..., or that moments are not being
+    // saved while it records.
     QString statusText() const;
     // "Paused until ..." while a pause lasts; none otherwise.
     std::optional<QString> pauseText() const;
-    // The line under the status: the pause, else why nothing is recorded, else how power shapes
-    // recording; none when there is nothing to say.
+    // The line under the status: the pause, else why moments or pictures are not saved, else why
+    // nothing is recorded, else how power shapes recording; none when there is nothing to say.
     std::optional<QString> skipText() const;
 
   signals:
@@ -357,6 +363,7 @@ class AppModel final : public QObject {
     void policyChanged();
     void powerSnapshotChanged();
     void lastSavedChanged();
+    void savingIssueChanged();
     void todayChanged();
     void storageChanged();
     void screenPermissionChanged();
@@ -506,6 +513,7 @@ class AppModel final : public QObject {
     ostrel::CapturePolicy policy_;
     ostrel::PowerSnapshot powerSnapshot_;
     std::optional<ostrel::FrameSummary> lastSaved_;
+    SavingIssue savingIssue_ = SavingIssue::none;
     std::optional<ostrel::DayStats> today_;
     ostrel::StorageBreakdown storage_;
     bool screenPermission_ = false;

@@ -5,7 +5,7 @@
 namespace vesperline {
 
 QString AppModel::statusText() const {
-    return StatusTexts::status(status_, settings_->onboardingCompleted());
+    return StatusTexts::status(status_, settings_->onboardingCompleted(), savingIssue_);
 }
 
 std::optional<QString> AppModel::pauseText() const {
@@ -13,8 +13,8 @@ std::optional<QString> AppModel::pauseText() const {
 }
 
 std::optional<QString> AppModel::skipText() const {
-    return StatusTexts::skip(pauseText(),
-                             {status_, skipReason_, policy_, powerSnapshot_, accessibilityPermission_});
+    return StatusTexts::skip(
+        pauseText(), {status_, skipReason_, policy_, powerSnapshot_, accessibilityPermission_, savingIssue_});
 }
 
 } // namespace vesperline

@@ -22,7 +22,9 @@ StatusItemController::StatusItemController(AppModel& model, StatusItem::ContentF
 }
 
 void StatusItemController::refreshIcon() {
-    item_.setGlyph(StatusGlyph::variant(model_.status()));
+    // Moments that are not being saved call for attention like a missing permission.
+    item_.setGlyph(momentsAreNotSaved(model_.savingIssue()) ? StatusGlyph::Variant::attention
+                                                            : StatusGlyph::variant(model_.status()));
     item_.setToolTip(model_.statusText());
 }
 

@@ -14,9 +14,12 @@ QString text(const char* source) {
 
 } // namespace
 
-QString status(const RecorderStatus& status, bool onboardingCompleted) {
+QString status(const RecorderStatus& status, bool onboardingCompleted, SavingIssue saving) {
     switch (status.kind) {
     case RecorderStatus::Kind::recording:
+        if (momentsAreNotSaved(saving)) {
+            return text("Moments are not being saved");
+        }
         return status.textOnly ? text("Recording text only") : text("Recording");
     case RecorderStatus::Kind::stopped:
         return onboardingCompleted ? text("Starting…") : text("Setup needed");
@@ -46,6 +49,20 @@ std::optional<QString> pause(std::optional<ostrel::Time> pausedUntil, ostrel::Ti
 std::optional<QString> skip(const std::optional<QString>& pauseText, const Situation& situation) {
     if (pauseText) {
         return pauseText;
+    }
+    if (situation.status.kind == RecorderStatus::Kind::recording) {
+        switch (situation.saving) {
+        case SavingIssue::none:
+            break;
+        case SavingIssue::picturesPausedForLowDisk:
+            return text("Pictures paused: the disk is nearly full");
+        case SavingIssue::diskFull:
+            return text("The disk is full: free some space and saving goes on by itself");
+        case SavingIssue::notWritable:
+            return text("The data folder cannot be written: saving goes on once it can");
+        case SavingIssue::writeFailed:
+            return text("The database could not be written: Vesperline keeps trying");
+        }
     }
     switch (situation.skip.kind) {
     case SkipReason::Kind::excludedApp:

@@ -5,6 +5,7 @@
 #include "Rules/CapturePolicy.h"
 #include "Rules/PowerSnapshot.h"
 #include "Store/Format.h"
+#include "Store/SavingIssue.h"
 #include "Support/Time.h"
 
 #include <QString>
@@ -16,8 +17,10 @@
 namespace vesperline::StatusTexts {
 
 // What the recorder does: "Recording", "Paused", ...; a stopped recorder is "Starting…" once the
-// tour was completed and "Setup needed" before.
-QString status(const RecorderStatus& status, bool onboardingCompleted);
+// tour was completed and "Setup needed" before; a recording one whose moments fail to be saved says
+// so instead.
+QString status(const RecorderStatus& status, bool onboardingCompleted,
+               SavingIssue saving = SavingIssue::none);
 
 // "Paused until you resume", or "Paused until " and the end as a moment label against `now`, while
 // the pause lasts; none otherwise.
@@ -33,10 +36,12 @@ struct Situation {
     ostrel::CapturePolicy policy;
     ostrel::PowerSnapshot power;
     bool accessibilityPermission = false;
+    SavingIssue saving = SavingIssue::none;
 };
 
-// The pause line when there is one; else why nothing is recorded; else, while recording, how the
-// power state shapes it; none when there is nothing to say.
+// The pause line when there is one; else, while recording, why moments or pictures are not saved;
+// else why nothing is recorded; else, while recording, how the power state shapes it; none when
+// there is nothing to say.
 std::optional<QString> skip(const std::optional<QString>& pauseText, const Situation& situation);
 
 } // namespace vesperline::StatusTexts

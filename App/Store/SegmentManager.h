@@ -77,6 +77,8 @@ class SegmentManager final {
     // Whether the data folder's volume has less than 2 GiB free; read at most once a minute, and the
     // change of state logged once.
     bool isDiskLow(ostrel::Time now);
+    // The answer of the last reading, without reading again.
+    bool diskLow() const { return diskLow_; }
     // Creates the day folder, the writer and the row. Throws.
     Open openSegment(ostrel::Size size, std::uint32_t display, ImageQuality quality, ostrel::Time date);
 

@@ -91,6 +91,7 @@ SidebarStatus::SidebarStatus(AppModel& model, QWidget* parent) : QWidget(parent)
     follow(&AppModel::powerSnapshotChanged);
     follow(&AppModel::accessibilityPermissionChanged);
     follow(&AppModel::todayChanged);
+    follow(&AppModel::savingIssueChanged);
     connect(&model_.settings(), &AppSettings::pausedUntilChanged, this, &SidebarStatus::render);
     connect(&model_.settings(), &AppSettings::onboardingCompletedChanged, this, &SidebarStatus::render);
     render();
@@ -99,8 +100,12 @@ SidebarStatus::SidebarStatus(AppModel& model, QWidget* parent) : QWidget(parent)
 void SidebarStatus::render() {
     const RecorderStatus status = model_.status();
     const bool recording = status.kind == RecorderStatus::Kind::recording;
-    dot_->setColor(recording ? Theme::green : Theme::DynamicColor(Theme::gray));
-    dot_->setPulsing(recording);
+    // Red and still while moments are not being saved, even though the recorder records.
+    const bool lost = recording && momentsAreNotSaved(model_.savingIssue());
+    dot_->setColor(lost        ? Theme::DynamicColor(Theme::red)
+                   : recording ? Theme::green
+                               : Theme::DynamicColor(Theme::gray));
+    dot_->setPulsing(recording && !lost);
     status_->setText(model_.statusText());
     const std::optional<QString> reason = model_.skipText();
     reason_->setText(reason.value_or(QString()));

@@ -16,7 +16,8 @@ class AppModel;
 class StatusDot;
 
 // The block at the foot of the main window's sidebar: whether the memory is being recorded (a mint
-// dot that pulses while it is, gray otherwise) and the status line, the reason line when there is
+// dot that pulses while it is, red while moments are not being saved, gray otherwise) and the
+// status line, the reason line when there is
 // one, the count of moments kept today, and a control to pause or resume. It keeps nothing of its
 // own: it shows the app model and follows its changes, and its choices call the model's own pause
 // and resume.

@@ -12,7 +12,7 @@ MenuBarController::MenuBarController(AppModel& model, Services services, std::fu
     : QObject(parent), model_(model), services_(std::move(services)), close_(std::move(close)) {
     for (auto signal : {&AppModel::statusChanged, &AppModel::skipReasonChanged, &AppModel::policyChanged,
                         &AppModel::lastSavedChanged, &AppModel::todayChanged, &AppModel::storageChanged,
-                        &AppModel::findsChanged}) {
+                        &AppModel::findsChanged, &AppModel::savingIssueChanged}) {
         connect(&model_, signal, this, &MenuBarController::changed);
     }
     AppSettings& settings = model_.settings();
@@ -23,10 +23,14 @@ MenuBarController::MenuBarController(AppModel& model, Services services, std::fu
     }
 }
 
-Theme::DynamicColor MenuBarController::dotColor(const RecorderStatus& status) {
+Theme::DynamicColor MenuBarController::dotColor(const RecorderStatus& status, SavingIssue saving) {
     switch (status.kind) {
     case RecorderStatus::Kind::recording:
-        return status.textOnly ? Theme::peach.ink : Theme::mint.ink;
+        if (momentsAreNotSaved(saving)) {
+            return Theme::red;
+        }
+        return status.textOnly || saving == SavingIssue::picturesPausedForLowDisk ? Theme::peach.ink
+                                                                                  : Theme::mint.ink;
     case RecorderStatus::Kind::needsPermission:
         return Theme::red;
     default:

@@ -58,9 +58,12 @@ class MenuBarController final : public QObject {
 
     // ---- Header ----------------------------------------------------------------------------------
     QString statusText() const { return model_.statusText(); }
-    static Theme::DynamicColor dotColor(const RecorderStatus& status);
-    static bool dotPulses(const RecorderStatus& status) {
-        return status.kind == RecorderStatus::Kind::recording;
+    // Mint while recording, peach while only text is kept (by policy or for a low disk), red when
+    // a permission is needed or moments are not being saved, gray otherwise; it pulses while
+    // moments are being recorded.
+    static Theme::DynamicColor dotColor(const RecorderStatus& status, SavingIssue saving = SavingIssue::none);
+    static bool dotPulses(const RecorderStatus& status, SavingIssue saving = SavingIssue::none) {
+        return status.kind == RecorderStatus::Kind::recording && !momentsAreNotSaved(saving);
     }
     // Why nothing is kept now, when there is something to tell.
     std::optional<QString> skipText() const { return model_.skipText(); }

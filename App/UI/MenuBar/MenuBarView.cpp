@@ -269,8 +269,8 @@ QWidget* MenuBarView::makeNavigation() {
 
 void MenuBarView::follow() {
     const AppModel& model = controller_.model();
-    dot_->setColor(MenuBarController::dotColor(model.status()));
-    dot_->setPulsing(MenuBarController::dotPulses(model.status()));
+    dot_->setColor(MenuBarController::dotColor(model.status(), model.savingIssue()));
+    dot_->setPulsing(MenuBarController::dotPulses(model.status(), model.savingIssue()));
     status_->setText(controller_.statusText());
 
     const std::optional<QString> skip = controller_.skipText();

@@ -2,7 +2,16 @@
 #include "RecorderFixture.h"
 
 #include "Storage/MemoryStore.h"
+#include "Support/FailingWrites.h"
 #include "Support/LogCapture.h"
+
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 
 namespace vesperline::testing {
 namespace {
@@ -476,6 +485,131 @@ TEST_F(RecorderCaptureTest, ANewImageQualityClosesTheOpenSegment) {
     recorder->applyConfig(config);
     EXPECT_TRUE(recorder->openSegmentPaths().empty());
     EXPECT_EQ(capture.streams().size(), 1u) << "the stream stays";
+}
+
+TEST_F(RecorderCaptureTest, MomentsThatCannotBeSavedSayWhyUntilSavingWorksAgain) {
+    struct Case {
+        const char* name;
+        testsupport::WriteFailure failure;
+        SavingIssue issue;
+    };
+    const Case cases[] = {
+        {"a full disk", testsupport::WriteFailure::diskFull, SavingIssue::diskFull},
+        {"a data folder that may not be written", testsupport::WriteFailure::readOnly,
+         SavingIssue::notWritable},
+    };
+    int moment = 0;
+    // Each moment is a window of its own with a text long enough to need new room in the file;
+    // ticks until the recorder has tried to save it.
+    const auto tickWithANewLine = [&] {
+        ++moment;
+        show(editorPID, editor, "Editor", "Draft " + std::to_string(moment),
+             {"Moment " + std::to_string(moment) + " " + std::string(12000, 'x')});
+        const std::size_t attempts = saved.size() + savingIssues.size();
+        deliver(picture());
+        for (int i = 0; i < 10 && saved.size() + savingIssues.size() == attempts; ++i) {
+            clock.advance(1);
+            tick();
+        }
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        hub->sync([&](ostrel::MemoryStore& store) { testsupport::failWrites(store.db(), c.failure); });
+        const std::size_t savedBefore = saved.size();
+        tickWithANewLine();
+        ASSERT_FALSE(savingIssues.empty());
+        EXPECT_EQ(savingIssues.back(), c.issue);
+        EXPECT_EQ(saved.size(), savedBefore);
+
+        hub->sync([&](ostrel::MemoryStore& store) { testsupport::failWrites(store.db(), std::nullopt); });
+        tickWithANewLine();
+        EXPECT_EQ(saved.size(), savedBefore + 1) << "saved again once the disk lets it";
+        EXPECT_EQ(savingIssues.back(), SavingIssue::none);
+    }
+    EXPECT_EQ(savingIssues, (std::vector{SavingIssue::diskFull, SavingIssue::none, SavingIssue::notWritable,
+                                         SavingIssue::none}))
+        << "one report per change";
+}
+
+TEST_F(RecorderCaptureTest, PicturesPausedForALowDiskAreToldAndResumeWithSpace) {
+    freeBytes = SegmentManager::lowDiskThreshold - 1;
+    const AccessibleElement window = show(editorPID, editor, "Editor", "Draft", {"Text"});
+    deliver(picture());
+    ASSERT_TRUE(tickUntilSaved(1));
+    EXPECT_EQ(stored(0).imageState, ostrel::ImageState::none) << "the moment is kept without its picture";
+    EXPECT_EQ(savingIssues, std::vector{SavingIssue::picturesPausedForLowDisk});
+    // Recording that starts again judges afresh, at its next save.
+    recorder->setBlock(Recorder::Block::paused, true);
+    recorder->setBlock(Recorder::Block::paused, false);
+    ASSERT_TRUE(eventually([&] { return capture.runningStreams().size() == 1; }));
+    EXPECT_EQ(savingIssues.back(), SavingIssue::none);
+    addText(window, "More text");
+    deliver(picture());
+    ASSERT_TRUE(tickUntilSaved(2));
+    EXPECT_EQ(savingIssues.back(), SavingIssue::picturesPausedForLowDisk);
+
+    freeBytes = SegmentManager::lowDiskThreshold;
+    addText(window, "Yet more text");
+    tickWith(picture(), SegmentManager::diskCheckInterval + 1);
+    ASSERT_EQ(saved.size(), 3u);
+    EXPECT_EQ(stored(2).imageState, ostrel::ImageState::segment);
+    EXPECT_EQ(savingIssues.back(), SavingIssue::none);
+}
+
+// A data folder on a file system of a few megabytes that the test fills, as a real full disk: it
+// needs root to mount one, and is skipped, saying so, where it cannot.
+class RecorderOnASmallDiskTest : public RecorderCaptureTest {
+  protected:
+    void SetUp() override {
+        std::filesystem::create_directories(dataFolder.path());
+        if (::mount("tmpfs", dataFolder.path().c_str(), "tmpfs", 0, "size=4m,mode=0700") != 0) {
+            GTEST_SKIP() << "a small file system cannot be mounted here (" << std::strerror(errno)
+                         << "); the store's own failures are tested without one";
+        }
+        mounted_ = true;
+        freeSpace = SegmentManager::volumeFreeSpace;
+        RecorderCaptureTest::SetUp();
+    }
+    void TearDown() override {
+        RecorderCaptureTest::TearDown();
+        if (mounted_) {
+            ::umount2(dataFolder.path().c_str(), MNT_DETACH);
+        }
+    }
+    // Writes to a file until the file system has no room left.
+    void fill(const std::filesystem::path& file) {
+        const int out = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        ASSERT_GE(out, 0);
+        const std::string block(4096, 'f');
+        while (::write(out, block.data(), block.size()) > 0) {
+        }
+        ::close(out);
+    }
+
+    bool mounted_ = false;
+};
+
+TEST_F(RecorderOnASmallDiskTest, AFullDiskStopsMomentsUntilSpaceIsFreed) {
+    const AccessibleElement window = show(editorPID, editor, "Editor", "Draft", {"Text"});
+    deliver(picture());
+    ASSERT_TRUE(tickUntilSaved(1));
+    EXPECT_EQ(savingIssues.back(), SavingIssue::picturesPausedForLowDisk) << "a few megabytes are low";
+
+    const std::filesystem::path filler = dataFolder.path() / "filler";
+    fill(filler);
+    addText(window, "Written to a full disk " + std::string(3000, 'x'));
+    tickWith(picture());
+    EXPECT_EQ(saved.size(), 1u);
+    EXPECT_EQ(savingIssues.back(), SavingIssue::diskFull);
+
+    std::filesystem::remove(filler);
+    addText(window, "Written once there is room");
+    tickWith(picture());
+    EXPECT_EQ(saved.size(), 2u);
+    EXPECT_EQ(savingIssues.back(), SavingIssue::picturesPausedForLowDisk) << "moments are saved again";
+    EXPECT_TRUE(
+        hub->readSync([](ostrel::MemoryStore& store) { return store.frames(0, 1e12, 10, false); }).size() ==
+        2);
 }
 
 class RecorderTextOnlyTest : public RecorderCaptureTest {

@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace vesperline::testing {
 
 // A recorder on the fakes of the platform layer, a real store in a temporary data folder, timers the
@@ -51,7 +53,8 @@ class RecorderFixture : public ::testing::Test {
                                                                        timers,
                                                                        clock,
                                                                        ownPid,
-                                                                       {"en-US"}});
+                                                                       {"en-US"},
+                                                                       freeSpace});
         Recorder::Events events;
         events.status = [this](const RecorderStatus& status) { statuses.push_back(status); };
         events.skip = [this](const SkipReason& reason) { skips.push_back(reason); };
@@ -61,6 +64,7 @@ class RecorderFixture : public ::testing::Test {
         };
         events.policy = [this](const ostrel::CapturePolicy& policy) { policies.push_back(policy); };
         events.userStopped = [this] { ++userStops; };
+        events.saving = [this](const SavingIssue& issue) { savingIssues.push_back(issue); };
         recorder->setEvents(events);
     }
 
@@ -128,7 +132,13 @@ class RecorderFixture : public ::testing::Test {
     std::vector<SkipReason> skips;
     std::vector<std::pair<ostrel::FrameSummary, std::optional<std::string>>> saved;
     std::vector<ostrel::CapturePolicy> policies;
+    std::vector<SavingIssue> savingIssues;
     int userStops = 0;
+    // What the data folder's disk has free; plenty unless a test says otherwise.
+    std::atomic<std::int64_t> freeBytes{std::int64_t(1) << 40};
+    SegmentManager::FreeSpace freeSpace = [this](const std::filesystem::path&) {
+        return std::optional<std::int64_t>(freeBytes.load());
+    };
 };
 
 } // namespace vesperline::testing

@@ -29,6 +29,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -73,28 +75,30 @@ class AppModelFixture : public ::testing::Test {
 
     // The fakes as the model takes them.
     AppModel::Services services() {
-        return AppModel::Services{capture,
-                                  *displaysInUse,
-                                  windowServer,
-                                  *workspaceInUse,
-                                  accessibility,
-                                  recognizer,
-                                  userIdle,
-                                  *videoFilesInUse,
-                                  *powerInUse,
-                                  processResources,
-                                  *systemEventsInUse,
-                                  *shortcutInUse,
-                                  passwordCheck,
-                                  languageModel,
-                                  passwordPrompt,
-                                  frontmost,
-                                  timers,
-                                  delays,
-                                  clock,
-                                  *format,
-                                  ownPid,
-                                  {"en-US"}};
+        return AppModel::Services{
+            capture,
+            *displaysInUse,
+            windowServer,
+            *workspaceInUse,
+            accessibility,
+            recognizer,
+            userIdle,
+            *videoFilesInUse,
+            *powerInUse,
+            processResources,
+            *systemEventsInUse,
+            *shortcutInUse,
+            passwordCheck,
+            languageModel,
+            passwordPrompt,
+            frontmost,
+            timers,
+            delays,
+            clock,
+            *format,
+            ownPid,
+            {"en-US"},
+            [this](const std::filesystem::path&) { return std::optional<std::int64_t>(freeBytes.load()); }};
     }
 
     // A model over the current settings and data folder, not started.
@@ -148,15 +152,19 @@ class AppModelFixture : public ::testing::Test {
     // Hands over a new picture and ticks a second apart until a moment is saved.
     bool saveAMoment(std::uint8_t grey) {
         QSignalSpy saved(&subject(), &AppModel::lastSavedChanged);
+        return deliverUntil(grey, [&] { return !saved.isEmpty(); });
+    }
+    // Hands over a new picture and ticks a second apart until `done` holds (ten ticks at most).
+    bool deliverUntil(std::uint8_t grey, const std::function<bool()>& done) {
         capture.runningStreams().at(0)->deliver({platform::DisplaySample::Status::complete,
                                                  std::make_shared<ostrel::BGRAImage>(picture(grey)),
                                                  std::vector<ostrel::Rect>{{0, 0, 90, 80}}});
-        for (int i = 0; i < 10 && saved.isEmpty(); ++i) {
+        for (int i = 0; i < 10 && !done(); ++i) {
             clock.advance(1);
             timers.fire(1.0);
             drain();
         }
-        return !saved.isEmpty();
+        return done();
     }
 
     // The model's settings with the tour completed beforehand, as after a first run.
@@ -215,6 +223,8 @@ class AppModelFixture : public ::testing::Test {
     // The app lock's password prompts; none unless a test asks for them.
     AppLock::PromptFactory passwordPrompt = [] { return nullptr; };
     platform::VideoFiles* videoFilesInUse = &videoFiles;
+    // What the data folder's disk has free; plenty unless a test says otherwise.
+    std::atomic<std::int64_t> freeBytes{std::int64_t(1) << 40};
     std::unique_ptr<AppModel> model;
     // A model made elsewhere (by the application delegate) that the helpers above work on instead.
     AppModel* borrowed = nullptr;

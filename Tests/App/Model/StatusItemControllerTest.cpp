@@ -4,6 +4,8 @@
 
 #include "AppModelFixture.h"
 
+#include "Support/FailingWrites.h"
+
 #include <QLabel>
 
 namespace vesperline::testing {
@@ -45,6 +47,18 @@ TEST_F(StatusItemControllerTest, TheGlyphAndToolTipFollowEachStatus) {
         platform::DisplayStreamError(platform::DisplayStreamError::Kind::permissionDenied, "refused"));
     ASSERT_TRUE(eventually([&] { return model->status() == RecorderStatus::needsPermission(); }));
     EXPECT_TRUE(shows(Variant::attention, model->statusText()));
+}
+
+TEST_F(StatusItemControllerTest, MomentsThatAreNotSavedCallForAttentionUntilSavingWorksAgain) {
+    recordTheEditor();
+    model->hub().sync([](ostrel::MemoryStore& store) {
+        testsupport::failWrites(store.db(), testsupport::WriteFailure::readOnly);
+    });
+    ASSERT_TRUE(deliverUntil(60, [&] { return model->savingIssue() == SavingIssue::notWritable; }));
+    EXPECT_TRUE(shows(Variant::attention, "Moments are not being saved"));
+    model->hub().sync([](ostrel::MemoryStore& store) { testsupport::failWrites(store.db(), std::nullopt); });
+    ASSERT_TRUE(saveAMoment(120));
+    EXPECT_TRUE(shows(Variant::recording, "Recording"));
 }
 
 TEST_F(StatusItemControllerTest, OpeningThePopoverReadsTheFiguresAndPermissionsAgain) {

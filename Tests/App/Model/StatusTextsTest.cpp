@@ -24,6 +24,17 @@ TEST(StatusTextsTest, StatusInWords) {
     for (const auto& [status, onboarded, text] : table) {
         EXPECT_EQ(StatusTexts::status(status, onboarded), text) << text;
     }
+    // While it records, moments that fail to be saved change the status; lost pictures do not.
+    const std::vector<std::tuple<RecorderStatus, SavingIssue, const char*>> saving{
+        {RecorderStatus::recording(false), SavingIssue::diskFull, "Moments are not being saved"},
+        {RecorderStatus::recording(true), SavingIssue::notWritable, "Moments are not being saved"},
+        {RecorderStatus::recording(false), SavingIssue::writeFailed, "Moments are not being saved"},
+        {RecorderStatus::recording(false), SavingIssue::picturesPausedForLowDisk, "Recording"},
+        {RecorderStatus::paused(), SavingIssue::diskFull, "Paused"},
+    };
+    for (const auto& [status, issue, text] : saving) {
+        EXPECT_EQ(StatusTexts::status(status, true, issue), text) << text;
+    }
 }
 
 TEST(StatusTextsTest, PauseInWords) {
@@ -84,6 +95,20 @@ TEST(StatusTextsTest, TheLineUnderTheStatus) {
              {{recording, SkipReason::none(), policy(Reason::battery, true), battery, true}, std::nullopt},
              {{recording, SkipReason::none(), normal, mains, true}, std::nullopt},
              {{RecorderStatus::stopped(), SkipReason::none(), policy(Reason::battery, false), battery, true},
+              std::nullopt},
+             // Why moments or pictures are not saved comes before any skip reason or power line.
+             {{recording, SkipReason::secureInput(), normal, mains, true, SavingIssue::diskFull},
+              "The disk is full: free some space and saving goes on by itself"},
+             {{textOnly, SkipReason::none(), policy(Reason::thermal, false), mains, true,
+               SavingIssue::notWritable},
+              "The data folder cannot be written: saving goes on once it can"},
+             {{recording, SkipReason::none(), normal, mains, true, SavingIssue::writeFailed},
+              "The database could not be written: Vesperline keeps trying"},
+             {{recording, SkipReason::none(), policy(Reason::battery, false), battery, true,
+               SavingIssue::picturesPausedForLowDisk},
+              "Pictures paused: the disk is nearly full"},
+             // The last save's issue says nothing while nothing is recorded.
+             {{RecorderStatus::locked(), SkipReason::none(), normal, mains, true, SavingIssue::diskFull},
               std::nullopt},
          }) {
         EXPECT_EQ(StatusTexts::skip(std::nullopt, c.situation), c.expected)

@@ -3,6 +3,7 @@
 #include "UI/Main/SidebarStatus.h"
 
 #include "Storage/MemoryStore.h"
+#include "Support/FailingWrites.h"
 #include "Support/ViewPictures.h"
 #include "UI/Shared/StatusDot.h"
 #include "WindowsFixture.h"
@@ -136,6 +137,32 @@ TEST_F(SidebarStatusTest, TheStatusLineKeepsToTwoLinesInTheApplicationsFont) {
     QApplication::processEvents();
     EXPECT_GT(cap, line.maximumHeight());
     EXPECT_EQ(line.maximumHeight(), line.fontMetrics().lineSpacing() * 2);
+}
+
+TEST_F(SidebarStatusTest, SaysWhenMomentsOrPicturesAreNotSavedAndWhyUntilSavingWorksAgain) {
+    auto& dot = child<StatusDot>("statusDot");
+    freeBytes = SegmentManager::lowDiskThreshold - 1; // no segment opens
+    recordTheEditor();
+    model->hub().sync([](ostrel::MemoryStore& store) {
+        testsupport::failWrites(store.db(), testsupport::WriteFailure::readOnly);
+    });
+    ASSERT_TRUE(deliverUntil(60, [&] { return model->savingIssue() == SavingIssue::notWritable; }));
+    EXPECT_EQ(text("statusLine"), "Moments are not being saved");
+    EXPECT_EQ(text("reasonLine"), "The data folder cannot be written: saving goes on once it can")
+        << "what is not saved at all comes first";
+    EXPECT_TRUE(shown("reasonLine"));
+    EXPECT_FALSE(dot.pulsing());
+    EXPECT_EQ(dot.fillColor(), QColor(Theme::red));
+    status->resize(220, status->heightForWidth(220)); // as the sidebar's layout gives it
+    EXPECT_TRUE(testsupport::savePictures(*status, "sidebar-status-not-saving"));
+
+    model->hub().sync([](ostrel::MemoryStore& store) { testsupport::failWrites(store.db(), std::nullopt); });
+    ASSERT_TRUE(saveAMoment(120));
+    EXPECT_EQ(text("statusLine"), "Recording");
+    EXPECT_EQ(text("reasonLine"), "Pictures paused: the disk is nearly full");
+    EXPECT_TRUE(dot.pulsing());
+    status->resize(220, status->heightForWidth(220));
+    EXPECT_TRUE(testsupport::savePictures(*status, "sidebar-status-pictures-paused"));
 }
 
 TEST_F(SidebarStatusTest, Pictures) {

@@ -29,6 +29,23 @@ TEST(MenuBarRulesTest, TheDotShowsTheStatusAndPulsesOnlyWhileRecording) {
         EXPECT_EQ(Controller::dotColor(c.status), c.color) << int(c.status.kind);
         EXPECT_EQ(Controller::dotPulses(c.status), c.pulses) << int(c.status.kind);
     }
+    // Moments that are not saved stop the pulse and turn it red; pictures paused keep text only.
+    struct SavingCase {
+        SavingIssue issue;
+        Theme::DynamicColor color;
+        bool pulses;
+    };
+    const SavingCase saving[] = {
+        {SavingIssue::diskFull, Theme::red, false},
+        {SavingIssue::notWritable, Theme::red, false},
+        {SavingIssue::writeFailed, Theme::red, false},
+        {SavingIssue::picturesPausedForLowDisk, Theme::peach.ink, true},
+    };
+    for (const SavingCase& c : saving) {
+        EXPECT_EQ(Controller::dotColor(RecorderStatus::recording(false), c.issue), c.color) << int(c.issue);
+        EXPECT_EQ(Controller::dotPulses(RecorderStatus::recording(false), c.issue), c.pulses) << int(c.issue);
+    }
+    EXPECT_EQ(Controller::dotColor(RecorderStatus::paused(), SavingIssue::diskFull), Theme::gray);
 }
 
 TEST(MenuBarRulesTest, TheLastMomentShowsOnlyWithoutASkipReasonAndWhileTheLockLetsIt) {

@@ -4,6 +4,7 @@
 #include "App/Model/AppModelFixture.h"
 #include "Platform/Fake/FakeInstalledApplications.h"
 #include "Support/ClippedText.h"
+#include "Support/FailingWrites.h"
 #include "Support/ViewPictures.h"
 #include "UI/MenuBar/MenuButton.h"
 #include "UI/MenuBar/MenuRow.h"
@@ -269,6 +270,30 @@ TEST_F(MenuBarViewTest, WithoutTheScreenThePopoverSaysWhatIsNeeded) {
     EXPECT_FALSE(child<StatusDot>(*view, "statusDot")->pulsing());
     EXPECT_TRUE(testsupport::savePictures(*view, "popover-needs-permission"));
     EXPECT_EQ(testsupport::clippedTexts(*view), QStringList());
+}
+
+TEST_F(MenuBarViewTest, SaysWhenMomentsAreNotSavedAndWhyUntilSavingWorksAgain) {
+    recordingSetUp();
+    recordTheEditor();
+    auto view = makeView();
+    model->hub().sync([](ostrel::MemoryStore& store) {
+        testsupport::failWrites(store.db(), testsupport::WriteFailure::readOnly);
+    });
+    ASSERT_TRUE(deliverUntil(60, [&] { return model->savingIssue() == SavingIssue::notWritable; }));
+    EXPECT_EQ(child<ElidedLabel>(*view, "statusText")->text(), "Moments are not being saved");
+    EXPECT_FALSE(child<StatusDot>(*view, "statusDot")->pulsing());
+    ASSERT_TRUE(shown(*view, "skipReason"));
+    EXPECT_EQ(child<SymbolText>(*view, "skipReason")->label()->text(),
+              "The data folder cannot be written: saving goes on once it can");
+    EXPECT_FALSE(shown(*view, "lastMoment")) << "the reason is told instead";
+    EXPECT_TRUE(testsupport::savePictures(*view, "popover-not-saving"));
+    EXPECT_EQ(testsupport::clippedTexts(*view), QStringList());
+
+    model->hub().sync([](ostrel::MemoryStore& store) { testsupport::failWrites(store.db(), std::nullopt); });
+    ASSERT_TRUE(saveAMoment(120));
+    EXPECT_EQ(child<ElidedLabel>(*view, "statusText")->text(), "Recording");
+    EXPECT_TRUE(child<StatusDot>(*view, "statusDot")->pulsing());
+    EXPECT_FALSE(shown(*view, "skipReason"));
 }
 
 TEST_F(MenuBarViewTest, Pictures) {
