@@ -7,6 +7,7 @@
 #include "Platform/Linux/FFmpegVideoFiles.h"
 #include "Storage/MemoryStore.h"
 #include "Storage/OstrelPaths.h"
+#include "Support/FileMode.h"
 #include "Support/TemporaryDirectory.h"
 
 #include <QDir>
@@ -126,6 +127,14 @@ TEST_F(ApplicationTest, RecordsTheFixtureAndEndsOnSigtermWithEverySegmentFinishe
     }
     EXPECT_GE(store.db().scalarInt("SELECT COUNT(*) FROM activity").value_or(0), 1)
         << "the activity span was ended and kept";
+
+    // Every file of the memory, and the settings it saved at its end, are the user's alone.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(data())) {
+        if (entry.is_regular_file()) {
+            EXPECT_EQ(testsupport::fileMode(entry.path()), 0600) << entry.path();
+        }
+    }
+    EXPECT_EQ(testsupport::fileMode(folder.path() / "config" / "Vesperline" / "settings.json"), 0600);
 }
 
 TEST_F(ApplicationTest, ALaunchWhileTheOldOneQuitsTakesOverOnceItHasEnded) {
