@@ -40,6 +40,7 @@ bool AppDelegate::applicationDidFinishLaunching() {
     model_->presentDatabaseAlert = [this](bool damaged, const QString& message) {
         return presentDatabaseAlert(damaged, message);
     };
+    model_->tellDatabaseRebuilt = [this] { environment_.alert.presentRebuilt(); };
     if (environment_.makeWindows) {
         windowManager_ = environment_.makeWindows(*model_);
     }

@@ -188,6 +188,7 @@ void AppModel::start() {
 
     loadFinds();
     scheduleStatsTimer();
+    scheduleDatabaseCheck(databaseCheckRetry);
     recoverSegmentsAndRecord();
 }
 

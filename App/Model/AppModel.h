@@ -56,6 +56,7 @@
 #include <QString>
 #include <QTimeZone>
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <exception>
@@ -157,6 +158,13 @@ class AppModel final : public QObject {
     static constexpr double statsLeeway = 10;
     // Moments saved in a burst refresh the statistics once, this long after the first.
     static constexpr double savedRefreshDelay = 8;
+    // The database's structure is checked this long after start and after a check that was put off
+    // or stopped, and this long after one that ended; only once the user has left the keyboard and
+    // pointer alone for a while, and for at most the budget.
+    static constexpr double databaseCheckRetry = 600;
+    static constexpr double databaseCheckInterval = 6 * 3600;
+    static constexpr double databaseCheckIdle = 120;
+    static constexpr std::chrono::milliseconds databaseCheckBudget{20000};
 
     // The parts of the system the services read and drive; they must outlive the model.
     struct Services {
@@ -269,6 +277,9 @@ class AppModel final : public QObject {
     // Set by the application before `start`. Shows the database alert and waits for the answer: true
     // for the first button ("Start a New Memory"), false for "Quit Vesperline".
     std::function<bool(bool damaged, const QString& message)> presentDatabaseAlert;
+    // Set by the application before `start`. Tells that a damaged database was rebuilt with nothing
+    // lost, and waits until that was read; nothing is told when unset.
+    std::function<void()> tellDatabaseRebuilt;
     // Ends the application through its normal quit. Quits the application's event loop when unset.
     std::function<void()> terminate;
 
@@ -451,9 +462,13 @@ class AppModel final : public QObject {
     void refillNewDatabase();
     void endOperation();
 
-    // Damage (AppModelRecovery.cpp).
+    // Damage (AppModelRecovery.cpp): a rebuild first, then the question.
     void handleDatabaseDamage(std::function<void()> finished);
+    void askAboutDamage(std::function<void()> finished);
     void quitApplication();
+    // The check for damage no read met (AppModelDatabaseCheck.cpp).
+    void scheduleDatabaseCheck(double delay);
+    void checkDatabaseWhenIdle();
 
     // What the retention manager asks from its own thread: kept here under a lock, brought up to
     // date on the main thread whenever the settings or the capture policy change.
@@ -496,6 +511,7 @@ class AppModel final : public QObject {
     // The receivers of the armed waits: replacing one cancels its wait.
     std::unique_ptr<QObject> pauseTimer_;
     std::unique_ptr<QObject> statsTimer_;
+    std::unique_ptr<QObject> databaseCheckTimer_;
     bool statsRefreshScheduled_ = false;
     std::optional<bool> lastMCPFlag_;
     // Tells the latest write of the assistants' switch from earlier ones.

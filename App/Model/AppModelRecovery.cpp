@@ -20,7 +20,27 @@ void AppModel::storeDamaged() {
 }
 
 void AppModel::handleDatabaseDamage(std::function<void()> finished) {
-    // Capture and tracking are held by the queue: nothing is written while the alert waits.
+    // Capture and tracking are held by the queue: nothing is written meanwhile. First, without
+    // asking: a database whose rows all still read (the damage lies in its indexes or its free
+    // pages) is rebuilt from them, and nothing is lost.
+    replaceStore([](StoreHub& hub) { hub.rebuild(); },
+                 [this, finished = std::move(finished)](const std::exception_ptr& failure) mutable {
+                     if (failure) {
+                         qCWarning(Log::storage(), "The damaged database could not be rebuilt: %s",
+                                   describeFailure(failure).c_str());
+                         askAboutDamage(std::move(finished));
+                         return;
+                     }
+                     qCInfo(Log::storage(), "The damaged database was rebuilt");
+                     handlingDamage_ = false;
+                     finished();
+                     if (tellDatabaseRebuilt) {
+                         tellDatabaseRebuilt();
+                     }
+                 });
+}
+
+void AppModel::askAboutDamage(std::function<void()> finished) {
     const bool startNew = presentDatabaseAlert && presentDatabaseAlert(true, QString());
     if (!startNew) {
         // The damaged file stays as it is; the next launch offers the same choice.

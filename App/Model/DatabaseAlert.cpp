@@ -16,4 +16,16 @@ DatabaseAlert::Texts DatabaseAlert::texts(bool damaged, const QString& message) 
     };
 }
 
+DatabaseAlert::Texts DatabaseAlert::rebuiltTexts() {
+    const auto tr = [](const char* text) { return QCoreApplication::translate("DatabaseAlert", text); };
+    return {
+        tr("Vesperline repaired its database"),
+        tr("Part of the memory database was damaged. Vesperline rebuilt it, with a new search index, "
+           "from the moments and their text; nothing was lost. The damaged file stays in the data "
+           "folder."),
+        tr("OK"),
+        QString(),
+    };
+}
+
 } // namespace vesperline

@@ -18,4 +18,14 @@ bool DatabaseAlertBox::present(bool damaged, const QString& message) {
     return box.clickedButton() == first;
 }
 
+void DatabaseAlertBox::presentRebuilt() {
+    const Texts texts = DatabaseAlert::rebuiltTexts();
+    QMessageBox box(QMessageBox::Information, texts.title, texts.title);
+    box.setObjectName("databaseRebuilt");
+    box.setInformativeText(texts.text);
+    box.setDefaultButton(box.addButton(texts.firstButton, QMessageBox::AcceptRole));
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.exec();
+}
+
 } // namespace vesperline

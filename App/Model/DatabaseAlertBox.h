@@ -4,11 +4,12 @@
 
 namespace vesperline {
 
-// The database alert as a critical message box, run modally in front of everything (the app has no
-// window open when it asks). Main thread.
+// The database alert as a critical message box, and the notice of a rebuild as an informative one,
+// run modally in front of everything (the app may have no window open when it asks). Main thread.
 class DatabaseAlertBox final : public DatabaseAlert {
   public:
     bool present(bool damaged, const QString& message) override;
+    void presentRebuilt() override;
 };
 
 } // namespace vesperline

@@ -23,6 +23,8 @@ namespace vesperline {
 namespace {
 
 constexpr const char* quarantinePrefix = "ostrel-damaged-";
+// Where a rebuilt database is made before it takes the damaged one's place.
+constexpr const char* rebuildingName = "ostrel-rebuilding.sqlite";
 constexpr std::array<const char*, 3> companionSuffixes = {"", "-wal", "-shm"};
 
 bool isQuarantinedCopy(const std::string& name) {
@@ -48,7 +50,8 @@ void removeMemoryFiles(const fs::path& root) {
     for (const fs::directory_entry& entry : fs::directory_iterator(root)) {
         const std::string name = entry.path().filename().string();
         const bool isDatabaseFile = name == database || name == database + "-wal" ||
-                                    name == database + "-shm" || name == database + "-journal";
+                                    name == database + "-shm" || name == database + "-journal" ||
+                                    name.starts_with(rebuildingName);
         if (isDatabaseFile || isQuarantinedCopy(name)) {
             fs::remove(entry.path());
         }
@@ -61,7 +64,7 @@ void removeMemoryFiles(const fs::path& root) {
 StoreHub::StoreHub(fs::path dataDirectory, const ostrel::Clock& clock)
     : dataDirectory_(std::move(dataDirectory)), clock_(clock), mainContext_(std::make_unique<QObject>()),
       writeQueue_(".store.write", QThread::LowPriority), readQueue_(".store.read", QThread::HighPriority),
-      searchQueue_(".store.search", QThread::HighPriority) {
+      searchQueue_(".store.search", QThread::HighPriority), checkQueue_(".store.check", QThread::LowestPriority) {
     if (const QCoreApplication* app = QCoreApplication::instance()) {
         mainContext_->moveToThread(app->thread());
     }
@@ -69,7 +72,9 @@ StoreHub::StoreHub(fs::path dataDirectory, const ostrel::Clock& clock)
     openStores();
 }
 
-StoreHub::~StoreHub() = default;
+StoreHub::~StoreHub() {
+    interruptCheck();
+}
 
 fs::path StoreHub::databaseFile() const {
     return ostrel::OstrelPaths::databaseURL(dataDirectory_);
@@ -100,7 +105,9 @@ void StoreHub::closeStores() {
 }
 
 void StoreHub::holdingAllQueues(const std::function<void()>& block) {
-    readQueue_.sync([&] { searchQueue_.sync([&] { writeQueue_.sync(block); }); });
+    interruptCheck();
+    readQueue_.sync(
+        [&] { searchQueue_.sync([&] { writeQueue_.sync([&] { checkQueue_.sync(block); }); }); });
 }
 
 StoreHub::SearchInterruption::SearchInterruption(ostrel::MemoryStore& store,
@@ -140,6 +147,35 @@ void StoreHub::recover() {
         ostrel::OstrelPaths::ensureDirectories(dataDirectory_);
         openStores();
     });
+    clearDamageReported();
+}
+
+void StoreHub::rebuild() {
+    const fs::path rebuilt = dataDirectory_ / rebuildingName;
+    const auto removeRebuilt = [&] {
+        for (const char* suffix : companionSuffixes) {
+            std::error_code ignored;
+            fs::remove(rebuilt.string() + suffix, ignored);
+        }
+    };
+    holdingAllQueues([&] {
+        closeStores();
+        try {
+            removeRebuilt(); // what a rebuild cut short left
+            ostrel::MemoryStore::rebuild(databaseFile(), rebuilt);
+            quarantineDamagedFile(dataDirectory_, clock_.now());
+        } catch (...) {
+            removeRebuilt();
+            openStores();
+            throw;
+        }
+        fs::rename(rebuilt, databaseFile());
+        openStores();
+    });
+    clearDamageReported();
+}
+
+void StoreHub::clearDamageReported() {
     std::lock_guard lock(damageLock_);
     damageReported_ = false;
 }

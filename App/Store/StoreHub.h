@@ -10,6 +10,7 @@
 #include <QFuture>
 #include <QObject>
 
+#include <chrono>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -35,9 +36,9 @@ namespace vesperline {
 // code 11 or 26 from any body) is logged and reported to `onDamage` once, until `recover` succeeds.
 // Create and destroy the hub on the main thread.
 //
-// Waiting order: `eraseAll` and `recover` hold the read queue, then the search queue, then the write
-// queue. A body on the write or search queue must therefore never wait for the read queue, and
-// nothing waits from the queue it would wait for.
+// Waiting order: `eraseAll`, `recover` and `rebuild` hold the read queue, then the search queue,
+// then the write queue, then the check queue. A body on the write or search queue must therefore
+// never wait for the read queue, and nothing waits from the queue it would wait for.
 class StoreHub final {
   public:
     // Creates the data folder tree in `dataDirectory` and opens its stores. Throws what fails,
@@ -137,11 +138,24 @@ class StoreHub final {
     // After damage: closes both stores, moves the database files aside and opens a new, empty
     // database; the video segments stay. Damage can be reported again once this succeeded.
     void recover();
+    // After damage, and before `recover` is offered: closes both stores, builds a new database from
+    // every row the damaged one still reads in full, with its full-text index made again from the
+    // stored texts, sets the damaged files aside as `recover` does and opens the new one in their
+    // place. Damage can be reported again once this succeeded. Throws when the damaged file cannot
+    // be read in full (damage outside the index) or the new one cannot be written; the stores are
+    // then opened again on the damaged file.
+    void rebuild();
 
     // Moves the database file of `dataDirectory` and its "-wal" and "-shm" companions, where present,
     // to "ostrel-damaged-<yyyyMMdd-HHmmss>.sqlite" (+ companion suffix) beside it, stamped with
     // `moment` in local time. Refuses, moving nothing, when a copy with that stamp exists already.
     static void quarantineDamagedFile(const std::filesystem::path& dataDirectory, ostrel::Time moment);
+
+    // Looks for damage that no read has met: SQLite's quick check of the whole file's structure, on
+    // a read-only connection and a queue of their own, so that reads and writes never wait for it.
+    // Gives up when it has not ended within `budget`, or when the stores are about to be replaced.
+    // Damage found is logged and reported as any damage is. The future tells whether it ended.
+    QFuture<bool> checkAsync(std::chrono::milliseconds budget);
 
     // Whether `error` means the database file is damaged: a SQLiteError of primary code 11 or 26.
     static bool isDamage(const std::exception_ptr& error);
@@ -177,11 +191,16 @@ class StoreHub final {
             throw;
         }
     }
-    // Runs `block` on the read queue while also holding the search and write queues, so no block of
-    // any queue can see the stores while they are closed and replaced.
+    // Runs `block` on the read queue while also holding the search, write and check queues, so no
+    // block of any queue can see the stores while they are closed and replaced, and no check reads
+    // the file meanwhile.
     void holdingAllQueues(const std::function<void()>& block);
+    void clearDamageReported();
     void closeStores();
     void openStores();
+    bool check(std::chrono::milliseconds budget);
+    // Stops the check that runs, if any.
+    void interruptCheck();
     static void logWriteFailure(const std::exception_ptr& error);
 
     const std::filesystem::path dataDirectory_;
@@ -194,9 +213,13 @@ class StoreHub final {
     std::mutex damageLock_;
     bool damageReported_ = false;
     std::function<void()> onDamage_;
+    // The connection of the check that runs, for stopping it from another thread.
+    std::mutex checkLock_;
+    const ostrel::SQLiteDatabase* checking_ = nullptr;
     SerialQueue writeQueue_;
     SerialQueue readQueue_;
     SerialQueue searchQueue_;
+    SerialQueue checkQueue_;
 };
 
 } // namespace vesperline

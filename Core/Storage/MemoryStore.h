@@ -132,9 +132,18 @@ class MemoryStore final {
     std::vector<std::int64_t> pendingRewrites();
     void clearPendingRewrite(std::int64_t segmentID);
 
-    // Merges the full-text index and truncates the journal; failures (a busy reader) are harmless.
-    void optimize() noexcept;
+    // Merges the full-text index and truncates the journal; failures (a busy reader) are harmless,
+    // but damage found on the way is thrown.
+    void optimize();
     void checkpoint() noexcept;
+
+    // Builds a new memory at `destination` (which must not exist) from the memory at `source`:
+    // every row of every table, read in full, and a full-text index made again from the stored
+    // texts, as the index keeps none of its own. Whatever was damaged in the source's index, its
+    // other indexes or its free pages is left behind. Throws the first failure, such as damage in
+    // a table's own pages or a full disk, or a source of another schema version (code 0), leaving
+    // `destination` for the caller to remove. Neither file may be open meanwhile.
+    static void rebuild(const std::filesystem::path& source, const std::filesystem::path& destination);
 
     // ---- Reading moments, timeline and window contexts ----------------------------------------
     // How often one window title was seen.
@@ -234,6 +243,8 @@ class MemoryStore final {
     void upgrade(std::int64_t fromVersion);
     // Indexes again the moments whose texts hold glyphs that older files indexed inside words.
     void reindexGlyphWords();
+    // Indexes every moment's text, into an empty full-text table.
+    void indexEveryText();
     bool readContentlessDelete();
     // Whether the file has the app list and the block times that searches and deletions keep up.
     bool hasSearchAids();

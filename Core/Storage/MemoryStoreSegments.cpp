@@ -123,11 +123,15 @@ void MemoryStore::clearPendingRewrite(std::int64_t segmentID) {
     db_->run("DELETE FROM pending_rewrites WHERE segment_id = ?", {SQLValue::integer(segmentID)});
 }
 
-void MemoryStore::optimize() noexcept {
+void MemoryStore::optimize() {
     try {
         db_->execute("INSERT INTO frame_fts(frame_fts) VALUES('optimize');");
-    } catch (const SQLiteError&) {
-        // The index stays usable unmerged; the next pass tries again.
+    } catch (const SQLiteError& error) {
+        // The index stays usable unmerged and the next pass tries again; unless it is damaged,
+        // which its caller must hear of.
+        if (error.isDamage()) {
+            throw;
+        }
     }
     checkpoint();
 }

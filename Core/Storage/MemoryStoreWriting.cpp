@@ -200,6 +200,16 @@ void MemoryStore::reindexGlyphWords() {
     }
 }
 
+void MemoryStore::indexEveryText() {
+    db_->readRows(
+        "SELECT f.id, f.window_title, f.url, t.body FROM frames f JOIN frame_text t ON t.frame_id = f.id", {},
+        false, [&](const SQLRow& row) {
+            db_->run(ftsInsertStatement,
+                     indexedValues(row.int64(0), row.text(1), row.text(2), row.text(3).value_or("")));
+            return true;
+        });
+}
+
 FrameRecord MemoryStore::readFrameRecord(const SQLRow& row) {
     FrameRecord record;
     record.id = row.int64(0);

@@ -75,6 +75,12 @@ void SQLiteDatabase::close() {
     }
 }
 
+void SQLiteDatabase::interrupt() const {
+    if (handle_ != nullptr) {
+        sqlite3_interrupt(handle_);
+    }
+}
+
 void SQLiteDatabase::removeCreatedCompanions() {
     if (createdCompanions_.empty()) {
         return;

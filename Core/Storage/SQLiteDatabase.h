@@ -89,6 +89,9 @@ class SQLiteDatabase final {
 
     // Finalizes every cached statement and closes the connection; harmless when already closed.
     void close();
+    // Makes the statement running on the connection, if any, stop with SQLITE_INTERRUPT. The one
+    // call that may come from another thread, as long as the connection is not closed meanwhile.
+    void interrupt() const;
 
     // The library's version as major*1000000 + minor*1000 + patch.
     static int libraryVersion();

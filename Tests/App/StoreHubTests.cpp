@@ -2,6 +2,7 @@
 
 #include "Runtime/MainThread.h"
 #include "Storage/SQLiteError.h"
+#include "Support/DamagedPages.h"
 #include "Support/FileMode.h"
 #include "Support/LogCapture.h"
 #include "Support/ManualClock.h"
@@ -67,6 +68,30 @@ class StoreHubTest : public testing::Test {
 };
 
 } // namespace
+
+TEST_F(StoreHubTest, TheCheckFindsDamageNoReadMetAndGivesUpAtItsBudget) {
+    auto hub = makeHub();
+    // Enough pages that a check cannot end within a millisecond.
+    hub->sync([](MemoryStore& store) {
+        store.db().execute(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 10000) "
+            "INSERT INTO summaries SELECT 'day' || i, hex(randomblob(600)), 0, 'test' FROM n;");
+        store.checkpoint();
+    });
+    EXPECT_TRUE(hub->checkAsync(std::chrono::seconds(60)).result());
+    EXPECT_FALSE(hub->checkAsync(std::chrono::milliseconds(1)).result()) << "stopped at its budget";
+    settle();
+    EXPECT_EQ(damageReports_, 0);
+
+    testsupport::LogCapture log;
+    testsupport::damageFirstPage(hub->databaseFile(), "idx_segments_end");
+    EXPECT_TRUE(hub->checkAsync(std::chrono::seconds(60)).result());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return damageReports_ == 1; }, 5000));
+    EXPECT_EQ(log.count("Database is damaged: SQLite 11: the quick check found: "), 1)
+        << log.lines().join("\n").toStdString();
+    // Reads and writes go on meanwhile: the check has a connection and a queue of its own.
+    EXPECT_EQ(hub->readSync([](MemoryStore& store) { return store.db().scalarInt("SELECT 1"); }), 1);
+}
 
 TEST_F(StoreHubTest, EveryAccessOperationReachesTheSameDatabase) {
     auto hub = makeHub();

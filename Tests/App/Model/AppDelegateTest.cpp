@@ -5,6 +5,7 @@
 #include "Model/AppDelegate.h"
 #include "Storage/MemoryStore.h"
 #include "Storage/OstrelPaths.h"
+#include "Storage/SQLiteError.h"
 #include "Support/LogCapture.h"
 
 #include <QAction>
@@ -29,6 +30,7 @@ class ScriptedAlert final : public DatabaseAlert {
     };
     std::deque<bool> answers;
     std::vector<Question> asked;
+    int rebuiltNotices = 0;
     // Runs before each answer: a test can change the world between two questions.
     std::function<void()> beforeAnswer;
 
@@ -44,6 +46,7 @@ class ScriptedAlert final : public DatabaseAlert {
         answers.pop_front();
         return answer;
     }
+    void presentRebuilt() override { ++rebuiltNotices; }
 };
 
 class AppDelegateTest : public AppModelFixture {
@@ -169,6 +172,14 @@ TEST_F(AppDelegateTest, AnErrorThatIsNotDamageIsOfferedAgainUntilItsCauseIsGone)
     const std::vector<std::string> files = dataFiles();
     EXPECT_TRUE(std::none_of(files.begin(), files.end(),
                              [](const std::string& name) { return name.starts_with("ostrel-damaged-"); }));
+}
+
+TEST_F(AppDelegateTest, ADatabaseRebuiltWhileTheAppRunsIsToldInTheAlertsNotice) {
+    makeDelegate();
+    ASSERT_TRUE(launchDelegate());
+    borrowed->hub().reportIfDamaged(std::make_exception_ptr(ostrel::SQLiteError(267, "malformed")));
+    ASSERT_TRUE(eventually([&] { return alert.rebuiltNotices == 1; }));
+    EXPECT_TRUE(alert.asked.empty()) << "nothing is asked when nothing was lost";
 }
 
 TEST_F(AppDelegateTest, TheFirstWindowFollowsTheTourAndALoginStart) {

@@ -157,10 +157,13 @@ TEST_F(AppModelDeletionTest, DamageWhileRunningAsksOnceAndStartsANewMemory) {
     model->terminate = [&] { ++quits; };
     QSignalSpy recoveries(model.get(), &AppModel::damagedDatabaseRecoveriesChanged);
 
-    const auto damage = std::make_exception_ptr(ostrel::SQLiteError(267, "database disk image is malformed"));
-    model->hub().reportIfDamaged(damage);
+    // Damage in rows of the memory: it cannot be rebuilt, so the user is asked.
+    damage("summaries");
+    const auto failure =
+        std::make_exception_ptr(ostrel::SQLiteError(267, "database disk image is malformed"));
+    model->hub().reportIfDamaged(failure);
     ASSERT_TRUE(eventually([&] { return model->handlingDamage(); }));
-    model->hub().reportIfDamaged(damage);
+    model->hub().reportIfDamaged(failure);
     ASSERT_TRUE(eventually([&] { return model->damagedDatabaseRecoveries() == 1; }));
     drain();
     EXPECT_EQ(alerts, 1) << "two reports, one alert";
@@ -179,7 +182,8 @@ TEST_F(AppModelDeletionTest, DamageWhileRunningAsksOnceAndStartsANewMemory) {
 
     // The damage mark was cleared: a later damage is handled again.
     clock.advance(1);
-    model->hub().reportIfDamaged(damage);
+    damage("summaries");
+    model->hub().reportIfDamaged(failure);
     ASSERT_TRUE(eventually([&] { return model->damagedDatabaseRecoveries() == 2; }));
     EXPECT_EQ(alerts, 2);
 }
@@ -190,9 +194,12 @@ TEST_F(AppModelDeletionTest, QuittingFromTheDamageAlertLeavesTheDatabaseAsItWas)
     model->presentDatabaseAlert = [](bool, const QString&) { return false; };
     int quits = 0;
     model->terminate = [&] { ++quits; };
+    damage("summaries");
     model->hub().reportIfDamaged(std::make_exception_ptr(ostrel::SQLiteError(26, "file is not a database")));
     ASSERT_TRUE(eventually([&] { return quits == 1; }));
     EXPECT_TRUE(quarantined().empty());
+    EXPECT_FALSE(fs::exists(dataFolder.path() / "ostrel-rebuilding.sqlite"))
+        << "the failed rebuild's file goes";
     EXPECT_EQ(frameCount(), 1);
     EXPECT_EQ(model->damagedDatabaseRecoveries(), 0);
 }
@@ -214,6 +221,66 @@ TEST_F(AppModelDeletionTest, AFailedReplacementIsLoggedAndEndsTheApplication) {
         << log.lines().join("\n").toStdString();
     std::ifstream kept(earlier);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "an earlier copy");
+}
+
+// Damage the moments and their text still read past, in an index of the text or of the rows, found
+// by a search or by the check at idle: the memory is rebuilt without a question, and the user told.
+TEST_F(AppModelDeletionTest, DamageOutsideTheRowsIsRebuiltWithoutAskingAndTheUserIsTold) {
+    launch();
+    const std::vector<std::int64_t> ids = model->hub().sync([&](ostrel::MemoryStore& store) {
+        return std::vector{
+            store.insertFrame(testsupport::Moment(clock.now() - 60).title("Harbour").lines({"tides"})),
+            store.insertFrame(testsupport::Moment(clock.now() - 30).lines({"ferry tides"}))};
+    });
+    int alerts = 0;
+    model->presentDatabaseAlert = [&](bool, const QString&) {
+        ++alerts;
+        return false;
+    };
+    int notices = 0;
+    model->tellDatabaseRebuilt = [&] { ++notices; };
+    const auto search = [&] {
+        return model->hub().readAsync([now = clock.now()](ostrel::MemoryStore& store) {
+            std::vector<std::int64_t> found;
+            for (const ostrel::SearchHit& hit :
+                 store.search(ostrel::SearchQuery("tides", std::nullopt, std::nullopt, {}, 10,
+                                                  ostrel::SearchQuery::Sort::newest),
+                              now)) {
+                found.push_back(hit.frame.id);
+            }
+            return found;
+        });
+    };
+
+    // One damaged page of the full-text index, met by a search.
+    damage("frame_fts_data");
+    QFuture<std::vector<std::int64_t>> failed = search();
+    ASSERT_THROW(failed.waitForFinished(), ostrel::SQLiteError);
+    ASSERT_TRUE(eventually([&] { return notices == 1 && !model->handlingDamage(); }));
+    EXPECT_EQ(quarantined().size(), 1u) << "the damaged file stays in the data folder";
+    QFuture<std::vector<std::int64_t>> again = search();
+    EXPECT_EQ(again.result(), (std::vector{ids[1], ids[0]})) << "the new index finds them";
+    EXPECT_EQ(frameCount(), 2);
+    EXPECT_EQ(meta("mcp_enabled"), "0");
+
+    // A damaged index of the moments that no read goes through, found by the check once the user
+    // leaves keyboard and pointer alone.
+    damage("idx_segments_end");
+    clock.advance(1);
+    userIdle.seconds = 5;
+    delays.advance(AppModel::databaseCheckRetry);
+    drain();
+    EXPECT_EQ(notices, 1) << "no check while the user works";
+    userIdle.seconds = AppModel::databaseCheckIdle;
+    delays.advance(AppModel::databaseCheckRetry);
+    ASSERT_TRUE(eventually([&] { return notices == 2 && !model->handlingDamage(); }));
+    EXPECT_EQ(quarantined().size(), 2u);
+    EXPECT_EQ(frameCount(), 2);
+    EXPECT_EQ(alerts, 0) << "nothing was asked";
+    EXPECT_EQ(model->damagedDatabaseRecoveries(), 0) << "no new memory was started";
+    EXPECT_TRUE(model->hub().readSync([](ostrel::MemoryStore& store) {
+        return store.db().scalarText("PRAGMA quick_check") == std::optional<std::string>("ok");
+    }));
 }
 
 TEST_F(AppModelDeletionTest, MaintenanceRunsOnePassAtATime) {

@@ -17,6 +17,7 @@
 #include "Platform/Fake/FakeWorkspace.h"
 #include "Platform/Fake/MemorySettingsStore.h"
 #include "Storage/MemoryStore.h"
+#include "Support/DamagedPages.h"
 #include "Support/ManualClock.h"
 #include "Support/ManualDelays.h"
 #include "Support/ManualTimers.h"
@@ -184,6 +185,12 @@ class AppModelFixture : public ::testing::Test {
             drain();
             return condition();
         });
+    }
+    // Damages the first page of `table` (or index) in the database file, as a failing disk does;
+    // what the log held is moved into the file first.
+    void damage(const std::string& table) {
+        subject().hub().sync([](ostrel::MemoryStore& store) { store.checkpoint(); });
+        testsupport::damageFirstPage(subject().hub().databaseFile(), table);
     }
     // The stored value of a `meta` key.
     std::optional<std::string> meta(const std::string& key) {

@@ -71,5 +71,25 @@ TEST(DatabaseAlertTest, TheBoxAnswersTrueForItsFirstButtonOnly) {
     EXPECT_TRUE(seen.contains(folder));
 }
 
+TEST(DatabaseAlertTest, TheNoticeOfARebuildHasOneButton) {
+    QStringList seen;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            return;
+        }
+        EXPECT_EQ(box->icon(), QMessageBox::Information);
+        seen << box->text() << box->informativeText();
+        testsupport::savePictures(*box, "database-rebuilt");
+        ASSERT_EQ(box->buttons().size(), 1);
+        seen << box->buttons().front()->text();
+        box->buttons().front()->click();
+    });
+    DatabaseAlertBox().presentRebuilt();
+    const DatabaseAlert::Texts texts = DatabaseAlert::rebuiltTexts();
+    EXPECT_EQ(seen, (QStringList{texts.title, texts.text, texts.firstButton}));
+    EXPECT_EQ(texts.title, "Vesperline repaired its database");
+}
+
 } // namespace
 } // namespace vesperline
