@@ -135,7 +135,7 @@ class MemoryStore final {
     // Merges the full-text index and truncates the journal; failures (a busy reader) are harmless,
     // but damage found on the way is thrown.
     void optimize();
-    void checkpoint() noexcept;
+    void checkpoint();
 
     // Builds a new memory at `destination` (which must not exist) from the memory at `source`:
     // every row of every table, read in full, and a full-text index made again from the stored

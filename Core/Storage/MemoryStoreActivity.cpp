@@ -160,11 +160,8 @@ void MemoryStore::compact() {
     }
     db_->execute("INSERT INTO frame_fts(frame_fts) VALUES('optimize');");
     db_->execute("VACUUM;");
-    try {
-        db_->execute("PRAGMA wal_checkpoint(TRUNCATE);");
-    } catch (const SQLiteError&) {
-        // The file is already rebuilt; the log is emptied at the next checkpoint instead.
-    }
+    // The file is already rebuilt; a busy log is emptied at the next checkpoint instead.
+    checkpoint();
 }
 
 } // namespace ostrel

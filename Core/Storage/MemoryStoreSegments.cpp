@@ -136,11 +136,14 @@ void MemoryStore::optimize() {
     checkpoint();
 }
 
-void MemoryStore::checkpoint() noexcept {
+void MemoryStore::checkpoint() {
     try {
         db_->execute("PRAGMA wal_checkpoint(TRUNCATE);");
-    } catch (const SQLiteError&) {
+    } catch (const SQLiteError& error) {
         // A reader holding the journal makes the checkpoint busy; the next one catches up.
+        if (error.isDamage()) {
+            throw;
+        }
     }
 }
 
