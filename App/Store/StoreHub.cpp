@@ -64,7 +64,8 @@ void removeMemoryFiles(const fs::path& root) {
 StoreHub::StoreHub(fs::path dataDirectory, const ostrel::Clock& clock)
     : dataDirectory_(std::move(dataDirectory)), clock_(clock), mainContext_(std::make_unique<QObject>()),
       writeQueue_(".store.write", QThread::LowPriority), readQueue_(".store.read", QThread::HighPriority),
-      searchQueue_(".store.search", QThread::HighPriority), checkQueue_(".store.check", QThread::LowestPriority) {
+      searchQueue_(".store.search", QThread::HighPriority),
+      checkQueue_(".store.check", QThread::LowestPriority) {
     if (const QCoreApplication* app = QCoreApplication::instance()) {
         mainContext_->moveToThread(app->thread());
     }
@@ -106,8 +107,7 @@ void StoreHub::closeStores() {
 
 void StoreHub::holdingAllQueues(const std::function<void()>& block) {
     interruptCheck();
-    readQueue_.sync(
-        [&] { searchQueue_.sync([&] { writeQueue_.sync([&] { checkQueue_.sync(block); }); }); });
+    readQueue_.sync([&] { searchQueue_.sync([&] { writeQueue_.sync([&] { checkQueue_.sync(block); }); }); });
 }
 
 StoreHub::SearchInterruption::SearchInterruption(ostrel::MemoryStore& store,

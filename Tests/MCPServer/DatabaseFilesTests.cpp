@@ -41,19 +41,24 @@ TEST(DatabaseFiles, ReadingLeavesNoFileBehindAndTheAppsCompanionsAlone) {
     } // the app has quit: only the database is left
     ASSERT_EQ(dataFolderFiles(), std::vector<std::string>{"ostrel.sqlite"});
 
-    mcptest::ServerProcess server;
-    EXPECT_FALSE(server.call(activityCall())["result"]["isError"].get<bool>());
-    EXPECT_EQ(dataFolderFiles(), std::vector<std::string>{"ostrel.sqlite"}) << "after a call";
+    {
+        // The session keeps its connection between calls; what it made goes when the session ends.
+        mcptest::ServerProcess server;
+        EXPECT_FALSE(server.call(activityCall())["result"]["isError"].get<bool>());
+        EXPECT_EQ(server.finish().exitStatus, 0);
+    }
+    EXPECT_EQ(dataFolderFiles(), std::vector<std::string>{"ostrel.sqlite"}) << "after a session";
 
     // While the app runs, its log and shared memory stay as they are, and it goes on writing.
     ostrel::MemoryStore app(ostrel::OstrelPaths::databaseURL(), false);
     app.setMetaValue("written", "before");
+    mcptest::ServerProcess server;
     EXPECT_FALSE(server.call(activityCall())["result"]["isError"].get<bool>());
+    EXPECT_EQ(server.finish().exitStatus, 0);
     EXPECT_EQ(dataFolderFiles(),
               (std::vector<std::string>{"ostrel.sqlite", "ostrel.sqlite-shm", "ostrel.sqlite-wal"}));
     app.setMetaValue("written", "after");
     EXPECT_EQ(app.metaValue("written"), "after");
-    EXPECT_EQ(server.finish().exitStatus, 0);
 }
 
 } // namespace
