@@ -36,6 +36,20 @@ std::string describeConnectionError(int code) {
     return "the connection to the X server broke (xcb error " + std::to_string(code) + ")";
 }
 
+// Whether every changed rectangle (relative to the monitor at `origin`) lies in what is blanked.
+bool allBlanked(const std::vector<ostrel::Rect>& dirt, const std::vector<X11VisiblePart>& blanked,
+                const QPoint& origin) {
+    QRegion hidden;
+    for (const X11VisiblePart& window : blanked) {
+        hidden += window.region;
+    }
+    return std::all_of(dirt.begin(), dirt.end(), [&](const ostrel::Rect& rect) {
+        const QRect changed =
+            QRectF(rect.x, rect.y, rect.width, rect.height).toAlignedRect().translated(origin);
+        return QRegion(changed).subtracted(hidden).isEmpty();
+    });
+}
+
 } // namespace
 
 struct X11DisplayStream::State {
@@ -60,6 +74,8 @@ struct X11DisplayStream::State {
     std::uint8_t* shared = nullptr;
     // Changed parts of the monitor not yet delivered, relative to the monitor.
     std::vector<ostrel::Rect> pendingDirt;
+    // What the last delivered picture blanked; none before the first.
+    std::optional<std::vector<X11VisiblePart>> deliveredBlanks;
 
     ~State() {
         if (shared) {
@@ -381,6 +397,13 @@ std::optional<DisplayStreamError> X11DisplayStream::State::sampleOnce() {
     }
     xcb_connection_t* connection = x11->connection();
     const std::vector<X11VisiblePart> before = windowsToBlank(currentFilter);
+    // What changed only behind blanks that stand as in the last picture (our own window animating,
+    // an excluded window repainting) leaves the picture as it was: no grab for it.
+    if (before == deliveredBlanks &&
+        allBlanked(pendingDirt, before, QPoint(static_cast<int>(monitor.x), static_cast<int>(monitor.y)))) {
+        pendingDirt.clear();
+        return std::nullopt;
+    }
     const auto grab = x11Reply(xcb_shm_get_image_reply(
         connection,
         xcb_shm_get_image(connection, x11->root(), static_cast<std::int16_t>(monitor.x),
@@ -423,6 +446,7 @@ std::optional<DisplayStreamError> X11DisplayStream::State::sampleOnce() {
         }
         deliver = output;
     }
+    deliveredBlanks = before;
     deliver({DisplaySample::Status::complete, image, std::move(dirty)});
     return std::nullopt;
 }

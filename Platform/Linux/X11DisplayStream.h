@@ -11,7 +11,8 @@ namespace vesperline::platform {
 
 // One RandR monitor captured on a thread of its own ("capture.<id>") over a connection of its own.
 // Every interval it takes the damage the server recorded (DAMAGE, read through XFIXES) and clips it
-// to the monitor: no damage, no sample. Otherwise it grabs the monitor through MIT-SHM, blanks what
+// to the monitor: no damage, no sample; nor when all of it lies behind blanks that stand as in the
+// last sample (our own window animating). Otherwise it grabs the monitor through MIT-SHM, blanks what
 // shows of every window of an excluded application or process (X11 cannot leave windows out of a
 // grab; the parts that opaque windows above hide stay as they are), scales the picture to the
 // configured size and delivers it with its changed rectangles.

@@ -153,6 +153,33 @@ TEST_F(DisplayStreamTest, BlanksTheWindowsOfAnExcludedApplicationAndScales) {
     stream->stop();
 }
 
+TEST_F(DisplayStreamTest, WhatChangesOnlyBehindAStillBlankGivesNoSample) {
+    FixtureApp fixture;
+    ASSERT_TRUE(fixture.started());
+    ASSERT_TRUE(fixture.swatch(1200, 500, 400, 300, "#20c040"));
+    ASSERT_TRUE(waitUntil([&] { return frameOf(fixture.pid(), "Fixture Swatch").has_value(); }));
+
+    Samples samples;
+    std::unique_ptr<DisplayStream> stream = capture->makeStream(display.id);
+    stream->start({1920, 1080, 0.1}, {{"DesktopFixture"}, {}}, samples.output(),
+                  [](const DisplayStreamError&) {});
+    ASSERT_TRUE(waitForColour(samples, 1400, 650, blank));
+    waitUntil([] { return false; }, 1.0);
+    const std::size_t settled = samples.count();
+
+    // The excluded window paints anew where it stands: the picture would be the same.
+    ASSERT_TRUE(fixture.swatch(1200, 500, 400, 300, "#c02040"));
+    ASSERT_TRUE(fixture.swatch(1200, 500, 400, 300, "#2040c0"));
+    waitUntil([] { return false; }, 1.0);
+    EXPECT_EQ(samples.count(), settled);
+
+    // Moved, it uncovers what lay beneath and is blanked where it went.
+    ASSERT_TRUE(fixture.swatch(400, 500, 400, 300, "#2040c0"));
+    ASSERT_TRUE(waitForColour(samples, 600, 650, blank));
+    EXPECT_NE(pixelAt(*samples.last()->image, 1500, 650), blank);
+    stream->stop();
+}
+
 TEST_F(DisplayStreamTest, WhatAWindowAboveHidesOfAnExcludedWindowIsKept) {
     FixtureApp vault(launchedAs("org.example.Vault"));
     FixtureApp cover(launchedAs("org.example.Cover"));
