@@ -22,6 +22,8 @@
 #include "Platform/Linux/X11GlobalShortcut.h"
 #include "Platform/Linux/X11UserIdle.h"
 #include "Platform/Linux/X11WindowActivation.h"
+#include "Platform/Linux/X11WindowOcclusion.h"
+#include "Platform/Linux/X11WindowPixels.h"
 #include "Platform/Linux/X11WindowServer.h"
 #include "Platform/Linux/X11Workspace.h"
 #include "Platform/Linux/XdgAutostartLoginItem.h"
@@ -72,6 +74,8 @@ struct LinuxPlatform {
     platform::ChatCompletionsClient languageModel{platform::ChatCompletionsClient::settingsFromEnvironment()};
     // What the windows use.
     platform::X11WindowActivation activation;
+    platform::X11WindowOcclusion occlusion;
+    platform::X11WindowPixels pixels;
     platform::FreedesktopFileViewer fileViewer;
     // The autostart entry starts this very program, marked as a login start.
     platform::XdgAutostartLoginItem loginItem{platform::XdgAutostartLoginItem::standardFolders(),
@@ -116,7 +120,7 @@ struct LinuxPlatform {
     std::unique_ptr<AppWindows> makeWindows(AppModel& model) {
         return std::make_unique<WindowManager>(
             model, WindowManager::Services{
-                       applications, activation, fileViewer, loginItem,
+                       applications, activation, fileViewer, loginItem, occlusion, pixels,
                        OnboardingWindow::factory(model, {capture, accessibility, applications})});
     }
 };

@@ -2,6 +2,7 @@
 
 #include "Model/AppModel.h"
 #include "Platform/WindowActivation.h"
+#include "Platform/WindowOcclusion.h"
 #include "Runtime/AppIdentity.h"
 #include "Runtime/Log.h"
 #include "Runtime/WhenFinished.h"
@@ -9,6 +10,7 @@
 #include "UI/Search/QuickSearchController.h"
 #include "UI/Settings/ClientConfiguration.h"
 #include "UI/Settings/SettingsWindow.h"
+#include "UI/Shared/WindowSurface.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -122,7 +124,8 @@ void WindowManager::openMain() {
 }
 
 void WindowManager::showMainWindow() {
-    if (!mainWindow_) {
+    const bool made = !mainWindow_;
+    if (made) {
         mainWindow_ = new MainWindow(model_, [this](AppModel::Section section, QWidget* parent) {
             return SectionScreens::make(section, model_, screens_, parent);
         });
@@ -138,8 +141,23 @@ void WindowManager::showMainWindow() {
             // The closed window's pictures are no longer needed.
             QTimer::singleShot(0, this, [this] { model_.imageLoader().removeAll(); });
         });
+        WindowSurface::of(*mainWindow_).setPixels(&services_.pixels);
     }
     bringForward(*mainWindow_);
+    if (made) {
+        followOnDesktop(*mainWindow_);
+    }
+}
+
+void WindowManager::followOnDesktop(MainWindow& window) {
+    WindowSurface& surface = WindowSurface::of(window);
+    const std::uintptr_t id = window.winId();
+    services_.occlusion.follow(id, [surface = QPointer(&surface)](bool covered) {
+        if (surface) {
+            surface->setCovered(covered);
+        }
+    });
+    connect(&window, &QObject::destroyed, this, [this, id] { services_.occlusion.forget(id); });
 }
 
 void WindowManager::openSettings() {

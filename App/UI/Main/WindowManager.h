@@ -28,6 +28,8 @@ class FileViewer;
 class InstalledApplications;
 class LoginItem;
 class WindowActivation;
+class WindowOcclusion;
+class WindowPixels;
 } // namespace platform
 
 // The application's windows: the main window, the settings window and the first-run tour, and the
@@ -55,6 +57,9 @@ class WindowManager final : public AppWindows {
         platform::WindowActivation& activation;
         platform::FileViewer& fileViewer;
         platform::LoginItem& loginItem;
+        // Tell when the main window is covered, and put its small animations straight onto it.
+        platform::WindowOcclusion& occlusion;
+        platform::WindowPixels& pixels;
         // The tour (its window type lives with the tour); without it no tour is shown.
         OnboardingFactory onboarding;
     };
@@ -110,6 +115,9 @@ class WindowManager final : public AppWindows {
     // Shows `window` in front with the keyboard.
     void bringForward(QWidget& window);
     void mainWindowClosing();
+    // Tells the main window's surface (WindowSurface) when the desktop covers it, from its first
+    // showing until it goes.
+    void followOnDesktop(MainWindow& window);
     void followModelFigures();
     void finishOnboarding();
 

@@ -13,6 +13,8 @@
 #include "Platform/Fake/FakeLoginItem.h"
 #include "Platform/Linux/X11GlobalShortcut.h"
 #include "Platform/Linux/X11WindowActivation.h"
+#include "Platform/Linux/X11WindowOcclusion.h"
+#include "Platform/Linux/X11WindowPixels.h"
 #include "Store/StoreHub.h"
 #include "Support/Moment.h"
 #include "Support/TemporaryDirectory.h"
@@ -221,7 +223,8 @@ class QuickSearchInTheApplicationTest : public testing::AppModelFixture {
         launch();
         moments.emplace(model->hub(), clock.now());
         manager = std::make_unique<WindowManager>(
-            *model, WindowManager::Services{applications, activation, fileViewer, loginItem, {}});
+            *model,
+            WindowManager::Services{applications, activation, fileViewer, loginItem, occlusion, pixels, {}});
         ASSERT_TRUE(fixture.started());
         activateFixture();
     }
@@ -232,6 +235,8 @@ class QuickSearchInTheApplicationTest : public testing::AppModelFixture {
 
     platform::X11GlobalShortcut x11Shortcut;
     platform::X11WindowActivation activation;
+    platform::X11WindowOcclusion occlusion;
+    platform::X11WindowPixels pixels;
     platform::FakeInstalledApplications applications;
     platform::FakeFileViewer fileViewer;
     platform::FakeLoginItem loginItem;

@@ -8,6 +8,7 @@
 #include "UI/Search/QuickSearchController.h"
 #include "UI/Settings/PrivacyPane.h"
 #include "UI/Settings/SettingsWindow.h"
+#include "UI/Shared/PulseRing.h"
 #include "WindowsFixture.h"
 
 #include <QMessageBox>
@@ -251,6 +252,32 @@ TEST_F(WindowManagerTest, AMinimisedMainWindowComesBackAsItWas) {
     EXPECT_EQ(manager->mainWindow(), window) << "the open window is brought forward, not built again";
     EXPECT_FALSE(window->isMinimized());
     EXPECT_TRUE(window->isMaximized());
+}
+
+TEST_F(WindowManagerTest, TheMainWindowsPulseRestsWhileTheDesktopSaysItIsCovered) {
+    completeOnboarding();
+    open().showMainWindow();
+    MainWindow& window = *manager->mainWindow();
+    const std::uintptr_t id = window.winId();
+    auto* ring = window.findChild<PulseRing*>("pulseRing");
+    ASSERT_NE(ring, nullptr);
+    ASSERT_TRUE(eventually([&] { return ring->animating(); })) << "recording";
+    ASSERT_FALSE(pixels.puts.empty()) << "the ring is put straight onto the window";
+    EXPECT_EQ(pixels.puts.back().window, id);
+
+    ASSERT_TRUE(occlusion.setCovered(id, true));
+    EXPECT_FALSE(ring->animating());
+    const std::size_t puts = pixels.puts.size();
+    ASSERT_TRUE(occlusion.setCovered(id, false));
+    EXPECT_TRUE(ring->animating());
+    EXPECT_GT(pixels.puts.size(), puts);
+
+    window.close();
+    letClosedWindowsGo();
+    EXPECT_EQ(occlusion.followed.count(id), 0u) << "a closed window is no longer followed";
+    // The next window is followed from its opening.
+    manager->showMainWindow();
+    EXPECT_EQ(occlusion.followed.count(manager->mainWindow()->winId()), 1u);
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "Platform/Fake/FakeInstalledApplications.h"
 #include "Platform/Fake/FakeLoginItem.h"
 #include "Platform/Fake/FakeWindowActivation.h"
+#include "Platform/Fake/FakeWindowOcclusion.h"
+#include "Platform/Fake/FakeWindowPixels.h"
 #include "UI/Main/WindowManager.h"
 
 #include <QApplication>
@@ -28,8 +30,9 @@ class WindowsFixture : public AppModelFixture {
     // Launches the model and creates the window manager over it.
     WindowManager& open() {
         launch();
-        manager = std::make_unique<WindowManager>(
-            *model, WindowManager::Services{applications, activation, fileViewer, loginItem, tour()});
+        manager = std::make_unique<WindowManager>(*model, WindowManager::Services{applications, activation,
+                                                                                  fileViewer, loginItem,
+                                                                                  occlusion, pixels, tour()});
         return *manager;
     }
 
@@ -38,6 +41,8 @@ class WindowsFixture : public AppModelFixture {
     platform::FakeWindowActivation activation;
     platform::FakeFileViewer fileViewer;
     platform::FakeLoginItem loginItem;
+    platform::FakeWindowOcclusion occlusion;
+    platform::FakeWindowPixels pixels;
     // Called by the tour's window when the user completes it.
     std::function<void()> finishTour;
     std::unique_ptr<WindowManager> manager;

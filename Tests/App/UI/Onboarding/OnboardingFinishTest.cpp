@@ -18,7 +18,7 @@ class OnboardingFinishTest : public WindowsFixture {
         launch();
         manager = std::make_unique<WindowManager>(
             *model, WindowManager::Services{
-                        applications, activation, fileViewer, loginItem,
+                        applications, activation, fileViewer, loginItem, occlusion, pixels,
                         OnboardingWindow::factory(*model, {capture, accessibility, applications})});
         manager->showOnboarding(false);
         auto* window = qobject_cast<OnboardingWindow*>(manager->onboardingWindow());
