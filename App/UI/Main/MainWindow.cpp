@@ -87,8 +87,14 @@ void MainWindow::showSection() {
     const auto& sections = AppModel::allSections();
     sidebar_->showRow(int(std::find(sections.begin(), sections.end(), section) - sections.begin()));
     setWindowTitle(title(section));
-    // The screen left behind goes with its own state; the new one starts afresh.
-    delete screen_;
+    // The screen left behind goes with its own state; the new one starts afresh. The change may come
+    // from inside the old screen's own event (a click on one of its rows), which Qt is still
+    // delivering: it goes once that is done.
+    if (screen_) {
+        detail_->layout()->removeWidget(screen_);
+        screen_->hide();
+        screen_->deleteLater();
+    }
     screen_ = makeScreen_(section, detail_);
     detail_->layout()->addWidget(screen_);
     screen_->show();

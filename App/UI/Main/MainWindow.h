@@ -18,8 +18,9 @@ class SidebarStatus;
 // with the recorder's status block at its foot, beside the screen of the section shown. The section
 // is the app model's alone: picking a row sets it, and whatever sets it elsewhere (a search result
 // opened in the timeline, a journal hour) moves the highlight and the screen with it. Each change of
-// section builds the new section's screen afresh and lets the previous one go with its state. The
-// window's title names the section ("Search — Vesperline").
+// section builds the new section's screen afresh and lets the previous one go with its state, once
+// the event that changed the section has been handled. The window's title names the section
+// ("Search — Vesperline").
 class MainWindow final : public QWidget {
     Q_OBJECT
 

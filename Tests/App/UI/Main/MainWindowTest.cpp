@@ -8,16 +8,23 @@
 #include "Support/ViewPictures.h"
 #include "UI/Ask/AskController.h"
 #include "UI/Ask/AskScreen.h"
+#include "UI/Ask/ExchangeView.h"
+#include "UI/Ask/SourceRow.h"
+#include "UI/Journal/HourChart.h"
+#include "UI/Journal/JournalEntryRow.h"
 #include "UI/Journal/JournalScreen.h"
 #include "UI/Main/SidebarStatus.h"
 #include "UI/Moment/MomentDetail.h"
 #include "UI/Resources/ResourcesController.h"
 #include "UI/Resources/ResourcesScreen.h"
+#include "UI/Search/ResultRow.h"
 #include "UI/Search/SearchScreen.h"
 #include "UI/Shared/SidebarList.h"
 #include "UI/Timeline/TimelineScreen.h"
 #include "WindowsFixture.h"
 
+#include <QChartView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
@@ -114,6 +121,93 @@ TEST_F(MainWindowTest, TheSidebarAndTheRestOfTheAppMoveTheSameSection) {
     }));
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(journal.isNull()) << "the journal went with its state";
+}
+
+// Every control of a screen that leaves it for another section, clicked as the user clicks it. The
+// screen left behind goes only once the click has been handled: deleted inside it, Qt went on
+// delivering the click to a row that was gone.
+TEST_F(MainWindowTest, EveryControlThatLeavesItsScreenWorksWithARealClick) {
+    const ostrel::Time at = friday - 2 * 3600;
+    model->hub().sync([&](ostrel::MemoryStore& store) {
+        store.insertFrame(Moment(at)
+                              .app("org.example.mail", "Mail")
+                              .title("Design review")
+                              .lines({"The invoice from ACME"}));
+        ostrel::ActivitySpan span;
+        span.start = at;
+        span.end = at + 1800;
+        span.appBundleID = "org.example.mail";
+        span.appName = "Mail";
+        span.project = "Design review";
+        store.insertActivity(span);
+    });
+    languageModel.setReply([](const platform::LanguageModel::Request& request) -> std::string {
+        return request.schema ? R"({"keywords":["invoice"],"days":0})" : "It was ACME [1].";
+    });
+    // The widget `pick` finds, once it is there and shown.
+    const auto found = [this](auto pick) {
+        decltype(pick()) widget = nullptr;
+        EXPECT_TRUE(eventually([&] { return (widget = pick()) && widget->isVisible(); }));
+        return widget;
+    };
+    // A click on the middle of `widget` (or at `at` in it), through its window as the desktop gives it.
+    const auto click = [](QWidget* widget, Qt::MouseButton button = Qt::LeftButton,
+                          std::optional<QPoint> at = {}) {
+        ASSERT_NE(widget, nullptr);
+        QTest::mouseClick(widget->window()->windowHandle(), button, {},
+                          widget->mapTo(widget->window(), at.value_or(widget->rect().center())));
+    };
+    struct Case {
+        const char* control;
+        Section from;
+        std::function<void(QWidget& screen)> use;
+        Section to;
+    };
+    const Case cases[] = {
+        {"a project row of the journal", Section::journal,
+         [&](QWidget& screen) { click(found([&] { return screen.findChild<JournalEntryRow*>("entry0"); })); },
+         Section::search},
+        {"an hour of the journal's chart", Section::journal,
+         [&](QWidget& screen) {
+             if (auto* chart = found([&] { return screen.findChild<HourChart*>("hourChart"); })) {
+                 click(chart->findChild<QChartView*>()->viewport());
+             }
+         },
+         Section::timeline},
+        {"Open in timeline in a result's menu", Section::search,
+         [&](QWidget& screen) {
+             click(found([&] { return screen.findChild<ResultRow*>(); }), Qt::RightButton);
+             if (auto* menu = found([&] { return screen.findChild<QMenu*>("resultMenu"); })) {
+                 auto* open = menu->findChild<QAction*>("openInTimeline");
+                 click(menu, Qt::LeftButton, menu->actionGeometry(open).center());
+             }
+         },
+         Section::timeline},
+        {"the preview's Timeline button", Section::search,
+         [&](QWidget& screen) {
+             click(found([&] { return screen.findChild<QToolButton*>("timelineButton"); }));
+         },
+         Section::timeline},
+        {"a source of an answer", Section::ask,
+         [&](QWidget& screen) {
+             auto& ask = static_cast<AskScreen&>(screen);
+             ask.controller().setQuestion("Who sent the invoice?");
+             ask.controller().ask();
+             click(found([&] { return screen.findChild<SourceRow*>(); }));
+         },
+         Section::timeline},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control);
+        model->setSection(c.from);
+        const QPointer<QWidget> left = window().screen();
+        c.use(*left);
+        EXPECT_EQ(model->section(), c.to);
+        EXPECT_NE(window().screen(), left.data());
+        EXPECT_TRUE(window().screen()->isVisible());
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(left.isNull()) << "the screen left behind is gone once the click is over";
+    }
 }
 
 TEST_F(MainWindowTest, TheScreensDeleteAndTidyUpThroughTheModel) {
