@@ -8,6 +8,8 @@
 #include "Store/FutureOutcome.h"
 #include "Store/StoreHub.h"
 
+#include <QPointer>
+
 #include <algorithm>
 #include <exception>
 
@@ -48,15 +50,6 @@ JournalController::JournalController(StoreHub& hub, const AppSettings& settings,
       zone_(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(format.timeZoneID()))),
       day_(calendar_.startOfDay(clock.now())) {
     connect(&ai_, &AIService::availabilityChanged, this, &JournalController::summaryChanged);
-}
-
-JournalController::~JournalController() {
-    // The model need not be asked for a screen that is gone; nothing is announced while it goes.
-    for (Run& run : runs_) {
-        if (run.automatic) {
-            run.answer.cancel();
-        }
-    }
 }
 
 bool JournalController::showsToday() const {
@@ -158,7 +151,7 @@ void JournalController::summarize() {
 void JournalController::startSummary(const ostrel::WorkLog& log, bool automatic) {
     const std::uint64_t id = ++nextRun_;
     const ostrel::Time start = day_;
-    runs_.push_back({id, start, automatic, log, {}});
+    runs_.push_back({id, start, automatic, log});
     emit summaryChanged();
 
     // Without a next day the range is empty and the model is asked without titles.
@@ -182,44 +175,60 @@ void JournalController::askModel(std::uint64_t id,
         endRun(id);
         return;
     }
-    Run& run = *findRun(id);
-    run.answer = ai_.summarize(run.log, titles);
-    whenFinished(run.answer, this, [this, id](QFuture<AIService::Summary> done) {
-        // An ended run's answer was cancelled and holds nothing.
-        if (!findRun(id) || done.isCanceled() || done.resultCount() == 0) {
-            endRun(id);
-            return;
-        }
-        takeSummary(id, done.result());
-    });
+    const Run& run = *findRun(id);
+    const ostrel::Time day = run.day;
+    const ostrel::Time dayEnd = calendar_.nextDay(day);
+    // Once asked, the model does the work whatever the journal does meanwhile, so its answer is kept
+    // by the service that wrote it: stored when it arrives, even after the journal has changed its
+    // day, hidden or gone. The journal shows it only while it still shows that day.
+    StoreHub& hub = hub_;
+    const ostrel::Clock& clock = clock_;
+    AIService* service = &ai_;
+    whenFinished(ai_.summarize(run.log, titles), service,
+                 [&hub, &clock, service, journal = QPointer<JournalController>(this), id, day,
+                  dayEnd](QFuture<AIService::Summary> done) {
+                     const auto end = [journal, id] {
+                         if (journal) {
+                             journal->endRun(id);
+                         }
+                     };
+                     if (done.resultCount() == 0) {
+                         end();
+                         return;
+                     }
+                     const AIService::Summary summary = done.result();
+                     if (journal) {
+                         journal->showSummary(id, summary);
+                     }
+                     // Only the model's text of a day that is over.
+                     if (summary.source != modelSource || clock.now() < dayEnd) {
+                         end();
+                         return;
+                     }
+                     const std::string key = ostrel::MemoryStore::dayKey(day);
+                     const std::string text = summary.text.toStdString();
+                     const std::string source = summary.source.toStdString();
+                     hub.write([key, text,
+                                source](ostrel::MemoryStore& store) { store.saveSummary(key, text, source); },
+                               service,
+                               [end](const StoreOutcome<void>& outcome) {
+                                   if (!outcome.succeeded()) {
+                                       // The text stays on screen; the next load of the day tries again.
+                                       qCWarning(Log::storage(), "Saving the day's summary failed: %s",
+                                                 outcome.error.c_str());
+                                   }
+                                   end();
+                               });
+                 });
 }
 
-void JournalController::takeSummary(std::uint64_t id, const AIService::Summary& summary) {
-    if (!counts(id)) {
-        endRun(id);
-        return;
+void JournalController::showSummary(std::uint64_t id, const AIService::Summary& summary) {
+    // Shown first, stored after.
+    if (counts(id)) {
+        summary_ = summary.text;
+        summarySource_ = summary.source;
+        emit summaryChanged();
     }
-    const ostrel::Time day = findRun(id)->day;
-    summary_ = summary.text;
-    summarySource_ = summary.source;
-    emit summaryChanged();
-    // Shown first, stored after: only the model's text of a day that is over.
-    if (summary.source != modelSource || calendar_.isToday(day, clock_.now())) {
-        endRun(id);
-        return;
-    }
-    const std::string key = ostrel::MemoryStore::dayKey(day);
-    const std::string text = summary.text.toStdString();
-    const std::string source = summary.source.toStdString();
-    hub_.write(
-        [key, text, source](ostrel::MemoryStore& store) { store.saveSummary(key, text, source); }, this,
-        [this, id](const StoreOutcome<void>& outcome) {
-            if (!outcome.succeeded()) {
-                // The text stays on screen; the next load of the day tries again.
-                qCWarning(Log::storage(), "Saving the day's summary failed: %s", outcome.error.c_str());
-            }
-            endRun(id);
-        });
 }
 
 JournalController::Run* JournalController::findRun(std::uint64_t id) {
@@ -242,13 +251,11 @@ void JournalController::endRun(std::uint64_t id) {
 }
 
 void JournalController::endAutomaticRuns() {
+    // One not asked yet never asks the model; the answer of one asked is still stored.
     const auto ended =
         std::stable_partition(runs_.begin(), runs_.end(), [](const Run& r) { return !r.automatic; });
     if (ended == runs_.end()) {
         return;
-    }
-    for (auto run = ended; run != runs_.end(); ++run) {
-        run->answer.cancel(); // the model is not asked if it has not been yet
     }
     runs_.erase(ended, runs_.end());
     emit summaryChanged();

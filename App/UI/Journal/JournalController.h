@@ -32,7 +32,9 @@ class StoreHub;
 // on the hub's read queue; an answer for a day no longer shown, or one that arrives after the screen
 // was hidden, is dropped. The previous day's content stays until the new day's arrives. A summary
 // that the load started ends with the load (the day changes or the screen hides); one the user
-// started runs on, but shows and stores nothing once its day is no longer shown. Main thread only.
+// started runs on, but shows nothing once its day is no longer shown. Either way, once the model has
+// been asked its answer is stored when it arrives, for the day it was asked for, even when the
+// journal is gone by then. Main thread only.
 class JournalController final : public QObject {
     Q_OBJECT
 
@@ -65,7 +67,6 @@ class JournalController final : public QObject {
     JournalController(StoreHub& hub, const AppSettings& settings, AIService& ai, Navigation navigation,
                       const Format& format = Format::current(), const ostrel::Clock& clock = systemClock(),
                       QObject* parent = nullptr);
-    ~JournalController() override;
 
     // ---- The screen's state ------------------------------------------------------------------
     // The start of the shown day.
@@ -119,14 +120,13 @@ class JournalController final : public QObject {
         ostrel::Time day = 0;
         bool automatic = false; // started by a load, and ended with it
         ostrel::WorkLog log;
-        QFuture<AIService::Summary> answer; // once the model has been asked
     };
 
     void load();
     void take(const Loaded& loaded);
     void startSummary(const ostrel::WorkLog& log, bool automatic);
     void askModel(std::uint64_t run, const std::vector<ostrel::MemoryStore::TitleCount>& titles);
-    void takeSummary(std::uint64_t run, const AIService::Summary& summary);
+    void showSummary(std::uint64_t run, const AIService::Summary& summary);
     Run* findRun(std::uint64_t id);
     // Whether the run still counts: not ended, and its day still shown.
     bool counts(std::uint64_t id);

@@ -135,7 +135,7 @@ TEST_F(JournalControllerTest, WithoutTheModelThereIsNoButtonAndAskingGivesThePla
     EXPECT_TRUE(model.requests().empty());
 }
 
-TEST_F(JournalControllerTest, ASummaryFinishedAfterTheDayChangedIsDropped) {
+TEST_F(JournalControllerTest, ASummaryFinishedAfterTheDayChangedIsStoredForItsDayNotShown) {
     addSpan(yesterday + 9 * 3600, 300, "Editor"); // too short to be summarized by itself
     addSpan(yesterday - 86400 + 9 * 3600, 200, "Browser");
     holdReplies({"Yesterday's text."});
@@ -152,11 +152,13 @@ TEST_F(JournalControllerTest, ASummaryFinishedAfterTheDayChangedIsDropped) {
     ASSERT_TRUE(waitUntilDone(*controller));
     EXPECT_EQ(controller->summary(), shown);
     EXPECT_EQ(controller->summarySource(), "template");
-    hub.sync([](ostrel::MemoryStore&) {}); // any write posted before has ended
-    EXPECT_FALSE(storedSummary(yesterday));
+    const std::optional<ostrel::MemoryStore::SavedSummary> stored = storedSummary(yesterday);
+    ASSERT_TRUE(stored) << "the model's work is kept";
+    EXPECT_EQ(stored->text, "Yesterday's text.");
+    EXPECT_FALSE(storedSummary(yesterday - 86400));
 }
 
-TEST_F(JournalControllerTest, AnAutomaticSummaryEndsWithItsDay) {
+TEST_F(JournalControllerTest, AnAutomaticSummaryEndsWithItsDayAndIsStoredWhenItArrives) {
     addSpan(yesterday + 9 * 3600, 3600, "Editor");
     holdReplies({"Yesterday's text.", "The day before's text."});
     auto controller = makeController();
@@ -164,20 +166,74 @@ TEST_F(JournalControllerTest, AnAutomaticSummaryEndsWithItsDay) {
     ASSERT_TRUE(showAndLoad(*controller));
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.requests().size() == 1; }, patience));
 
-    // Another day: the summary under way no longer counts, though the model is still busy with it.
+    // Another day: the summary under way no longer counts here, though the model is still busy with it.
     ASSERT_TRUE(loadDay(*controller, yesterday - 86400));
     EXPECT_FALSE(controller->generating());
     EXPECT_EQ(controller->summaryControl(), Control::button);
 
-    // A request for the new day waits behind the old one, so once it is done the old answer has been
-    // dropped.
+    // A request for the new day waits behind the old one, so once it is done the old answer is in.
     controller->summarize();
     release(2);
     ASSERT_TRUE(waitUntilDone(*controller));
     EXPECT_EQ(controller->summary(), "The day before's text.");
-    hub.sync([](ostrel::MemoryStore&) {});
-    EXPECT_FALSE(storedSummary(yesterday));
-    EXPECT_TRUE(storedSummary(yesterday - 86400));
+    ASSERT_TRUE(storedSummary(yesterday));
+    EXPECT_EQ(storedSummary(yesterday)->text, "Yesterday's text.");
+    ASSERT_TRUE(storedSummary(yesterday - 86400));
+    EXPECT_EQ(storedSummary(yesterday - 86400)->text, "The day before's text.");
+}
+
+// The user leaves the journal while the model writes: the first summary of a past day, or a
+// rewrite of a stored one, is kept all the same.
+TEST_F(JournalControllerTest, ASummaryIsStoredWhenItArrivesAfterTheJournalWasLeft) {
+    const struct {
+        const char* name;
+        bool rewrite;
+        bool destroyed; // else only hidden
+    } cases[] = {
+        {"a first summary, the journal hidden", false, false},
+        {"a first summary, the journal gone", false, true},
+        {"a rewrite, the journal gone", true, true},
+    };
+    const auto written = [](const char* name) {
+        return std::string("Written by the model for ") + name + ".";
+    };
+    std::vector<std::string> replies;
+    for (const auto& c : cases) {
+        replies.push_back(written(c.name));
+    }
+    holdReplies(replies);
+    int turn = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ostrel::Time day = yesterday - 86400 * turn++;
+        addSpan(day + 9 * 3600, 3600, "Editor");
+        if (c.rewrite) {
+            storeSummary(day, "Written before.", "ai");
+        }
+        const std::size_t asked = model.requests().size();
+        auto controller = makeController();
+        controller->setDay(day);
+        ASSERT_TRUE(showAndLoad(*controller));
+        if (c.rewrite) {
+            controller->summarize();
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return model.requests().size() == asked + 1; }, patience));
+
+        controller->setShown(false);
+        if (c.destroyed) {
+            controller.reset();
+        }
+        release();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                const std::optional<ostrel::MemoryStore::SavedSummary> stored = storedSummary(day);
+                return stored && stored->text == written(c.name) && stored->source == "ai";
+            },
+            patience));
+        if (controller) {
+            EXPECT_TRUE(waitUntilDone(*controller));
+        }
+    }
 }
 
 TEST_F(JournalControllerTest, GeneratingLastsUntilTheLastSummaryHasEnded) {
