@@ -80,9 +80,7 @@ MomentDetailController::Notice MomentDetailController::notice() const {
 }
 
 std::optional<QUrl> MomentDetailController::link() const {
-    // The moment view opens web addresses only: a recorded file address is not handed to the desktop's
-    // handler, which might run what it names.
-    return record_ ? openableLink(record_->url, LinkRule::web) : std::nullopt;
+    return record_ ? openableLink(record_->url) : std::nullopt;
 }
 
 void MomentDetailController::cancel() {

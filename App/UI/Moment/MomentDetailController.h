@@ -99,7 +99,7 @@ class MomentDetailController final : public QObject {
     const QString& text() const { return text_; }
     bool copied() const { return copied_; }
     Notice notice() const;
-    // The moment's web address when it can be opened: http or https with a host, nothing else.
+    // The moment's address when it can be opened (`openableLink`).
     std::optional<QUrl> link() const;
 
     // Opens or closes the text panel; opening reads the text again.

@@ -192,7 +192,7 @@ void QuickSearchController::openLink(const ostrel::SearchHit& hit) {
 }
 
 std::optional<QUrl> QuickSearchController::link(const ostrel::SearchHit& hit) {
-    return openableLink(hit.frame.url, LinkRule::webOrFile);
+    return openableLink(hit.frame.url);
 }
 
 QuickSearchController::ResultsContent QuickSearchController::resultsContent() const {

@@ -55,7 +55,7 @@ std::vector<SearchTexts::AppItem> SearchScreenController::appMenuItems() const {
 }
 
 std::optional<QUrl> SearchScreenController::link(const ostrel::SearchHit& hit) {
-    return openableLink(hit.frame.url, LinkRule::webOrFile);
+    return openableLink(hit.frame.url);
 }
 
 void SearchScreenController::recordFind() {

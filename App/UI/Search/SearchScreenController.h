@@ -70,7 +70,7 @@ class SearchScreenController final : public QObject {
     std::vector<SearchTexts::AppItem> appMenuItems() const;
 
     // ---- A result's menu -----------------------------------------------------------------------
-    // The address "Open link" opens: only http, https and file addresses; none hides the item.
+    // The address "Open link" opens (`openableLink`); none hides the item.
     static std::optional<QUrl> link(const ostrel::SearchHit& hit);
     void openInTimeline(const ostrel::SearchHit& hit);
     void openLink(const ostrel::SearchHit& hit);

@@ -10,7 +10,7 @@ bool isScheme(const QUrl& url, QLatin1String scheme) {
 
 } // namespace
 
-std::optional<QUrl> openableLink(const std::optional<std::string>& address, LinkRule rule) {
+std::optional<QUrl> openableLink(const std::optional<std::string>& address) {
     if (!address) {
         return std::nullopt;
     }
@@ -23,7 +23,7 @@ std::optional<QUrl> openableLink(const std::optional<std::string>& address, Link
         return url;
     }
     // A file on another host, or a path relative to nothing, names no file here.
-    if (rule == LinkRule::webOrFile && isScheme(url, QLatin1String("file")) &&
+    if (isScheme(url, QLatin1String("file")) &&
         (url.host().isEmpty() || url.host() == QLatin1String("localhost")) && url.path().startsWith('/')) {
         return url;
     }

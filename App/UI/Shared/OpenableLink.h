@@ -7,17 +7,11 @@
 
 namespace vesperline {
 
-// Which recorded addresses may be handed to the desktop to open. A recorded address is untrusted
-// text: any other scheme would go to whatever handler claims it.
-enum class LinkRule {
-    // An http or https address with a host.
-    web,
-    // The same, or a file address with an absolute path on this computer.
-    webOrFile,
-};
-
-// A stored address as a link to open under `rule`; none when it does not qualify. Schemes are
-// compared whole ("httpx:" is not http), in any case.
-std::optional<QUrl> openableLink(const std::optional<std::string>& address, LinkRule rule);
+// A stored address as a link the desktop may open, for every view that offers "Open link": an http
+// or https address with a host, or a file address with an absolute path on this computer (a page the
+// user opened in the browser from a file here). None for anything else: a recorded address is
+// untrusted text, and any other scheme would go to whatever handler claims it. Schemes are compared
+// whole ("httpx:" is not http), in any case.
+std::optional<QUrl> openableLink(const std::optional<std::string>& address);
 
 } // namespace vesperline

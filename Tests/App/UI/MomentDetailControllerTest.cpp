@@ -227,22 +227,28 @@ TEST_F(MomentDetailControllerTest, ATextThatCannotBeReadLeavesTheClipboardAloneA
     EXPECT_FALSE(controller->copied());
 }
 
-TEST_F(MomentDetailControllerTest, OnlyWebAddressesOpenAsLinks) {
-    // The moment view keeps to the web: a recorded file address is no link here.
+TEST_F(MomentDetailControllerTest, WebAndLocalFileAddressesOpenAsLinksAsInTheSearchResults) {
+    // The rule of every "Open link": another scheme is no link here either.
+    const std::int64_t ftp = fixture_.store(Moment(now - 800).url("ftp://example.com/report.pdf"));
+    const auto ftpView = shown(ftp);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ftpView->loading(); }));
+    EXPECT_EQ(ftpView->link(), std::nullopt);
+    ftpView->openLink();
+    EXPECT_TRUE(fixture_.opened.empty());
+
     const std::int64_t file = fixture_.store(Moment(now - 700).url("file:///home/user/report.pdf"));
     const auto fileView = shown(file);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !fileView->loading(); }));
-    EXPECT_EQ(fileView->link(), std::nullopt);
     fileView->openLink();
-    EXPECT_TRUE(fixture_.opened.empty());
 
     const std::int64_t id = fixture_.store(Moment(now - 600).url("https://example.com/report"));
     const auto controller = shown(id);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !controller->loading(); }));
     controller->openLink();
     controller->openInTimeline();
-    ASSERT_EQ(fixture_.opened.size(), 1u);
-    EXPECT_EQ(fixture_.opened[0].toString().toStdString(), "https://example.com/report");
+    ASSERT_EQ(fixture_.opened.size(), 2u);
+    EXPECT_EQ(fixture_.opened[0].toString().toStdString(), "file:///home/user/report.pdf");
+    EXPECT_EQ(fixture_.opened[1].toString().toStdString(), "https://example.com/report");
     ASSERT_EQ(fixture_.timelineOpened.size(), 1u);
     EXPECT_EQ(fixture_.timelineOpened[0], std::pair(id, now - 600));
 }
