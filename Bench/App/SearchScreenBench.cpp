@@ -95,7 +95,7 @@ struct ShownScreen {
         .pictures = [](const std::string&, std::int64_t, std::int64_t,
                        FrameImageLoader::Size) { return noPicture(); },
         .termBoxes =
-            [](const QImage&, const std::vector<std::string>&) {
+            [](const QImage&, const std::vector<std::string>&, LiveTextAnalyzer::Cancellation) {
                 return QtFuture::makeReadyFuture(std::vector<ostrel::Rect>{});
             },
         .analyze = {},

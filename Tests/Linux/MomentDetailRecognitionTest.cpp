@@ -71,8 +71,9 @@ TEST(MomentDetailRecognitionTest, TheSearchTermIsBoxedWhereTheWordStands) {
                                           true);
     fixture.pictures[id] = {picture};
     auto services = fixture.services();
-    services.termBoxes = [&analyzer](const QImage& image, const std::vector<std::string>& terms) {
-        return analyzer.highlightBoxes(image, terms);
+    services.termBoxes = [&analyzer](const QImage& image, const std::vector<std::string>& terms,
+                                     LiveTextAnalyzer::Cancellation cancelled) {
+        return analyzer.highlightBoxes(image, terms, std::move(cancelled));
     };
 
     MomentDetail detail(std::move(services), MomentCanvas::analyses(analyzer), applications, format);

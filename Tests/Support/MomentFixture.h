@@ -31,6 +31,8 @@ struct MomentFixture {
 
     std::vector<ostrel::Rect> termBoxes;
     std::vector<std::vector<std::string>> termRequests;
+    // Of each request for boxes, in turn: set once the asker no longer wants them.
+    std::vector<vesperline::LiveTextAnalyzer::Cancellation> termCancellations;
 
     std::vector<std::pair<std::int64_t, ostrel::Time>> timelineOpened;
     std::vector<std::vector<std::int64_t>> deleted;
@@ -61,8 +63,10 @@ struct MomentFixture {
             .images = [this](const std::string&, std::int64_t, std::int64_t id,
                              vesperline::FrameImageLoader::Size size) { return picture(id, size); },
             .termBoxes =
-                [this](const QImage&, const std::vector<std::string>& terms) {
+                [this](const QImage&, const std::vector<std::string>& terms,
+                       vesperline::LiveTextAnalyzer::Cancellation cancelled) {
                     termRequests.push_back(terms);
+                    termCancellations.push_back(std::move(cancelled));
                     return QtFuture::makeReadyFuture(termBoxes);
                 },
             .actions = std::move(actions),

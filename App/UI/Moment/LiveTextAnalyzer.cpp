@@ -20,9 +20,10 @@ LiveTextAnalyzer::analyze(const QImage& picture, Cancellation cancelled) {
 }
 
 QFuture<std::vector<ostrel::Rect>> LiveTextAnalyzer::highlightBoxes(const QImage& picture,
-                                                                    std::vector<std::string> terms) {
-    return queue_.submit([this, picture, terms = std::move(terms)] {
-        if (OCRService::highlightTerms(terms).empty()) {
+                                                                    std::vector<std::string> terms,
+                                                                    Cancellation cancelled) {
+    return queue_.submit([this, picture, terms = std::move(terms), cancelled = std::move(cancelled)] {
+        if ((cancelled && cancelled->load()) || OCRService::highlightTerms(terms).empty()) {
             return std::vector<ostrel::Rect>{};
         }
         return OCRService::highlightBoxes(terms, observations(picture));

@@ -37,8 +37,10 @@ class LiveTextAnalyzer final {
     QFuture<std::optional<std::vector<platform::TextObservation>>> analyze(const QImage& picture,
                                                                            Cancellation cancelled);
     // Where the terms stand in `picture` (normalised, lower-left origin); terms of fewer than two
-    // characters are not looked for, and with none left the picture is not read.
-    QFuture<std::vector<ostrel::Rect>> highlightBoxes(const QImage& picture, std::vector<std::string> terms);
+    // characters are not looked for, and with none left the picture is not read. Nothing is found
+    // for a request cancelled before its turn: it is dropped without being read.
+    QFuture<std::vector<ostrel::Rect>> highlightBoxes(const QImage& picture, std::vector<std::string> terms,
+                                                      Cancellation cancelled);
 
   private:
     // On the queue only.

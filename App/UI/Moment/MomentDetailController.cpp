@@ -23,8 +23,9 @@ MomentDetailController::Services MomentDetailController::services(StoreHub& hub,
                 return loader.imageAsync(segmentPath, index, frameID, size);
             },
         .termBoxes =
-            [&analyzer](const QImage& picture, const std::vector<std::string>& terms) {
-                return analyzer.highlightBoxes(picture, terms);
+            [&analyzer](const QImage& picture, const std::vector<std::string>& terms,
+                        LiveTextAnalyzer::Cancellation cancelled) {
+                return analyzer.highlightBoxes(picture, terms, std::move(cancelled));
             },
         .actions = std::move(actions),
     };
@@ -36,6 +37,10 @@ MomentDetailController::MomentDetailController(Services services, QObject* paren
     retryTimer_.setInterval(services_.retryDelay);
     connect(&retryTimer_, &QTimer::timeout, this, &MomentDetailController::retryPicture);
     connect(&picture_, &MomentPicture::changed, this, &MomentDetailController::pictureChanged);
+}
+
+MomentDetailController::~MomentDetailController() {
+    cancel();
 }
 
 void MomentDetailController::setMoment(std::int64_t frameID, FrameImageLoader::Size size) {
@@ -85,6 +90,10 @@ std::optional<QUrl> MomentDetailController::link() const {
 
 void MomentDetailController::cancel() {
     ++generation_;
+    if (boxesRequest_) {
+        boxesRequest_->store(true);
+        boxesRequest_.reset();
+    }
     retryTimer_.stop();
     pictureStarted_ = false;
     awaitingPicture_ = false;
@@ -194,8 +203,12 @@ void MomentDetailController::pictureArrived() {
     }
     emit changed();
     const std::uint64_t generation = generation_;
+    if (boxesRequest_) {
+        boxesRequest_->store(true);
+    }
+    boxesRequest_ = std::make_shared<std::atomic<bool>>(false);
     whenFinished(
-        services_.termBoxes(*image_, terms_), this,
+        services_.termBoxes(*image_, terms_, boxesRequest_), this,
         [this, generation](const QFuture<std::vector<ostrel::Rect>>& answer) {
             if (generation != generation_) {
                 return;

@@ -5,6 +5,7 @@
 #include "Storage/FrameSummary.h"
 #include "Store/FrameImageLoader.h"
 #include "Support/Rect.h"
+#include "UI/Moment/LiveTextAnalyzer.h"
 #include "UI/Moment/MomentActions.h"
 #include "UI/Timeline/MomentPicture.h"
 
@@ -23,7 +24,6 @@
 
 namespace vesperline {
 
-class LiveTextAnalyzer;
 class StoreHub;
 
 // What the view of one moment in full shows and what its buttons do. Given a moment's id and a
@@ -33,7 +33,9 @@ class StoreHub;
 // starts afresh; answers for an earlier one are dropped.
 //
 // Pictures are decoded one at a time, and while one is decoded only the moment asked for last waits
-// (`MomentPicture`), so going quickly through moments queues no stale work; a picture that arrives
+// (`MomentPicture`), so going quickly through moments queues no stale work; nor does looking for the
+// terms, a reading of seconds on a dense screen: a request not begun when another moment is asked
+// for is cancelled and never read. A picture that arrives
 // for a moment passed over on the way stands in, without boxes, until the moment's own is there.
 // A caller that has the moment's summary at hand (the timeline) passes it, and the picture is asked
 // for at once, before the moment is read. Main thread only.
@@ -45,9 +47,11 @@ class MomentDetailController final : public QObject {
     using ImageSource =
         std::function<QFuture<std::optional<QImage>>(const std::string& segmentPath, std::int64_t index,
                                                      std::int64_t frameID, FrameImageLoader::Size size)>;
-    // Finds where the terms stand in a picture, off the main thread.
+    // Finds where the terms stand in a picture, off the main thread; a request cancelled before its
+    // turn finds nothing and costs no reading.
     using TermBoxes = std::function<QFuture<std::vector<ostrel::Rect>>(
-        const QImage& picture, const std::vector<std::string>& terms)>;
+        const QImage& picture, const std::vector<std::string>& terms,
+        LiveTextAnalyzer::Cancellation cancelled)>;
 
     static constexpr int maximumRequests = 3;
     static constexpr double freshSeconds = 30;
@@ -76,6 +80,7 @@ class MomentDetailController final : public QObject {
     };
 
     explicit MomentDetailController(Services services, QObject* parent = nullptr);
+    ~MomentDetailController() override;
 
     // The moment and the size to decode its picture at; another id or size loads afresh.
     void setMoment(std::int64_t frameID, FrameImageLoader::Size size);
@@ -157,6 +162,8 @@ class MomentDetailController final : public QObject {
     // earlier load is recognised by it and dropped. Text reads have their own.
     std::uint64_t generation_ = 0;
     std::uint64_t textGeneration_ = 0;
+    // Set once the boxes asked for last are no longer wanted.
+    LiveTextAnalyzer::Cancellation boxesRequest_;
 };
 
 } // namespace vesperline

@@ -199,6 +199,36 @@ TEST_F(MomentDetailControllerTest, TheTextPanelReadsTheWindowTextOfEachMomentSho
     EXPECT_FALSE(controller->showText());
 }
 
+TEST_F(MomentDetailControllerTest, SteppingOverMomentsCancelsTheTermSearchesOfTheOnesLeft) {
+    std::vector<std::int64_t> ids;
+    for (int i = 0; i < 5; ++i) {
+        ids.push_back(fixture_.store(Moment(now - 600 + i), true));
+        fixture_.pictures[ids.back()] = {screen()};
+    }
+    fixture_.termBoxes = {{0.3, 0.7, 0.1, 0.05}};
+    MomentDetailController controller(fixture_.services());
+    controller.setTerms({"report"});
+    controller.setShown(true);
+    // The user goes down the results, each picture shown before the next is chosen.
+    for (const std::int64_t id : ids) {
+        controller.setMoment(id, Size::full);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return controller.imageFrameID() == id; }));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller.loading(); }));
+    ASSERT_EQ(fixture_.termCancellations.size(), 5u);
+    for (std::size_t i = 0; i + 1 < ids.size(); ++i) {
+        EXPECT_TRUE(fixture_.termCancellations[i]->load()) << "left behind: " << i;
+    }
+    EXPECT_FALSE(fixture_.termCancellations.back()->load()) << "the moment shown";
+    EXPECT_EQ(controller.boxes().size(), 1u);
+
+    // Hidden, or gone, it wants no boxes any more.
+    controller.setMoment(ids.front(), Size::full);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fixture_.termCancellations.size() == 6; }));
+    controller.setShown(false);
+    EXPECT_TRUE(fixture_.termCancellations.back()->load());
+}
+
 TEST_F(MomentDetailControllerTest, CopyPutsTheWindowTextOnTheClipboardAndConfirmsItForAMoment) {
     const std::int64_t id =
         fixture_.store(Moment(now - 600).app("org.example.editor").title("Notes").lines({"alpha", "beta"}));

@@ -47,7 +47,7 @@ class SearchScreenTest : public SearchFixture {
                 },
             // The first line of the made-up screen, where "invoice" stands in the first moment previewed.
             .termBoxes =
-                [](const QImage&, const std::vector<std::string>& terms) {
+                [](const QImage&, const std::vector<std::string>& terms, LiveTextAnalyzer::Cancellation) {
                     std::vector<ostrel::Rect> boxes;
                     if (!terms.empty()) {
                         boxes.push_back({0.22, 0.785, 0.07, 0.04});
