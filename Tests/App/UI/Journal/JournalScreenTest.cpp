@@ -42,18 +42,19 @@ class JournalScreenTest : public JournalFixture {
         screen.show();
         return loaded.wait(patience);
     }
-    // A working day from 08:40 to 18:10 in seven apps and four projects.
+    // A working day from 08:40 to 18:10 in seven apps and four projects, one span after another as
+    // the recorder keeps them, with a lunch break and two short pauses.
     void addWorkingDay(ostrel::Time day) {
         addSpan(day + 8 * hour + 40 * 60, 50 * 60, "Mail");
         addSpan(day + 9.5 * hour, 2 * hour, "Code Editor", "vesperline");
-        addSpan(day + 10 * hour, 25 * 60, "Browser", "docs.example.org");
         addSpan(day + 11.5 * hour, 20 * 60, "Chat");
+        addSpan(day + 11 * hour + 50 * 60, 25 * 60, "Browser", "docs.example.org");
         addSpan(day + 13 * hour, 1.5 * hour, "Code Editor", "vesperline");
-        addSpan(day + 14 * hour, 40 * 60, "Browser", "Design review");
-        addSpan(day + 14.5 * hour, 15 * 60, "Terminal", "vesperline");
-        addSpan(day + 15 * hour, 45 * 60, "Terminal");
-        addSpan(day + 16 * hour, 30 * 60, "Music");
-        addSpan(day + 16.5 * hour, 40 * 60, "Code Editor", "Budget 2025");
+        addSpan(day + 14.5 * hour, 40 * 60, "Browser", "Design review");
+        addSpan(day + 15 * hour + 10 * 60, 15 * 60, "Terminal", "vesperline");
+        addSpan(day + 15 * hour + 25 * 60, 45 * 60, "Terminal");
+        addSpan(day + 16 * hour + 10 * 60, 30 * 60, "Music");
+        addSpan(day + 16 * hour + 40 * 60, 40 * 60, "Code Editor", "Budget 2025");
         addSpan(day + 17.5 * hour, 40 * 60, "Calendar");
     }
     template <typename T> static T* child(QWidget& screen, const QString& name) {
@@ -123,6 +124,11 @@ TEST_F(JournalScreenTest, AFullDayShowsItsSummaryTilesChartAndLists) {
     EXPECT_DOUBLE_EQ(sets[0]->at(10), 60);
     EXPECT_DOUBLE_EQ(sets[6]->at(11), 20) << "Chat, the seventh app";
     EXPECT_DOUBLE_EQ(sets[4]->at(17), 30) << "Calendar, the fifth";
+    double afterLunch = 0; // the Code Editor until 14:30, then the Browser
+    for (const QBarSet* set : sets) {
+        afterLunch += set->at(14);
+    }
+    EXPECT_DOUBLE_EQ(afterLunch, 60);
     EXPECT_EQ(sets[0]->brush().gradient()->stops().last().second, Theme::hues[0].pastel);
     EXPECT_EQ(chart->legend()->items().size(), 7u);
 
