@@ -43,7 +43,7 @@ class JournalScreenTest : public JournalFixture {
         return loaded.wait(patience);
     }
     // A working day from 08:40 to 18:10 in seven apps and four projects, one span after another as
-    // the recorder keeps them, with a lunch break and two short pauses.
+    // the recorder keeps them, with a lunch break and a short pause.
     void addWorkingDay(ostrel::Time day) {
         addSpan(day + 8 * hour + 40 * 60, 50 * 60, "Mail");
         addSpan(day + 9.5 * hour, 2 * hour, "Code Editor", "vesperline");

@@ -8,7 +8,6 @@
 #include "Support/ViewPictures.h"
 #include "UI/Ask/AskController.h"
 #include "UI/Ask/AskScreen.h"
-#include "UI/Ask/ExchangeView.h"
 #include "UI/Ask/SourceRow.h"
 #include "UI/Journal/HourChart.h"
 #include "UI/Journal/JournalEntryRow.h"
