@@ -1,6 +1,7 @@
 #include "Rules/PrivacyRules.h"
 
 #include "Rules/ProjectInference.h"
+#include "Search/AddressPrefixes.h"
 #include "Search/TextNormalizer.h"
 #include "Support/Whitespace.h"
 
@@ -94,6 +95,26 @@ bool isPrivateWindowTitle(const std::optional<std::string>& title) {
     return false;
 }
 
+namespace {
+
+bool entryMatches(std::string_view entry, std::string_view host, std::string_view address) {
+    // Containment covers an equal host and every subdomain ("news.example.com" for "example.com").
+    return (!host.empty() && host.find(entry) != std::string_view::npos) ||
+           (!address.empty() && address.find(entry) != std::string_view::npos);
+}
+
+// An entry as a site: users paste addresses from the address bar, so the scheme, a leading "www." and
+// trailing slashes say nothing about which site is meant. What is left of a path still counts.
+std::string_view asSite(std::string_view entry) {
+    std::string_view site = withoutAddressPrefixes(entry);
+    while (site.ends_with('/')) {
+        site.remove_suffix(1);
+    }
+    return site;
+}
+
+} // namespace
+
 bool matchesExcludedSite(const std::optional<std::string>& url, const std::optional<std::string>& /*title*/,
                          const std::vector<std::string>& sites) {
     if (sites.empty()) {
@@ -102,16 +123,18 @@ bool matchesExcludedSite(const std::optional<std::string>& url, const std::optio
     const auto host = ProjectInference::host(url);
     const std::string foldedHost = host ? TextNormalizer::fold(*host) : std::string();
     const std::string foldedAddress = url ? TextNormalizer::fold(*url) : std::string();
+    // The address cut the way the search index keeps it, to meet entries cut the same way.
+    const std::string_view siteAddress = withoutAddressPrefixes(foldedAddress);
     for (const std::string& site : sites) {
         const std::string entry = TextNormalizer::fold(Whitespace::trimmed(site));
         if (entry.empty()) {
             continue;
         }
-        // Containment covers an equal host and every subdomain ("news.example.com" for "example.com").
-        if (!foldedHost.empty() && foldedHost.find(entry) != std::string::npos) {
+        if (entryMatches(entry, foldedHost, foldedAddress)) {
             return true;
         }
-        if (!foldedAddress.empty() && foldedAddress.find(entry) != std::string::npos) {
+        const std::string_view cut = asSite(entry);
+        if (!cut.empty() && cut != entry && entryMatches(cut, foldedHost, siteAddress)) {
             return true;
         }
     }

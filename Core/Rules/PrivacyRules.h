@@ -19,7 +19,9 @@ bool isPrivateWindowTitle(const std::optional<std::string>& title);
 
 // Whether a page address matches one of the user's excluded sites. Entries are trimmed and folded;
 // an entry matches when the address's host (lower case, without "www.") or the address itself contains
-// it, so it also covers every subdomain. The title takes no part in the decision.
+// it, so it also covers every subdomain. An entry pasted with its scheme, "www." or trailing slash
+// also matches as the site it names: without them, against the address without its scheme and
+// "www."; a path in it must still be found in the address. The title takes no part in the decision.
 bool matchesExcludedSite(const std::optional<std::string>& url, const std::optional<std::string>& title,
                          const std::vector<std::string>& sites);
 

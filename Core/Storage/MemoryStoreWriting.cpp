@@ -14,13 +14,7 @@ constexpr const char* ftsInsertStatement =
     "INSERT INTO frame_fts (rowid, title, url, body) VALUES (?, ?, ?, ?)";
 
 std::string_view withoutSchemeAndWWW(const std::optional<std::string>& url) {
-    std::string_view rest = url ? std::string_view(*url) : std::string_view();
-    for (const std::string_view prefix : addressPrefixes) {
-        if (rest.starts_with(prefix)) {
-            rest.remove_prefix(prefix.size());
-        }
-    }
-    return rest;
+    return withoutAddressPrefixes(url ? std::string_view(*url) : std::string_view());
 }
 
 using TextForm = std::string (*)(std::string_view);

@@ -85,6 +85,20 @@ TEST(PrivacyRules, MatchesExcludedSitesByHostAndAddress) {
         {"entry found in the path", "https://host.test/reddit.com/r", {"reddit.com"}, true},
         {"folded address", "https://ÖRNEK.com.tr/", {"ornek.com.tr"}, true},
         {"folded entry", "https://istanbul.gov.tr/", {"İSTANBUL"}, true},
+        // Entries pasted from an address bar name the site, whatever its scheme or final slash.
+        {"entry with scheme, port and path",
+         "http://localhost:8766/excl/page.html",
+         {"http://localhost:8766/excl/"},
+         true},
+        {"path without its final slash", "http://localhost:8766/excl", {"http://localhost:8766/excl/"}, true},
+        {"other scheme than the entry's", "https://example.com/a", {"http://www.example.com/"}, true},
+        {"www entry, page without www", "https://example.com/", {"www.example.com"}, true},
+        {"upper-case scheme", "https://bank.example/x", {"HTTPS://Bank.Example/"}, true},
+        {"the path still counts",
+         "http://localhost:8766/allowed/page.html",
+         {"http://localhost:8766/excl/"},
+         false},
+        {"another port", "http://localhost:9000/excl/", {"http://localhost:8766/excl/"}, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(PrivacyRules::matchesExcludedSite(c.url, std::nullopt, c.sites), c.expected) << c.name;
