@@ -9,22 +9,32 @@ WindowList::WindowList(platform::WindowServer& windowServer, platform::Workspace
 
 std::vector<ostrel::ScreenWindow> WindowList::current() {
     std::vector<ostrel::ScreenWindow> windows;
+    // Of the windows met so far, front to back, those that hide what lies behind them.
+    std::vector<ostrel::Rect> opaqueInFront;
     for (const platform::WindowServerWindow& window : windowServer_.onScreenWindows()) {
-        if (!window.pid || !window.frame) {
+        if (!window.frame) {
             continue;
         }
         // A fully transparent window shows nothing; a window without opacity is opaque.
-        if (window.alpha && *window.alpha <= 0) {
-            continue;
+        const bool opaque = !window.alpha || *window.alpha >= 1;
+        const bool shows = !window.alpha || *window.alpha > 0;
+        if (window.pid && shows && isBrowserProcess(*window.pid, window.ownerName)) {
+            std::optional<ostrel::Rect> client;
+            if (window.clientFrame && window.clientFrame != window.frame) {
+                client = window.clientFrame;
+            }
+            std::vector<ostrel::Rect> covering;
+            for (const ostrel::Rect& front : opaqueInFront) {
+                if (front.intersects(*window.frame)) {
+                    covering.push_back(front);
+                }
+            }
+            windows.push_back(
+                {window.id, *window.pid, *window.frame, window.title, client, std::move(covering)});
         }
-        if (!isBrowserProcess(*window.pid, window.ownerName)) {
-            continue;
+        if (opaque) {
+            opaqueInFront.push_back(*window.frame);
         }
-        std::optional<ostrel::Rect> client;
-        if (window.clientFrame && window.clientFrame != window.frame) {
-            client = window.clientFrame;
-        }
-        windows.push_back({window.id, *window.pid, *window.frame, window.title, client});
     }
     return windows;
 }

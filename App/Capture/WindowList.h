@@ -14,8 +14,9 @@
 namespace vesperline {
 
 // The on-screen windows of browser processes, front to back: what the privacy checks judge and the
-// masks are cut from. Whether a process is a browser is looked up once per process and owner name,
-// so a read costs one window-list call. Safe to use from several threads at once.
+// masks are cut from, each with the opaque windows of any application in front of it. Whether a
+// process is a browser is looked up once per process and owner name, so a read costs one window-list
+// call. Safe to use from several threads at once.
 class WindowList {
   public:
     WindowList(platform::WindowServer& windowServer, platform::Workspace& workspace);

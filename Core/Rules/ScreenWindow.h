@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ostrel {
 
@@ -18,6 +19,9 @@ struct ScreenWindow {
     // The application's own area, without the decorations a window manager draws around it; absent
     // when it is the whole frame. Accessibility reports this area, so windows are matched by it.
     std::optional<Rect> clientFrame = std::nullopt;
+    // The frames of the opaque windows of any application stacked in front of this one that meet it,
+    // front to back: what of this window shows on screen is its frame less these.
+    std::vector<Rect> coveringFrames = {};
 
     const Rect& contentFrame() const { return clientFrame ? *clientFrame : frame; }
 

@@ -10,7 +10,12 @@
 namespace ostrel::WindowPrivacy {
 namespace {
 
-using FrameList = std::vector<std::pair<std::uint32_t, Rect>>;
+// The windows to hide, by number, in the order of the window list; a later window with the same
+// number replaces an earlier one.
+using MaskedList = std::vector<std::pair<std::uint32_t, const ScreenWindow*>>;
+
+// More pieces than this of one window's visible part are not worth telling apart: it is hidden whole.
+constexpr std::size_t maxVisiblePieces = 64;
 
 // Whether two rectangles overlap or touch along an edge. A window to hide that only touches the
 // display counts, so it takes part in the stability check (and its padding reaches into the display):
@@ -20,11 +25,9 @@ bool meets(const Rect& a, const Rect& b) {
            std::max(a.minY(), b.minY()) <= std::min(a.maxY(), b.maxY());
 }
 
-// The masked frames in the order of the window list; a later window with the same number replaces the
-// frame of an earlier one.
-FrameList maskedFrameList(const std::vector<ScreenWindow>& windows, const VerdictMap& verdicts,
-                          const Rect& display) {
-    FrameList frames;
+MaskedList maskedList(const std::vector<ScreenWindow>& windows, const VerdictMap& verdicts,
+                      const Rect& display) {
+    MaskedList masked;
     for (const ScreenWindow& window : windows) {
         const auto verdict = verdicts.find(window.id);
         if (verdict != verdicts.end() && !needsMask(verdict->second)) {
@@ -33,15 +36,15 @@ FrameList maskedFrameList(const std::vector<ScreenWindow>& windows, const Verdic
         if (!meets(window.frame, display)) {
             continue;
         }
-        const auto existing = std::find_if(frames.begin(), frames.end(),
+        const auto existing = std::find_if(masked.begin(), masked.end(),
                                            [&](const auto& entry) { return entry.first == window.id; });
-        if (existing != frames.end()) {
-            existing->second = window.frame;
+        if (existing != masked.end()) {
+            existing->second = &window;
         } else {
-            frames.emplace_back(window.id, window.frame);
+            masked.emplace_back(window.id, &window);
         }
     }
-    return frames;
+    return masked;
 }
 
 const ScreenWindow* firstWindow(const std::vector<ScreenWindow>& windows, std::uint32_t id) {
@@ -52,13 +55,13 @@ const ScreenWindow* firstWindow(const std::vector<ScreenWindow>& windows, std::u
 
 // Every window to hide, now or in the previous frame, must be where it was: otherwise the masks of
 // this frame may miss the window's current position.
-bool windowsToHideStayed(const std::vector<ScreenWindow>& previous, const FrameList& previousMasked,
-                         const std::vector<ScreenWindow>& current, const FrameList& currentMasked) {
+bool windowsToHideStayed(const std::vector<ScreenWindow>& previous, const MaskedList& previousMasked,
+                         const std::vector<ScreenWindow>& current, const MaskedList& currentMasked) {
     std::set<std::uint32_t> ids;
-    for (const auto& [id, frame] : previousMasked) {
+    for (const auto& [id, window] : previousMasked) {
         ids.insert(id);
     }
-    for (const auto& [id, frame] : currentMasked) {
+    for (const auto& [id, window] : currentMasked) {
         ids.insert(id);
     }
     return std::all_of(ids.begin(), ids.end(), [&](std::uint32_t id) {
@@ -66,6 +69,31 @@ bool windowsToHideStayed(const std::vector<ScreenWindow>& previous, const FrameL
         const ScreenWindow* now = firstWindow(current, id);
         return before && now && before->frame == now->frame;
     });
+}
+
+// What shows of a window to hide, grown by `padding`, on the display: less the windows in front of
+// it, each shrunk by `padding` so that the blank still reaches a little under their edges. Those are
+// trusted only when they were the same with the previous frame; otherwise the window is hidden whole.
+std::vector<Rect> visibleParts(const ScreenWindow& window, const ScreenWindow* before, const Rect& display,
+                               double padding) {
+    const Rect whole = window.frame.insetBy(-padding, -padding).intersection(display);
+    std::vector<Rect> pieces{whole};
+    if (!before || before->coveringFrames != window.coveringFrames) {
+        return pieces;
+    }
+    for (const Rect& cover : window.coveringFrames) {
+        const Rect hole = cover.insetBy(padding, padding);
+        std::vector<Rect> rest;
+        for (const Rect& piece : pieces) {
+            const std::vector<Rect> left = piece.subtracting(hole);
+            rest.insert(rest.end(), left.begin(), left.end());
+        }
+        pieces = std::move(rest);
+        if (pieces.size() > maxVisiblePieces) {
+            return {whole};
+        }
+    }
+    return pieces;
 }
 
 } // namespace
@@ -112,21 +140,24 @@ VerdictMap verdicts(const std::vector<ScreenWindow>& windows, const VerdictMap& 
 
 std::unordered_map<std::uint32_t, Rect> maskedFrames(const std::vector<ScreenWindow>& windows,
                                                      const VerdictMap& verdicts, const Rect& display) {
-    const FrameList frames = maskedFrameList(windows, verdicts, display);
-    return {frames.begin(), frames.end()};
+    std::unordered_map<std::uint32_t, Rect> frames;
+    for (const auto& [id, window] : maskedList(windows, verdicts, display)) {
+        frames.emplace(id, window->frame);
+    }
+    return frames;
 }
 
 std::optional<std::vector<Rect>> masks(const std::optional<std::vector<ScreenWindow>>& previous,
                                        const std::vector<ScreenWindow>& current, const VerdictMap& verdicts,
                                        const Rect& display, double padding) {
-    const FrameList currentMasked = maskedFrameList(current, verdicts, display);
+    const MaskedList currentMasked = maskedList(current, verdicts, display);
     if (!previous) {
         if (currentMasked.empty()) {
             return std::vector<Rect>{};
         }
         return std::nullopt;
     }
-    const FrameList previousMasked = maskedFrameList(*previous, verdicts, display);
+    const MaskedList previousMasked = maskedList(*previous, verdicts, display);
     if (currentMasked.empty() && previousMasked.empty()) {
         return std::vector<Rect>{};
     }
@@ -138,14 +169,15 @@ std::optional<std::vector<Rect>> masks(const std::optional<std::vector<ScreenWin
     }
 
     std::vector<Rect> rects;
-    for (const auto& [id, frame] : currentMasked) {
-        const Rect visible = frame.insetBy(-padding, -padding).intersection(display);
-        if (visible.isEmpty()) {
-            continue;
+    for (const auto& [id, window] : currentMasked) {
+        for (const Rect& visible : visibleParts(*window, firstWindow(*previous, id), display, padding)) {
+            if (visible.isEmpty()) {
+                continue;
+            }
+            rects.push_back({(visible.minX() - display.minX()) / display.width,
+                             (visible.minY() - display.minY()) / display.height,
+                             visible.width / display.width, visible.height / display.height});
         }
-        rects.push_back({(visible.minX() - display.minX()) / display.width,
-                         (visible.minY() - display.minY()) / display.height, visible.width / display.width,
-                         visible.height / display.height});
     }
     std::stable_sort(rects.begin(), rects.end(),
                      [](const Rect& a, const Rect& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });

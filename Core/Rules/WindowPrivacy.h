@@ -49,8 +49,10 @@ VerdictMap verdicts(const std::vector<ScreenWindow>& windows, const VerdictMap& 
 std::unordered_map<std::uint32_t, Rect> maskedFrames(const std::vector<ScreenWindow>& windows,
                                                      const VerdictMap& verdicts, const Rect& display);
 
-// Mask rectangles in display-relative units (0 to 1, origin top left), each window grown by `padding`
-// points, sorted top to bottom, then left to right. Absent (do not store the frame) when a window to
+// Mask rectangles in display-relative units (0 to 1, origin top left), sorted top to bottom, then left
+// to right: what shows of each window to hide, grown by `padding` points. The windows in front of it
+// (its covering frames, each shrunk by `padding`) keep their picture when they were the same with the
+// previous frame; otherwise the window is hidden whole. Absent (do not store the frame) when a window to
 // hide appeared, moved or closed since the previous frame's list, when there is no previous list to
 // compare with, or when the display or padding cannot be measured.
 std::optional<std::vector<Rect>> masks(const std::optional<std::vector<ScreenWindow>>& previous,

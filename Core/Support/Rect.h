@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace ostrel {
 
@@ -35,6 +36,26 @@ struct Rect {
     bool contains(const Rect& other) const {
         return other.minX() >= minX() && other.minY() >= minY() && other.maxX() <= maxX() &&
                other.maxY() <= maxY();
+    }
+
+    // What of this rectangle lies outside `hole`: none, itself, or up to four pieces (the bands above
+    // and below the hole, then the parts left and right of it), which do not overlap.
+    std::vector<Rect> subtracting(const Rect& hole) const {
+        const Rect common = intersection(hole);
+        if (common.isEmpty()) {
+            return isEmpty() ? std::vector<Rect>{} : std::vector<Rect>{*this};
+        }
+        std::vector<Rect> pieces;
+        const auto keep = [&pieces](Rect piece) {
+            if (!piece.isEmpty()) {
+                pieces.push_back(piece);
+            }
+        };
+        keep({x, y, width, common.minY() - minY()});
+        keep({x, common.maxY(), width, maxY() - common.maxY()});
+        keep({x, common.minY(), common.minX() - minX(), common.height});
+        keep({common.maxX(), common.minY(), maxX() - common.maxX(), common.height});
+        return pieces;
     }
 
     // Grows (negative d) or shrinks (positive d) every edge by the given amounts.

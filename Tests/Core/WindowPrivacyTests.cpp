@@ -145,6 +145,52 @@ TEST(WindowPrivacy, MasksOnlyWindowsThatStayedPut) {
     }
 }
 
+TEST(WindowPrivacy, MasksOnlyWhatShowsOfAWindowBehindOthers) {
+    const Rect display{0, 0, 1000, 500};
+    const VerdictMap verdicts = {{1, Verdict::privateWindow}};
+    const auto behind = [](std::vector<Rect> covers) {
+        ScreenWindow hidden = window(1, 1, {100, 100, 400, 200});
+        hidden.coveringFrames = std::move(covers);
+        return hidden;
+    };
+    // The blank reaches the padding (2 points) under the edges of what lies in front.
+    const Rect rightHalf{300, 50, 500, 400};
+    const Rect middle{200, 150, 100, 50};
+    using Masks = std::optional<std::vector<Rect>>;
+    const struct {
+        const char* name;
+        ScreenWindow previous;
+        ScreenWindow current;
+        Masks expected;
+    } cases[] = {
+        {"nothing in front: the whole window", behind({}), behind({}),
+         std::vector<Rect>{{0.098, 0.196, 0.404, 0.408}}},
+        {"a window in front of its right part", behind({rightHalf}), behind({rightHalf}),
+         std::vector<Rect>{{0.098, 0.196, 0.204, 0.408}}},
+        {"what lies in front moved: the whole window", behind({{310, 50, 500, 400}}), behind({rightHalf}),
+         std::vector<Rect>{{0.098, 0.196, 0.404, 0.408}}},
+        {"what lies in front appeared: the whole window", behind({}), behind({rightHalf}),
+         std::vector<Rect>{{0.098, 0.196, 0.404, 0.408}}},
+        {"covered whole: nothing to blank", behind({display}), behind({display}), std::vector<Rect>{}},
+        {"a small window in the middle: the four parts around it", behind({middle}), behind({middle}),
+         std::vector<Rect>{{0.098, 0.196, 0.404, 0.108},
+                           {0.098, 0.304, 0.104, 0.092},
+                           {0.298, 0.304, 0.204, 0.092},
+                           {0.098, 0.396, 0.404, 0.208}}},
+    };
+    for (const auto& c : cases) {
+        const Masks masks = WindowPrivacy::masks(Windows{c.previous}, {c.current}, verdicts, display, 2.0);
+        ASSERT_EQ(masks.has_value(), c.expected.has_value()) << c.name;
+        ASSERT_EQ(masks->size(), c.expected->size()) << c.name;
+        for (std::size_t i = 0; i < masks->size(); ++i) {
+            EXPECT_NEAR((*masks)[i].x, (*c.expected)[i].x, 1e-12) << c.name << " " << i;
+            EXPECT_NEAR((*masks)[i].y, (*c.expected)[i].y, 1e-12) << c.name << " " << i;
+            EXPECT_NEAR((*masks)[i].width, (*c.expected)[i].width, 1e-12) << c.name << " " << i;
+            EXPECT_NEAR((*masks)[i].height, (*c.expected)[i].height, 1e-12) << c.name << " " << i;
+        }
+    }
+}
+
 TEST(WindowPrivacy, MasksAreClippedAndSortedTopToBottomThenLeftToRight) {
     const Rect display{1000, 0, 1000, 500}; // a second display right of the main one
     const Windows windows = {

@@ -21,10 +21,11 @@ class WindowListTest : public ::testing::Test {
         workspace.applications[editorPID] = {editorPID, "org.gnome.TextEditor", "Text Editor"};
     }
 
+    // Side by side, so that none lies in front of another.
     static WindowServerWindow window(std::uint32_t id, std::optional<std::int32_t> pid, std::string owner) {
         return {id,
                 pid,
-                Rect{double(id), 0, 400, 300},
+                Rect{500.0 * id, 0, 400, 300},
                 std::nullopt,
                 WindowType::normal,
                 std::move(owner),
@@ -46,9 +47,9 @@ TEST_F(WindowListTest, KeepsTheVisibleWindowsOfBrowsersFrontToBack) {
     windowServer.windows[6].alpha = 0.5;
     windowServer.windows[6].title.reset();
     EXPECT_EQ(list.current(),
-              (std::vector<ostrel::ScreenWindow>{{1, browserPID, Rect{1, 0, 400, 300}, "Window 1"},
-                                                 {4, browserPID, Rect{4, 0, 400, 300}, "Window 4"},
-                                                 {7, browserPID, Rect{7, 0, 400, 300}, std::nullopt}}));
+              (std::vector<ostrel::ScreenWindow>{{1, browserPID, Rect{500, 0, 400, 300}, "Window 1"},
+                                                 {4, browserPID, Rect{2000, 0, 400, 300}, "Window 4"},
+                                                 {7, browserPID, Rect{3500, 0, 400, 300}, std::nullopt}}));
     EXPECT_EQ(workspace.lookups[browserPID], 1) << "one lookup per process";
     EXPECT_EQ(workspace.lookups[editorPID], 1);
     list.current();
@@ -57,13 +58,32 @@ TEST_F(WindowListTest, KeepsTheVisibleWindowsOfBrowsersFrontToBack) {
 
 TEST_F(WindowListTest, KeepsTheClientAreaWhenDecorationsSurroundIt) {
     windowServer.windows = {window(1, browserPID, "firefox"), window(2, browserPID, "firefox")};
-    windowServer.windows[0].clientFrame = Rect{1, 24, 400, 276};
+    windowServer.windows[0].clientFrame = Rect{500, 24, 400, 276};
     windowServer.windows[1].clientFrame = windowServer.windows[1].frame;
     const auto windows = list.current();
-    EXPECT_EQ(windows[0].clientFrame, (Rect{1, 24, 400, 276}));
-    EXPECT_EQ(windows[0].contentFrame(), (Rect{1, 24, 400, 276}));
+    EXPECT_EQ(windows[0].clientFrame, (Rect{500, 24, 400, 276}));
+    EXPECT_EQ(windows[0].contentFrame(), (Rect{500, 24, 400, 276}));
     EXPECT_FALSE(windows[1].clientFrame) << "no decorations: the frame is the client area";
     EXPECT_EQ(windows[1].contentFrame(), windows[1].frame);
+}
+
+TEST_F(WindowListTest, NamesTheOpaqueWindowsInFrontOfEachBrowserWindow) {
+    WindowServerWindow terminal = window(1, editorPID, "xterm");
+    terminal.frame = Rect{0, 0, 300, 200};
+    WindowServerWindow faded = window(2, editorPID, "xterm");
+    faded.frame = Rect{0, 0, 800, 600};
+    faded.alpha = 0.9; // a compositor blends it: what lies below shows through
+    WindowServerWindow elsewhere = window(3, editorPID, "xterm"); // meets no browser window
+    WindowServerWindow front = window(4, browserPID, "firefox");
+    front.frame = Rect{100, 100, 400, 300};
+    WindowServerWindow back = window(5, browserPID, "firefox");
+    back.frame = Rect{200, 150, 400, 300};
+    windowServer.windows = {terminal, faded, elsewhere, front, back};
+    const auto windows = list.current();
+    ASSERT_EQ(windows.size(), 2u);
+    EXPECT_EQ(windows[0].coveringFrames, (std::vector<Rect>{{0, 0, 300, 200}}));
+    EXPECT_EQ(windows[1].coveringFrames, (std::vector<Rect>{{0, 0, 300, 200}, {100, 100, 400, 300}}))
+        << "another browser window in front covers it too";
 }
 
 TEST_F(WindowListTest, AReusedProcessIDIsLookedUpAgain) {
