@@ -7,9 +7,9 @@
 
 namespace vesperline {
 
-ActivityTracker::ActivityTracker(StoreHub& hub, platform::UserIdle& userIdle,
+ActivityTracker::ActivityTracker(StoreHub& hub, platform::UserIdle& userIdle, std::int32_t ownPid,
                                  FrontmostTracker& frontmostTracker, const ostrel::Clock& clock)
-    : hub_(hub), userIdle_(userIdle), frontmostTracker_(frontmostTracker), clock_(clock),
+    : hub_(hub), userIdle_(userIdle), frontmostTracker_(frontmostTracker), clock_(clock), ownPid_(ownPid),
       context_(std::make_unique<QObject>()) {
     // Ten seconds of slack let the system batch this wake-up with others.
     timer_.setTimerType(QueueTimer::timerType(tickIntervalMilliseconds / 1000.0, 10));
@@ -71,7 +71,8 @@ void ActivityTracker::postExtension(std::int64_t rowID, const ostrel::ActivitySp
 void ActivityTracker::beginSpan(const std::optional<FrontmostApp>& app,
                                 const std::optional<std::string>& windowTitle,
                                 const std::optional<std::string>& project) {
-    if (current_ || suspended || !app || !app->bundleID || *app->bundleID == appID ||
+    // Our own windows are known by their process: their window class is not the application id.
+    if (current_ || suspended || !app || !app->bundleID || app->pid == ownPid_ || *app->bundleID == appID ||
         excludedApps.contains(*app->bundleID)) {
         return;
     }

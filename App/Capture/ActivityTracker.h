@@ -42,8 +42,9 @@ class ActivityTracker final {
     static constexpr double idleThreshold = 300;
     static constexpr int tickIntervalMilliseconds = 30'000;
 
-    // The hub, idle source and frontmost tracker must outlive the tracker.
-    ActivityTracker(StoreHub& hub, platform::UserIdle& userIdle,
+    // The hub, idle source and frontmost tracker must outlive the tracker. `ownPid` is this process:
+    // its windows are ours, whatever name their window class gives them.
+    ActivityTracker(StoreHub& hub, platform::UserIdle& userIdle, std::int32_t ownPid,
                     FrontmostTracker& frontmostTracker = FrontmostTracker::shared(),
                     const ostrel::Clock& clock = systemClock());
     ~ActivityTracker();
@@ -69,8 +70,8 @@ class ActivityTracker final {
                            const std::optional<std::string>& project);
 
     // Opens a span for the application unless one is open, the tracker is suspended, or the
-    // application has no bundle identifier, is this application or is excluded. Without a project,
-    // the project is inferred from the application and title.
+    // application has no bundle identifier, is this application (by process or id) or is excluded. Without a
+    // project, the project is inferred from the application and title.
     void beginSpan(const std::optional<FrontmostApp>& app, const std::optional<std::string>& windowTitle,
                    const std::optional<std::string>& project);
     // Ends the open span at `date` (at its start when `date` is earlier).
@@ -94,6 +95,7 @@ class ActivityTracker final {
     platform::UserIdle& userIdle_;
     FrontmostTracker& frontmostTracker_;
     const ostrel::Clock& clock_;
+    const std::int32_t ownPid_;
     std::optional<Current> current_;
     bool idle_ = false;
     bool enabled_ = false;

@@ -83,8 +83,8 @@ AppModel::AppModel(std::unique_ptr<StoreHub> hub, std::unique_ptr<AppSettings> s
                                     services_.userIdle, services_.videoFiles, services_.frontmost,
                                     services_.timers, services_.clock, services_.ownPid,
                                     services_.preferredLanguages, services_.freeSpace})),
-      tracker_(
-          std::make_unique<ActivityTracker>(*hub_, services_.userIdle, services_.frontmost, services_.clock)),
+      tracker_(std::make_unique<ActivityTracker>(*hub_, services_.userIdle, services_.ownPid,
+                                                 services_.frontmost, services_.clock)),
       backlog_(std::make_unique<OCRBacklog>(*hub_, recorder_->ocr(), *imageLoader_, services_.clock)),
       rewriter_(services_.videoFiles),
       retention_(std::make_unique<RetentionManager>(

@@ -54,7 +54,8 @@ class ActivityTrackerTest : public ::testing::Test {
     StoreHub hub{data.path(), clock};
     platform::FakeUserIdle idle;
     FrontmostTracker frontmost;
-    ActivityTracker tracker{hub, idle, frontmost, clock};
+    static constexpr std::int32_t ownPid = 4242;
+    ActivityTracker tracker{hub, idle, ownPid, frontmost, clock};
 };
 
 struct Expected {
@@ -140,6 +141,10 @@ TEST_F(ActivityTrackerTest, OwnAndExcludedAppsGetNoTime) {
     activate(FrontmostApp{1, appID, "Vesperline"});
     EXPECT_FALSE(tracker.current());
     clock.advance(10);
+    // Our windows as the desktop names them: by their window class, not the application id.
+    activate(FrontmostApp{ownPid, "vesperline", "vesperline"});
+    EXPECT_FALSE(tracker.current()) << "our own process";
+    clock.advance(10);
     activate(FrontmostApp{2, "org.example.Passwords", "Passwords"});
     EXPECT_FALSE(tracker.current());
     clock.advance(10);
@@ -147,7 +152,7 @@ TEST_F(ActivityTrackerTest, OwnAndExcludedAppsGetNoTime) {
     EXPECT_FALSE(tracker.current());
     clock.advance(10);
     activate(browser);
-    expectSpans(spans(), {{0, 10, editor.bundleID}, {40, 40, browser.bundleID}});
+    expectSpans(spans(), {{0, 10, editor.bundleID}, {50, 50, browser.bundleID}});
 }
 
 TEST_F(ActivityTrackerTest, SavedMomentsCarryTitleAndProjectAndANewProjectBeginsANewSpan) {
