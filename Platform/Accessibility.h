@@ -22,6 +22,10 @@ class Accessibility {
     // Asks the desktop to let other applications' trees be read; returns at once, and a grant shows
     // in `isTrusted` a moment later. Main thread only.
     virtual void requestTrust() = 0;
+    // Switches the desktop's accessibility on while we record, as assistive programs do, so that
+    // applications offer their trees; when it was off, it is switched off again when this object
+    // goes (at quit), unless the user asked for it meanwhile. Returns at once. Main thread only.
+    virtual void keepSwitchedOn() = 0;
 
     // The windows of the application of a process, in the application's order.
     virtual std::optional<std::vector<AccessibleElement>> windows(std::int32_t pid) = 0;
@@ -46,8 +50,14 @@ class Accessibility {
     virtual std::optional<long long> characterCount(const AccessibleElement& element) = 0;
     virtual std::optional<TextRange> visibleCharacterRange(const AccessibleElement& element) = 0;
     virtual std::optional<std::string> stringForRange(const AccessibleElement& element, TextRange range) = 0;
-    // The address of the document the node shows (a window's file, a web area's page).
+    // The address of the document the node shows (a window's file, a web area's page), as the
+    // application gives it: it may name the application's own interface ("chrome://", "about:").
     virtual std::optional<std::string> documentAddress(const AccessibleElement& element) = 0;
+    // Whether the node is shown on screen now; a browser keeps the pages of its other tabs in its tree,
+    // in the same place as the page shown.
+    virtual std::optional<bool> isShowing(const AccessibleElement& element) = 0;
+    // The process of the application the node belongs to, as the accessibility bus knows it.
+    virtual std::optional<std::int32_t> processID(const AccessibleElement& element) = 0;
 };
 
 } // namespace vesperline::platform

@@ -8,6 +8,9 @@ enum class AccessibleRole {
     application,
     window,
     staticText,
+    // A part of a document that keeps text of its own beside its child nodes: a paragraph, heading,
+    // section, link, list item, table cell and the like. Its own text is read, then its children.
+    textBlock,
     textArea,
     textField,
     // A text field that hides what is typed (password entry).

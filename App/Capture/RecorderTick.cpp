@@ -37,7 +37,7 @@ void Recorder::tick() {
         return;
     }
     // Linux has no system-wide secure entry flag: a focused password field is the sign.
-    if (inspector_.isSecureInputFocused()) {
+    if (inspector_.isSecureInputFocused(app->pid)) {
         skip(SkipReason::secureInput(), true, now);
         return;
     }

@@ -71,12 +71,21 @@ WindowSnapshot WindowInspector::snapshot(std::int32_t pid) {
     return snapshot;
 }
 
-bool WindowInspector::isSecureInputFocused() {
+bool WindowInspector::isSecureInputFocused(std::int32_t frontmostPid) {
     if (!accessibility_.isTrusted()) {
         return false;
     }
     const auto focused = accessibility_.focusedElement();
-    return focused && accessibility_.role(*focused) == AccessibleRole::secureTextField;
+    if (!focused || accessibility_.role(*focused) != AccessibleRole::secureTextField) {
+        return false;
+    }
+    const std::optional<std::int32_t> owner = accessibility_.processID(*focused);
+    if (!owner || *owner == frontmostPid) {
+        return true; // an owner that cannot be told is taken to be in front
+    }
+    // A sandbox may show its application to accessibility under another process than its windows:
+    // an active window of the field's own application counts as in front too.
+    return accessibility_.focusedWindow(*owner).has_value();
 }
 
 } // namespace vesperline

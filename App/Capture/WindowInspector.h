@@ -21,9 +21,13 @@ namespace vesperline {
 class WindowInspector {
   public:
     struct Page {
+        // A web or file address only: browsers also give their own interface documents as addresses.
         std::optional<std::string> url;
         // Absent when it could not be determined.
         std::optional<bool> privateMarker;
+        // Nothing below the window could be read: its application keeps its tree to itself
+        // (Chromium-based programs until they are asked for it at their start).
+        bool showsNoTree = false;
 
         bool operator==(const Page&) const = default;
     };
@@ -57,7 +61,10 @@ class WindowInspector {
     WindowSnapshot windowListFrame(std::int32_t pid);
     // The process's focused (else main) window, with the window list filling what accessibility lacks.
     WindowSnapshot snapshot(std::int32_t pid);
-    bool isSecureInputFocused();
+    // Whether a password field has the keyboard focus in the application in front (process
+    // `frontmostPid`): toolkits tell no one when their window merely goes behind another one, so
+    // the last field to take the focus may belong to an application no longer in front.
+    bool isSecureInputFocused(std::int32_t frontmostPid);
     // A text node's text; for more than 6,000 characters only its visible range.
     std::optional<std::string> elementText(const platform::AccessibleElement& element);
     Page browserPage(const platform::AccessibleElement& window, bool search);

@@ -1,6 +1,7 @@
 #include "Capture/NonBlank.h"
 #include "Capture/WindowInspector.h"
 
+#include "Rules/ProjectInference.h"
 #include "Search/TextNormalizer.h"
 
 #include <algorithm>
@@ -63,10 +64,24 @@ std::string labelOf(const platform::AccessibleLabels& labels) {
     return ostrel::TextNormalizer::fold(joined);
 }
 
+// Only a web or file address (or a file's path) names a page. Browsers give their own interface
+// documents as addresses too: Firefox's window is "chrome://browser/content/browser.xhtml", a new tab
+// "about:newtab".
+std::optional<std::string> pageAddress(const std::optional<std::string>& address) {
+    if (!nonBlank(address)) {
+        return std::nullopt;
+    }
+    const std::optional<std::string> scheme = ostrel::ProjectInference::scheme(address);
+    if (scheme ? *scheme == "http" || *scheme == "https" || *scheme == "file" : address->starts_with('/')) {
+        return address;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 WindowInspector::Page WindowInspector::browserPage(const AccessibleElement& window, bool search) {
-    std::optional<std::string> document = nonBlank(accessibility_.documentAddress(window));
+    std::optional<std::string> document = pageAddress(accessibility_.documentAddress(window));
     if (!search) {
         return {document, std::nullopt};
     }
@@ -76,6 +91,7 @@ WindowInspector::Page WindowInspector::browserPage(const AccessibleElement& wind
     int failures = 0;
     bool deep = false;
     bool found = false;
+    bool readBelowWindow = false;
     std::size_t index = 0;
     for (; index < queue.size(); ++index) {
         if (index == maxNodes) {
@@ -96,10 +112,12 @@ WindowInspector::Page WindowInspector::browserPage(const AccessibleElement& wind
             }
             continue;
         }
+        readBelowWindow = readBelowWindow || depth > 0;
         if (labels->role == AccessibleRole::webArea) {
-            // Web content is never entered; its address is the page's when the window has none.
-            if (!document && !webAreaURL) {
-                webAreaURL = accessibility_.documentAddress(element);
+            // Web content is never entered; its address is the page's when the window has none. The
+            // pages of the other tabs lie in the tree too, where the shown one is.
+            if (!document && !webAreaURL && accessibility_.isShowing(element) != false) {
+                webAreaURL = pageAddress(accessibility_.documentAddress(element));
             }
             continue;
         }
@@ -125,6 +143,7 @@ WindowInspector::Page WindowInspector::browserPage(const AccessibleElement& wind
     const bool drained = index >= queue.size();
 
     Page page;
+    page.showsNoTree = drained && !readBelowWindow;
     if (found) {
         page.privateMarker = true;
     } else if (failures == 0 && (drained || deep)) {
@@ -135,7 +154,8 @@ WindowInspector::Page WindowInspector::browserPage(const AccessibleElement& wind
     } else if (webAreaURL) {
         page.url = webAreaURL;
     } else if (candidate) {
-        page.url = candidate->find("://") != std::string::npos ? *candidate : "https://" + *candidate;
+        // Address bars leave the scheme out; none is made up for them.
+        page.url = candidate->find("://") != std::string::npos ? pageAddress(candidate) : candidate;
     }
     return page;
 }

@@ -103,8 +103,13 @@ WindowInspector::Text WindowInspector::readText(const AccessibleElement& window,
             appendPiece(elementText(element));
             break;
         case AccessibleRole::comboBox:
+        case AccessibleRole::textBlock:
             appendPiece(elementText(element));
             enter = depth <= maxChildDepth;
+            break;
+        case AccessibleRole::webArea:
+            // The pages of a browser's other tabs lie in the tree too, where the shown one is.
+            enter = depth <= maxChildDepth && accessibility_.isShowing(element) != false;
             break;
         default:
             enter = !isSkippedRole(node->role) && depth <= maxChildDepth;

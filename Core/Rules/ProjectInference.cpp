@@ -378,6 +378,14 @@ class ParsedURI {
         return text;
     }
 
+    // The scheme as written; absent without one.
+    std::optional<std::string> scheme() const {
+        if (!valid_ || uri_.scheme.first == nullptr) {
+            return std::nullopt;
+        }
+        return std::string(uri_.scheme.first, uri_.scheme.afterLast);
+    }
+
   private:
     UriUriA uri_{};
     bool valid_ = false;
@@ -441,6 +449,20 @@ std::optional<std::string> infer(const std::optional<std::string>& bundleID,
         return parts.empty() ? std::nullopt : cleaned(withoutPathExtension(parts[0]));
     }
     return std::nullopt;
+}
+
+std::optional<std::string> scheme(const std::optional<std::string>& address) {
+    // The parser stops at a NUL, which would silently cut the address; such text is no URL.
+    if (!address || address->find('\0') != std::string::npos) {
+        return std::nullopt;
+    }
+    auto result = ParsedURI(escapedForParsing(*address)).scheme();
+    if (result) {
+        // Schemes are ASCII letters, digits and "+-.".
+        std::transform(result->begin(), result->end(), result->begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    }
+    return result;
 }
 
 std::optional<std::string> host(const std::optional<std::string>& address) {

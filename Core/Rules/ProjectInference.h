@@ -26,4 +26,8 @@ std::vector<std::string> cleanTitle(const std::string& title);
 // does not parse as a URL reference or has no authority host (e.g. no scheme and no "//").
 std::optional<std::string> host(const std::optional<std::string>& address);
 
+// The lower-case scheme of an address ("https", "file", "chrome"); absent when it does not parse as a
+// URL reference or has none.
+std::optional<std::string> scheme(const std::optional<std::string>& address);
+
 } // namespace ostrel::ProjectInference

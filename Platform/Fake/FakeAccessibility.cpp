@@ -119,6 +119,14 @@ std::optional<std::string> FakeAccessibility::documentAddress(const AccessibleEl
     return field(element, &FakeAccessibleNode::document);
 }
 
+std::optional<bool> FakeAccessibility::isShowing(const AccessibleElement& element) {
+    return field(element, &FakeAccessibleNode::showing);
+}
+
+std::optional<std::int32_t> FakeAccessibility::processID(const AccessibleElement& element) {
+    return field(element, &FakeAccessibleNode::pid);
+}
+
 std::optional<std::vector<AccessibleElement>> FakeAccessibility::children(const AccessibleElement& element) {
     const FakeAccessibleNode* node = find(element);
     return node ? std::optional(node->children) : std::nullopt;

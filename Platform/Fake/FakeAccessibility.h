@@ -21,6 +21,9 @@ struct FakeAccessibleNode {
     std::optional<std::string> help;
     std::optional<std::string> value;
     std::optional<std::string> document;
+    std::optional<bool> showing = true;
+    // The process of the node's application.
+    std::optional<std::int32_t> pid;
     std::optional<long long> characterCount;
     std::optional<TextRange> visibleRange;
     std::vector<AccessibleElement> children;
@@ -35,6 +38,8 @@ class FakeAccessibility final : public Accessibility {
     // How often trust was asked for, and whether asking grants it.
     int trustRequests = 0;
     bool grantsTrustOnRequest = false;
+    // How often the switch was asked to be kept on.
+    int keepOnRequests = 0;
     std::map<std::int32_t, std::vector<AccessibleElement>> windowsByPid;
     std::map<std::int32_t, AccessibleElement> focusedWindowByPid;
     std::map<std::int32_t, AccessibleElement> mainWindowByPid;
@@ -53,6 +58,7 @@ class FakeAccessibility final : public Accessibility {
         ++trustRequests;
         trusted = trusted || grantsTrustOnRequest;
     }
+    void keepSwitchedOn() override { ++keepOnRequests; }
     std::optional<std::vector<AccessibleElement>> windows(std::int32_t pid) override;
     std::optional<AccessibleElement> focusedWindow(std::int32_t pid) override;
     std::optional<AccessibleElement> mainWindow(std::int32_t pid) override;
@@ -69,6 +75,8 @@ class FakeAccessibility final : public Accessibility {
     std::optional<TextRange> visibleCharacterRange(const AccessibleElement& element) override;
     std::optional<std::string> stringForRange(const AccessibleElement& element, TextRange range) override;
     std::optional<std::string> documentAddress(const AccessibleElement& element) override;
+    std::optional<bool> isShowing(const AccessibleElement& element) override;
+    std::optional<std::int32_t> processID(const AccessibleElement& element) override;
 
   private:
     // The node, or null for an element of no fake tree.

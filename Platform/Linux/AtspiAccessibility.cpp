@@ -154,6 +154,14 @@ std::optional<std::uint64_t> statesOf(QDBusPendingCall& call) {
     return std::uint64_t(words[0]) | (std::uint64_t(words[1]) << 32);
 }
 
+// A node's text holds this character where a child node (a link, an image) sits; the child's own
+// text is read from the child.
+constexpr QChar embeddedObject(0xFFFC);
+
+std::string withoutEmbeddedObjects(QString text) {
+    return toStd(text.remove(embeddedObject));
+}
+
 std::optional<std::string> nonEmptyStd(const std::optional<QString>& text) {
     if (!text || text->isEmpty()) {
         return std::nullopt;
@@ -187,6 +195,10 @@ AtspiAccessibility::AtspiAccessibility(QObject* parent) : QObject(parent), bus_(
 }
 
 AtspiAccessibility::~AtspiAccessibility() {
+    if (switchedOn_) {
+        // Back as we found it; the desktop keeps the switch in its settings, beyond this session.
+        QDBusConnection::sessionBus().call(statusSetting(false), QDBus::Block, busLookupMilliseconds);
+    }
     const QString name = bus().name();
     {
         std::lock_guard lock(mutex_);
@@ -230,13 +242,47 @@ bool AtspiAccessibility::isTrusted() {
 }
 
 void AtspiAccessibility::requestTrust() {
+    // The user asked for it: it stays on after we quit.
+    switchedOn_ = false;
+    switchOn();
+}
+
+void AtspiAccessibility::keepSwitchedOn() {
+    if (keepingOn_ || !qEnvironmentVariableIsEmpty("AT_SPI_BUS_ADDRESS")) {
+        return; // a bus named outright has no switch of the session to set
+    }
+    keepingOn_ = true;
+    QDBusMessage request = QDBusMessage::createMethodCall(
+        QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    request << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled");
+    auto* answer = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(request, busLookupMilliseconds), this);
+    connect(answer, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
+        call->deleteLater();
+        const QDBusMessage reply = call->reply();
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty() ||
+            firstArgument(reply).toBool()) {
+            return; // no switch to set, or on already
+        }
+        switchedOn_ = true;
+        switchOn();
+    });
+}
+
+QDBusMessage AtspiAccessibility::statusSetting(bool enabled) {
     QDBusMessage request = QDBusMessage::createMethodCall(
         QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
+    // The bus keeps it as the desktop's toolkit-accessibility setting, which toolkits read at start.
     request << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled")
-            << QVariant::fromValue(QDBusVariant(true));
+            << QVariant::fromValue(QDBusVariant(enabled));
+    return request;
+}
+
+void AtspiAccessibility::switchOn() {
     auto* answer = new QDBusPendingCallWatcher(
-        QDBusConnection::sessionBus().asyncCall(request, busLookupMilliseconds), this);
+        QDBusConnection::sessionBus().asyncCall(statusSetting(true), busLookupMilliseconds), this);
     connect(answer, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
         call->deleteLater();
         // Read back whatever came of it, also where the bus sends no change signal.
@@ -310,6 +356,15 @@ QDBusPendingCall sendExtents(const QDBusConnection& bus, const AccessibleElement
     return send(bus, element, componentInterface, QStringLiteral("GetExtents"), {QVariant::fromValue(0u)});
 }
 
+// Which process holds a connection of the accessibility bus.
+QDBusPendingCall askProcessID(const QDBusConnection& bus, const QString& connection) {
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
+    message << connection;
+    return bus.asyncCall(message, timeoutMilliseconds);
+}
+
 std::optional<AccessibleRole> roleOf(QDBusPendingCall& call) {
     const auto role = integerOf(call);
     if (!role) {
@@ -331,6 +386,15 @@ std::optional<AccessibleElement> AtspiAccessibility::application(std::int32_t pi
     if (!applications) {
         return std::nullopt;
     }
+    {
+        // Applications that left the bus are forgotten, so the table holds only the running ones.
+        std::lock_guard lock(mutex_);
+        std::erase_if(pidsByBus_, [&](const auto& entry) {
+            return std::none_of(
+                applications->begin(), applications->end(),
+                [&](const AccessibleElement& app) { return QString::fromStdString(app.bus) == entry.first; });
+        });
+    }
     std::vector<std::pair<const AccessibleElement*, QDBusPendingCall>> lookups;
     for (const AccessibleElement& application : *applications) {
         const QString name = QString::fromStdString(application.bus);
@@ -343,11 +407,7 @@ std::optional<AccessibleElement> AtspiAccessibility::application(std::int32_t pi
                 continue;
             }
         }
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
-        message << name;
-        lookups.emplace_back(&application, connection.asyncCall(message, timeoutMilliseconds));
+        lookups.emplace_back(&application, askProcessID(connection, name));
     }
     std::optional<AccessibleElement> found;
     for (auto& [application, call] : lookups) {
@@ -445,7 +505,7 @@ std::optional<std::string> AtspiAccessibility::value(const AccessibleElement& el
     const auto text = stringOf(textCall);
     const auto name = stringOf(nameCall);
     if (text) {
-        return toStd(*text);
+        return withoutEmbeddedObjects(*text);
     }
     // A label without a text interface shows its name.
     if (role == AccessibleRole::staticText && name) {
@@ -547,13 +607,51 @@ std::optional<std::string> AtspiAccessibility::stringForRange(const AccessibleEl
     auto call = send(bus(), element, textInterface, QStringLiteral("GetText"),
                      {int(range.location), int(range.location + range.length)});
     const auto text = stringOf(call);
-    return text ? std::optional(toStd(*text)) : std::nullopt;
+    return text ? std::optional(withoutEmbeddedObjects(*text)) : std::nullopt;
 }
 
 std::optional<std::string> AtspiAccessibility::documentAddress(const AccessibleElement& element) {
-    auto call = send(bus(), element, documentInterface, QStringLiteral("GetAttributeValue"),
-                     {QStringLiteral("DocURL")});
-    return nonEmptyStd(stringOf(call));
+    auto call = send(bus(), element, documentInterface, QStringLiteral("GetAttributes"));
+    const auto structured = structuredReply(call, QLatin1String("a{ss}"));
+    if (!structured) {
+        return std::nullopt;
+    }
+    QMap<QString, QString> attributes;
+    *structured >> attributes;
+    // Gecko and GTK name the address "DocURL", Chromium "URI".
+    for (const QString& name : {QStringLiteral("DocURL"), QStringLiteral("URI")}) {
+        if (const auto address = nonEmptyStd(attributes.value(name))) {
+            return address;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<bool> AtspiAccessibility::isShowing(const AccessibleElement& element) {
+    auto call = send(bus(), element, accessibleInterface, QStringLiteral("GetState"));
+    const auto bits = statesOf(call);
+    if (!bits) {
+        return std::nullopt;
+    }
+    return (*bits >> ATSPI_STATE_SHOWING & 1) != 0;
+}
+
+std::optional<std::int32_t> AtspiAccessibility::processID(const AccessibleElement& element) {
+    const QString name = QString::fromStdString(element.bus);
+    {
+        std::lock_guard lock(mutex_);
+        if (const auto known = pidsByBus_.find(name); known != pidsByBus_.end()) {
+            return known->second;
+        }
+    }
+    auto call = askProcessID(bus(), name);
+    const auto pid = integerOf(call);
+    if (!pid) {
+        return std::nullopt;
+    }
+    std::lock_guard lock(mutex_);
+    pidsByBus_[name] = static_cast<std::int32_t>(*pid);
+    return static_cast<std::int32_t>(*pid);
 }
 
 } // namespace vesperline::platform

@@ -3,6 +3,7 @@
 #include "Platform/Accessibility.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 
 #include <QStringList>
@@ -11,8 +12,6 @@
 #include <atomic>
 #include <map>
 #include <mutex>
-
-class QDBusMessage;
 
 namespace vesperline::platform {
 
@@ -40,6 +39,8 @@ class AtspiAccessibility final : public QObject, public Accessibility {
     // Switches the session's accessibility on (org.a11y.Status IsEnabled), so that applications
     // offer their trees; the change comes back through the switch this object follows.
     void requestTrust() override;
+    // The same, when the switch is off; it is then switched off again when this object goes.
+    void keepSwitchedOn() override;
     std::optional<std::vector<AccessibleElement>> windows(std::int32_t pid) override;
     std::optional<AccessibleElement> focusedWindow(std::int32_t pid) override;
     std::optional<AccessibleElement> mainWindow(std::int32_t pid) override;
@@ -56,12 +57,17 @@ class AtspiAccessibility final : public QObject, public Accessibility {
     std::optional<TextRange> visibleCharacterRange(const AccessibleElement& element) override;
     std::optional<std::string> stringForRange(const AccessibleElement& element, TextRange range) override;
     std::optional<std::string> documentAddress(const AccessibleElement& element) override;
+    std::optional<bool> isShowing(const AccessibleElement& element) override;
+    std::optional<std::int32_t> processID(const AccessibleElement& element) override;
 
   private slots:
     void stateChanged(const QDBusMessage& message);
     void statusChanged(const QString& interface, const QVariantMap& changed, const QStringList& invalidated);
 
   private:
+    // Sets the session's accessibility switch.
+    static QDBusMessage statusSetting(bool enabled);
+    void switchOn();
     // Reads the session's accessibility switch, once now and whenever it changes.
     void followStatus();
     void readStatus();
@@ -75,10 +81,14 @@ class AtspiAccessibility final : public QObject, public Accessibility {
 
     mutable std::mutex mutex_;
     QDBusConnection bus_; // guarded by `mutex_`: set once, when the bus is found
-    // Bus names of applications are never reused while the bus runs, so their pids can be kept.
+    // Bus names of applications are never reused while the bus runs, so their pids can be kept while
+    // the application is there.
     std::map<QString, std::int32_t> pidsByBus_;
     std::optional<AccessibleElement> focused_;
     std::atomic<bool> enabled_ = false;
+    // Main thread only: whether we hold the switch on, and whether it was off when we came.
+    bool keepingOn_ = false;
+    bool switchedOn_ = false;
 };
 
 } // namespace vesperline::platform

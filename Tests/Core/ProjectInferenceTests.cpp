@@ -231,4 +231,21 @@ TEST(ProjectInferenceHost, TableOfAddresses) {
     }
 }
 
+TEST(ProjectInferenceScheme, TableOfAddresses) {
+    const std::pair<std::optional<std::string>, std::optional<std::string>> cases[] = {
+        {std::nullopt, std::nullopt},
+        {"HTTP://127.0.0.1:8766/page.html", "http"},
+        {"file:///tmp/page.html", "file"},
+        {"chrome://browser/content/browser.xhtml", "chrome"},
+        {"about:newtab", "about"},
+        {"127.0.0.1:8766/page.html", std::nullopt}, // an address bar's text: no scheme
+        {"example.com/path", std::nullopt},
+        {"https://de.wikipedia.org/wiki/K\u00F6ln", "https"},
+        {std::string("https://a\0b", 11), std::nullopt},
+    };
+    for (const auto& [address, expected] : cases) {
+        EXPECT_EQ(ostrel::ProjectInference::scheme(address), expected) << address.value_or("(absent)");
+    }
+}
+
 } // namespace

@@ -119,9 +119,9 @@ TEST_F(AccessibilityTest, SnapshotOfTheFocusedWindow) {
 TEST_F(AccessibilityTest, SecureInputFollowsTheFocusedPasswordField) {
     desktoptest::runTool("xdotool", {"search", "--name", "Fixture Notes", "windowactivate", "--sync"});
     ASSERT_TRUE(fixture.focus("password"));
-    EXPECT_TRUE(desktoptest::waitUntil([&] { return inspector->isSecureInputFocused(); }));
+    EXPECT_TRUE(desktoptest::waitUntil([&] { return inspector->isSecureInputFocused(fixture.pid()); }));
     ASSERT_TRUE(fixture.focus("name"));
-    EXPECT_TRUE(desktoptest::waitUntil([&] { return !inspector->isSecureInputFocused(); }));
+    EXPECT_TRUE(desktoptest::waitUntil([&] { return !inspector->isSecureInputFocused(fixture.pid()); }));
 }
 
 TEST_F(AccessibilityTest, CostOfAWindowListRead) {

@@ -127,12 +127,21 @@ TEST_F(WindowInspectorPageTest, AddressOfThePage) {
         std::optional<std::string> url;
     };
     const Case cases[] = {
+        // Address bars leave "http://" out as they do "https://": no scheme is made up.
         {"field without a scheme", std::nullopt, std::nullopt, "Address and search bar",
-         AccessibleRole::textField, "example.org/path", "https://example.org/path"},
+         AccessibleRole::textField, "127.0.0.1:8766/page.html", "127.0.0.1:8766/page.html"},
         {"field with a scheme", std::nullopt, std::nullopt, "Search or enter address",
          AccessibleRole::comboBox, "http://example.org", "http://example.org"},
+        {"field showing a browser page", std::nullopt, std::nullopt, "Search or enter address",
+         AccessibleRole::comboBox, "chrome://settings/", std::nullopt},
         {"Turkish field label", std::nullopt, std::nullopt, "Adres çubuğu", AccessibleRole::textField,
-         "ornek.com.tr", "https://ornek.com.tr"},
+         "ornek.com.tr", "ornek.com.tr"},
+        // Firefox names its own interface as the window's document.
+        {"the browser's interface document is no page", "chrome://browser/content/browser.xhtml",
+         "http://127.0.0.1:8766/page.html", "Search or enter address", AccessibleRole::comboBox,
+         "127.0.0.1:8766/page.html", "http://127.0.0.1:8766/page.html"},
+        {"a new tab is no page", "chrome://browser/content/browser.xhtml", "about:newtab",
+         "Search or enter address", AccessibleRole::comboBox, std::nullopt, std::nullopt},
         {"the document wins", "file:///home/a.html", "https://web.example", "URL", AccessibleRole::textField,
          "example.org", "file:///home/a.html"},
         {"the web area before the field", std::nullopt, "https://web.example/", "URL",
@@ -160,6 +169,31 @@ TEST_F(WindowInspectorPageTest, AddressOfThePage) {
         }
         EXPECT_EQ(page().url, test.url);
     }
+}
+
+TEST_F(WindowInspectorPageTest, ThePageIsTheShownTabs) {
+    // Firefox keeps the page of every tab in the tree, each where the shown one is.
+    for (const auto& [address, showing] :
+         {std::pair{"https://hidden.example/", false}, std::pair{"http://127.0.0.1:8766/page.html", true}}) {
+        const AccessibleElement panel = ax.add({}, window);
+        FakeAccessibleNode webArea{AccessibleRole::webArea};
+        webArea.document = address;
+        webArea.showing = showing;
+        ax.add(webArea, panel);
+    }
+    EXPECT_EQ(page().url, "http://127.0.0.1:8766/page.html");
+}
+
+TEST_F(WindowInspectorPageTest, AWindowWithNothingReadableBelowItShowsNoTree) {
+    // Chromium before its tree was asked for: the window, and one child that cannot be read.
+    FakeAccessibleNode unreadable;
+    unreadable.readable = false;
+    const AccessibleElement child = ax.add(unreadable, window);
+    EXPECT_EQ(page(), (WindowInspector::Page{std::nullopt, std::nullopt, true}));
+    ax.at(child).readable = true;
+    EXPECT_FALSE(page().showsNoTree);
+    ax.at(window).readable = false;
+    EXPECT_FALSE(page().showsNoTree) << "a window that cannot be read itself tells nothing";
 }
 
 TEST_F(WindowInspectorPageTest, WebContentIsNeverEntered) {

@@ -86,14 +86,33 @@ TEST_F(WindowInspectorTest, WindowsOfAProcess) {
     EXPECT_TRUE(inspector.windows(pid).empty());
 }
 
-TEST_F(WindowInspectorTest, SecureInputIsAFocusedPasswordField) {
-    EXPECT_FALSE(inspector.isSecureInputFocused()) << "nothing focused";
+TEST_F(WindowInspectorTest, SecureInputIsAFocusedPasswordFieldOfTheApplicationInFront) {
+    constexpr std::int32_t terminal = 7; // in front, without accessibility of its own
+    constexpr std::int32_t sandboxed = 8;
+    EXPECT_FALSE(inspector.isSecureInputFocused(pid)) << "nothing focused";
     ax.focused = ax.add({AccessibleRole::textField});
-    EXPECT_FALSE(inspector.isSecureInputFocused());
-    ax.focused = ax.add({AccessibleRole::secureTextField});
-    EXPECT_TRUE(inspector.isSecureInputFocused());
+    EXPECT_FALSE(inspector.isSecureInputFocused(pid));
+
+    FakeAccessibleNode password{AccessibleRole::secureTextField};
+    password.pid = pid;
+    ax.focused = ax.add(password);
+    EXPECT_TRUE(inspector.isSecureInputFocused(pid)) << "its own application is in front";
+    // The browser says nothing when the terminal comes in front of it: its field keeps the focus.
+    EXPECT_FALSE(inspector.isSecureInputFocused(terminal)) << "another application is in front";
+
+    // A sandbox shows the application to accessibility under the process of its proxy.
+    password.pid = sandboxed;
+    ax.focused = ax.add(password);
+    EXPECT_FALSE(inspector.isSecureInputFocused(pid));
+    ax.focusedWindowByPid[sandboxed] = addWindow("Sign in", std::nullopt);
+    EXPECT_TRUE(inspector.isSecureInputFocused(pid)) << "its application's window is the active one";
+
+    password.pid.reset();
+    ax.focused = ax.add(password);
+    EXPECT_TRUE(inspector.isSecureInputFocused(terminal))
+        << "an owner that cannot be told counts as in front";
     ax.trusted = false;
-    EXPECT_FALSE(inspector.isSecureInputFocused());
+    EXPECT_FALSE(inspector.isSecureInputFocused(terminal));
 }
 
 } // namespace

@@ -64,6 +64,23 @@ TEST_F(WindowInspectorTextTest, ReadsInDocumentOrderWithoutHiddenOrSecretText) {
     EXPECT_EQ(result.nodesVisited, 13);
 }
 
+TEST_F(WindowInspectorTextTest, AWebPageGivesItsParagraphsAndOnlyTheShownTabsPage) {
+    // As Firefox gives a page: parts of the document hold their own text around their children.
+    const AccessibleElement shownTab = ax.add({AccessibleRole::webArea}, window);
+    ax.add(text(AccessibleRole::textBlock, "Heading of the page"), shownTab);
+    const AccessibleElement paragraph =
+        ax.add(text(AccessibleRole::textBlock, "A paragraph with a  in it."), shownTab);
+    ax.add(text(AccessibleRole::textBlock, "link"), paragraph);
+    const AccessibleElement list = ax.add({AccessibleRole::list}, shownTab);
+    ax.add(text(AccessibleRole::textBlock, "First item"), list);
+    ax.add(text(AccessibleRole::textBlock, ""), shownTab); // a section of children only
+    FakeAccessibleNode otherTab{AccessibleRole::webArea};
+    otherTab.showing = false;
+    ax.add(text(AccessibleRole::textBlock, "Text of a tab behind"), ax.add(otherTab, window));
+
+    EXPECT_EQ(read().text, "Heading of the page\nA paragraph with a  in it.\nlink\nFirst item");
+}
+
 TEST_F(WindowInspectorTextTest, SkipsWhatLiesOutsideTheVisibleRectangle) {
     const AccessibleElement offscreen =
         ax.add(text(AccessibleRole::other, "", ostrel::Rect{0, 2000, 100, 100}), window);
