@@ -96,6 +96,7 @@ Recorder::WindowCheck Recorder::checkFrontmostWindow(const FrontmostApp& app, co
     }
     std::optional<std::string> url;
     std::optional<bool> marker;
+    bool showsNoTree = false;
     BrowserPrivacy& privacy = browserPrivacy();
     BrowserPrivacy::Facts* cached = nullptr;
     if (windowID) {
@@ -115,12 +116,17 @@ Recorder::WindowCheck Recorder::checkFrontmostWindow(const FrontmostApp& app, co
         const WindowInspector::Page page = inspector_.browserPage(*window.element, true);
         url = page.url;
         marker = page.privateMarker;
+        showsNoTree = page.showsNoTree;
         if (windowID) {
             privacy.record(url, marker, *windowID, title, now);
         }
     }
     const Verdict verdict =
         ostrel::WindowPrivacy::verdict(title, url, marker, config_.skipPrivateWindows, config_.excludedSites);
+    if (verdict == Verdict::unknown && showsNoTree) {
+        // The user can do something about this one: start the browser so that it shares its tree.
+        return {SkipReason::unverifiedBrowser(app.name.value_or(app.bundleID.value_or(""))), url};
+    }
     return {skipFor(verdict), url};
 }
 

@@ -216,6 +216,8 @@ void AppModel::recorderStatus(const RecorderStatus& status) {
     assign(status_, status, &AppModel::statusChanged);
     if (status.kind == RecorderStatus::Kind::recording) {
         tracker_->setEnabled(true);
+        // Most applications offer their accessibility tree only while the desktop's accessibility is on.
+        services_.accessibility.keepSwitchedOn();
     } else {
         tracker_->setEnabled(false);
         if (status.kind == RecorderStatus::Kind::needsPermission) {

@@ -76,10 +76,16 @@ std::optional<QString> skip(const std::optional<QString>& pauseText, const Situa
     case SkipReason::Kind::excludedSite:
         return text("Not recording an excluded website");
     case SkipReason::Kind::unverifiedBrowser:
-        return situation.accessibilityPermission
-                   ? text("Not recording this browser window: couldn't check whether it's private")
-                   : text("Not recording browser windows: allow Accessibility so private windows can be "
-                          "recognized");
+        if (!situation.accessibilityPermission) {
+            return text("Not recording browser windows: allow Accessibility so private windows can be "
+                        "recognized");
+        }
+        if (!situation.skip.appName.empty()) {
+            return text("Not recording %1: it shows no accessibility tree to check for private windows. "
+                        "Start it again (a Chromium-based browser with --force-renderer-accessibility)")
+                .arg(QString::fromStdString(situation.skip.appName));
+        }
+        return text("Not recording this browser window: couldn't check whether it's private");
     case SkipReason::Kind::none:
         break;
     }

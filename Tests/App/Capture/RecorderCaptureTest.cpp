@@ -382,6 +382,21 @@ TEST_F(RecorderCaptureTest, TheFrontmostWindowsPageDecidesWhetherItIsKept) {
          std::nullopt,
          {},
          SkipReason::unverifiedBrowser()},
+        // Chromium without a request for its tree: its window, and nothing below that can be read.
+        {"a browser that keeps its tree to itself, named so the user can start it anew",
+         "chromium",
+         true,
+         false,
+         std::nullopt,
+         {},
+         SkipReason::unverifiedBrowser("App")},
+        {"Firefox's interface document is no page address",
+         "firefox",
+         true,
+         false,
+         "chrome://browser/content/browser.xhtml",
+         {"bank.example"},
+         SkipReason::unverifiedBrowser()},
         {"another application's document on an excluded site",
          editor,
          true,
@@ -408,6 +423,9 @@ TEST_F(RecorderCaptureTest, TheFrontmostWindowsPageDecidesWhetherItIsKept) {
         const AccessibleElement window = show(editorPID, c.bundleID, "App", "Front page", {"Some words"});
         accessibility.at(window).readable = c.readable;
         accessibility.at(window).document = c.document;
+        if (c.bundleID == "chromium") {
+            accessibility.at(accessibility.at(window).children.front()).readable = false;
+        }
         if (c.marked) {
             FakeAccessibleNode badge;
             badge.title = "Private Browsing";

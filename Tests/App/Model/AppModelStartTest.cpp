@@ -137,6 +137,7 @@ TEST_F(AppModelStartTest, StartsTheServicesInOrderAndRecordsOnceTheTourWasComple
     EXPECT_TRUE(eventually([&] { return model->status() == RecorderStatus::recording(false); }));
     EXPECT_TRUE(eventually([&] { return capture.runningStreams().size() == 1; }));
     EXPECT_TRUE(model->tracker().isEnabled()) << "tracking follows recording";
+    EXPECT_GE(accessibility.keepOnRequests, 1) << "the desktop's accessibility is kept on while recording";
     ASSERT_TRUE(model->tracker().current().has_value());
     EXPECT_EQ(model->tracker().current()->span.appBundleID, "org.example.editor");
     stop();
@@ -156,6 +157,7 @@ TEST_F(AppModelStartTest, AFirstRunStartsEveryServiceButKeepsTheRecorderStopped)
     drain();
     EXPECT_EQ(model->status(), RecorderStatus::stopped());
     EXPECT_TRUE(capture.streams().empty());
+    EXPECT_EQ(accessibility.keepOnRequests, 0) << "not before the tour is done";
     EXPECT_EQ(model->statusText(), "Setup needed");
 }
 

@@ -80,6 +80,10 @@ TEST(StatusTextsTest, TheLineUnderTheStatus) {
               "Not recording this browser window: couldn't check whether it's private"},
              {{recording, SkipReason::unverifiedBrowser(), normal, mains, false},
               "Not recording browser windows: allow Accessibility so private windows can be recognized"},
+             // A browser that keeps its tree to itself: the user is told what to do.
+             {{recording, SkipReason::unverifiedBrowser("Chromium"), normal, mains, true},
+              "Not recording Chromium: it shows no accessibility tree to check for private windows. Start it "
+              "again (a Chromium-based browser with --force-renderer-accessibility)"},
              // A skip reason is told whatever the recorder does.
              {{RecorderStatus::paused(), SkipReason::secureInput(), normal, mains, true},
               "Not recording while a password is being typed"},
