@@ -196,6 +196,10 @@ void AppModel::wireRecorder() {
     Recorder::Events events;
     events.status = [this](const RecorderStatus& status) { recorderStatus(status); };
     events.skip = [this](const SkipReason& reason) {
+        // Accessibility may have come on since it was last read (we switch it on ourselves): what the
+        // status says of a skip must follow what holds now.
+        assign(accessibilityPermission_, services_.accessibility.isTrusted(),
+               &AppModel::accessibilityPermissionChanged);
         assign(skipReason_, reason, &AppModel::skipReasonChanged);
     };
     events.saved = [this](const ostrel::FrameSummary& frame, const std::optional<std::string>& project) {

@@ -190,6 +190,23 @@ TEST_F(AppModelStartTest, MissingScreenPermissionIsReadAgainWhenTheRecorderNeeds
     EXPECT_FALSE(model->tracker().isEnabled());
 }
 
+TEST_F(AppModelStartTest, AccessibilityGrantedMeanwhileIsKnownWhenTheNextSkipIsTold) {
+    // Off at the start; the desktop's switch comes on later (the model itself asks for it).
+    accessibility.trusted = false;
+    completeOnboarding();
+    launch();
+    ASSERT_TRUE(eventually([&] { return model->status() == RecorderStatus::recording(false); }));
+    EXPECT_FALSE(model->accessibilityPermission());
+    accessibility.trusted = true;
+    frontmost.update(platform::RunningApplication{78, std::string("org.keepassxc.KeePassXC"), "KeePassXC"});
+    ASSERT_TRUE(eventually([&] {
+        clock.advance(1);
+        timers.fire(1.0);
+        return model->skipReason().kind == SkipReason::Kind::excludedApp;
+    }));
+    EXPECT_TRUE(model->accessibilityPermission()) << "the status must not ask for what was granted";
+}
+
 TEST_F(AppModelStartTest, SavedMomentsInABurstRefreshTheStatisticsOnce) {
     completeOnboarding();
     launch();
