@@ -1,5 +1,10 @@
 #include "DesktopSession.h"
 
+#include "Platform/Linux/X11WindowServer.h"
+#include "Rules/FrameMasker.h"
+
+#include <cstdlib>
+
 namespace vesperline::desktoptest {
 
 bool inDesktopSession() {
@@ -87,6 +92,37 @@ QString runTool(const QString& program, const QStringList& arguments) {
     tool.start(program, arguments);
     tool.waitForFinished(10000);
     return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}
+
+std::optional<ostrel::Rect> frameOfWindow(const std::string& title) {
+    auto x11 = platform::X11Connection::open();
+    for (const platform::WindowServerWindow& window : platform::X11WindowServer(x11).onScreenWindows()) {
+        if (window.title == title) {
+            return window.frame;
+        }
+    }
+    return std::nullopt;
+}
+
+bool isBlankAt(const ostrel::BGRAImage& picture, double x, double y) {
+    // The session's screen is 1920 points wide; a stored picture may be narrower.
+    const double scale = picture.width / 1920.0;
+    const int column = static_cast<int>(x * scale);
+    const int row = static_cast<int>(y * scale);
+    if (column < 0 || row < 0 || column >= picture.width || row >= picture.height) {
+        return false;
+    }
+    const std::uint8_t* pixel = picture.row(row) + 4 * column;
+    for (int channel = 0; channel < 3; ++channel) {
+        if (std::abs(int(pixel[channel]) - int(ostrel::FrameMasker::fillPixel[channel])) > 12) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isBlankAt(const ostrel::BGRAImage& picture, const ostrel::Rect& frame) {
+    return isBlankAt(picture, frame.x + frame.width / 2, frame.y + frame.height / 2);
 }
 
 } // namespace vesperline::desktoptest

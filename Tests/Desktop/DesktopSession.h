@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Support/BGRAImage.h"
+#include "Support/Rect.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -71,6 +74,15 @@ template <typename Condition> bool waitUntil(Condition condition, double seconds
 
 // Runs `command` (e.g. xdotool) and waits for it; returns its standard output.
 QString runTool(const QString& program, const QStringList& arguments);
+
+// The frame, decorations included, of the shown window with this title, from the window manager.
+std::optional<ostrel::Rect> frameOfWindow(const std::string& title);
+
+// Whether the picture of the screen is the blank of a hidden window at this point of the screen (in
+// its own coordinates), within what the lossy video changes.
+bool isBlankAt(const ostrel::BGRAImage& picture, double x, double y);
+// The same, in the middle of `frame`.
+bool isBlankAt(const ostrel::BGRAImage& picture, const ostrel::Rect& frame);
 
 } // namespace vesperline::desktoptest
 

@@ -4,8 +4,6 @@
 #include "DesktopRecorder.h"
 #include "DesktopSession.h"
 
-#include "Platform/Linux/X11WindowServer.h"
-#include "Rules/FrameMasker.h"
 #include "Storage/MemoryStore.h"
 #include "Support/TemporaryDirectory.h"
 
@@ -16,29 +14,6 @@ namespace {
 
 using ostrel::MemoryStore;
 using ostrel::SearchQuery;
-
-std::optional<ostrel::Rect> frameOfWindow(const std::string& title) {
-    auto x11 = platform::X11Connection::open();
-    for (const platform::WindowServerWindow& window : platform::X11WindowServer(x11).onScreenWindows()) {
-        if (window.title == title) {
-            return window.frame;
-        }
-    }
-    return std::nullopt;
-}
-
-// Whether the pixel in the middle of `frame` is the blank of a hidden window (the video is lossy).
-bool isBlankAt(const ostrel::BGRAImage& image, const ostrel::Rect& frame) {
-    const int x = static_cast<int>(frame.x + frame.width / 2);
-    const int y = static_cast<int>(frame.y + frame.height / 2);
-    const std::uint8_t* pixel = image.row(y) + 4 * x;
-    for (int channel = 0; channel < 3; ++channel) {
-        if (std::abs(int(pixel[channel]) - int(ostrel::FrameMasker::fillPixel[channel])) > 12) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::vector<ostrel::SearchHit> find(StoreHub& hub, const std::string& words) {
     return hub.readSync([&](MemoryStore& store) {

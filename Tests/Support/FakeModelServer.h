@@ -18,8 +18,9 @@
 
 namespace testsupport {
 
-// A small HTTP/1.1 server on an ephemeral port, on a thread of its own (so a test may block on a
-// request to it), that answers each request as the test's handler says and records what came in.
+// A small HTTP/1.1 server on an ephemeral port of a loopback address, on a thread of its own (so a test
+// may block on a request to it), that answers each request as the test's handler says and records what
+// came in: a model's chat completions, or the pages a browser is shown.
 // Every reply closes its connection.
 class FakeModelServer {
   public:
@@ -32,12 +33,13 @@ class FakeModelServer {
         int status = 200;
         QByteArray body;
         bool hang = false; // read the request, then never answer
+        QByteArray contentType = "application/json";
     };
     using Handler = std::function<Response(const Request&)>;
 
     explicit FakeModelServer(Handler handler,
                              const QHostAddress& address = QHostAddress(QHostAddress::LocalHost))
-        : handler_(std::move(handler)) {
+        : handler_(std::move(handler)), address_(address) {
         thread_.setObjectName(QStringLiteral("model server"));
         thread_.start();
         server_ = new QTcpServer;
@@ -61,8 +63,10 @@ class FakeModelServer {
     FakeModelServer& operator=(const FakeModelServer&) = delete;
 
     quint16 port() const { return port_; }
-    // "http://127.0.0.1:<port>"
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    // "http://<address>:<port>"
+    std::string url() const {
+        return "http://" + address_.toString().toStdString() + ":" + std::to_string(port_);
+    }
 
     std::vector<Request> requests() const {
         std::lock_guard lock(mutex_);
@@ -124,8 +128,9 @@ class FakeModelServer {
             return;
         }
         socket.write("HTTP/1.1 " + QByteArray::number(response.status) +
-                     " Fake\r\nContent-Type: application/json\r\nConnection: close\r\nContent-Length: " +
-                     QByteArray::number(response.body.size()) + "\r\n\r\n" + response.body);
+                     " Fake\r\nContent-Type: " + response.contentType +
+                     "\r\nConnection: close\r\nContent-Length: " + QByteArray::number(response.body.size()) +
+                     "\r\n\r\n" + response.body);
         socket.disconnectFromHost();
     }
 
@@ -140,6 +145,7 @@ class FakeModelServer {
     }
 
     Handler handler_;
+    const QHostAddress address_;
     QThread thread_;
     QTcpServer* server_ = nullptr; // lives on `thread_`; the connections are its children
     quint16 port_ = 0;
