@@ -7,12 +7,12 @@ function(vesperline_sources var dir)
 endfunction()
 
 # vesperline_test_suite(<name> <dir> LIBS <libs...> [EXCLUDE <regex>] [LABELS <labels...>] [ENV <k=v...>]
-#                       [RESOURCE_LOCK <name>]):
+#                       [RESOURCE_LOCK <name>] [RUN_SERIAL]):
 # one GoogleTest program from every .cpp in <dir> (but those matching EXCLUDE) and the shared test
 # support (Tests/Support), each test registered with CTest on its own; tests sharing a RESOURCE_LOCK
-# never run at the same time.
+# never run at the same time, and a RUN_SERIAL test runs with no other test beside it.
 function(vesperline_test_suite name dir)
-  cmake_parse_arguments(ARG "" "EXCLUDE;RESOURCE_LOCK" "LIBS;LABELS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "RUN_SERIAL" "EXCLUDE;RESOURCE_LOCK" "LIBS;LABELS;ENV" ${ARGN})
   vesperline_sources(test_sources ${dir})
   if(ARG_EXCLUDE AND test_sources)
     list(FILTER test_sources EXCLUDE REGEX "${ARG_EXCLUDE}")
@@ -32,6 +32,9 @@ function(vesperline_test_suite name dir)
   endif()
   if(ARG_RESOURCE_LOCK)
     list(APPEND props RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
+  endif()
+  if(ARG_RUN_SERIAL)
+    list(APPEND props RUN_SERIAL TRUE)
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()
