@@ -14,6 +14,9 @@ class PasswordCheck {
             accepted,
             // Not the user's password.
             refused,
+            // The account has nothing to check a password against (no password information can be
+            // had for it): this system cannot authenticate the user at all.
+            unavailable,
             // The check itself went wrong; `failure` says what, as "What failed: description".
             failed,
         };
@@ -23,7 +26,8 @@ class PasswordCheck {
 
     virtual ~PasswordCheck() = default;
 
-    // Whether this system can check the user's password at all. Cheap enough for the main thread.
+    // Whether this system can check the user's password at all: the account has a password that can
+    // be typed and there is a way to check it. Quick enough for the main thread (milliseconds).
     virtual bool available() = 0;
     // Blocks, for seconds after a wrong password (the system slows guessing down): call it off the
     // main thread. The caller owns and wipes `password`.

@@ -29,10 +29,7 @@ QFuture<bool> AppLock::unlock(const QString& reason) {
         return request_->answer.future();
     }
     if (!check_.available()) {
-        if (!std::exchange(reportedUnavailable_, true)) {
-            qCWarning(Log::app(),
-                      "App lock: this system cannot check the password, so the memory opens without it");
-        }
+        reportUnavailable();
         return QtFuture::makeReadyFuture(true);
     }
     request_ = std::make_unique<Request>();
@@ -77,10 +74,23 @@ void AppLock::checked(std::uint64_t number, const platform::PasswordCheck::Verdi
     case platform::PasswordCheck::Verdict::Kind::refused:
         request_->prompt->askAgain(true);
         break;
+    case platform::PasswordCheck::Verdict::Kind::unavailable:
+        // Nothing the user types can be checked: the lock never shuts them out of their memory.
+        qCInfo(Log::app(), "%s", verdict.failure.c_str());
+        reportUnavailable();
+        finish(true);
+        break;
     case platform::PasswordCheck::Verdict::Kind::failed:
         qCWarning(Log::app(), "%s", verdict.failure.c_str());
         request_->prompt->askAgain(false);
         break;
+    }
+}
+
+void AppLock::reportUnavailable() {
+    if (!std::exchange(reportedUnavailable_, true)) {
+        qCWarning(Log::app(),
+                  "App lock: this system cannot check the password, so the memory opens without it");
     }
 }
 

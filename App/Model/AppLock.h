@@ -53,7 +53,8 @@ class AppLock final : public QObject {
     // Whether the caller may show the memory (take it with `whenFinished`). True at once while the lock is
     // open, and when this system cannot check the user's password at all (nobody is shut out of their memory
     // by a missing password); otherwise the prompt asks, and a cancelled prompt answers false and leaves the
-    // lock as it was.
+    // lock as it was. A check that finds nothing to check the password against answers true as well; neither
+    // way opens the grace interval, so the next request looks again.
     QFuture<bool> unlock(const QString& reason);
 
     // While this lies in the future, the lock is open. Clearing it ends the open period at once
@@ -73,6 +74,8 @@ class AppLock final : public QObject {
     void submit(platform::SecretBuffer password);
     void checked(std::uint64_t number, const platform::PasswordCheck::Verdict& verdict);
     void finish(bool answer);
+    // Said once per run: the memory opens without a password.
+    void reportUnavailable();
 
     const ostrel::Clock& clock_;
     platform::PasswordCheck& check_;

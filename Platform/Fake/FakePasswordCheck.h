@@ -9,7 +9,8 @@
 
 namespace vesperline::platform {
 
-// An account whose password is `password`; `failure`, when set, makes every check fail with it.
+// An account whose password is `password`; a verdict set with `setFailure` or `setUnavailable`
+// answers every check instead.
 // Safe to check from a worker thread while the test reads `checks` and `lastGiven`.
 class FakePasswordCheck final : public PasswordCheck {
   public:
@@ -24,25 +25,28 @@ class FakePasswordCheck final : public PasswordCheck {
         std::lock_guard lock(mutex_);
         ++checks;
         lastGiven_ = std::string(given.data(), given.size());
-        if (failure_) {
-            return {Verdict::Kind::failed, *failure_};
+        if (forced_) {
+            return *forced_;
         }
         return {lastGiven_ == password_ ? Verdict::Kind::accepted : Verdict::Kind::refused, {}};
     }
 
-    void setFailure(std::optional<std::string> failure) {
-        std::lock_guard lock(mutex_);
-        failure_ = std::move(failure);
-    }
+    void setFailure(std::string failure) { force({Verdict::Kind::failed, std::move(failure)}); }
+    void setUnavailable(std::string reason) { force({Verdict::Kind::unavailable, std::move(reason)}); }
     std::string lastGiven() const {
         std::lock_guard lock(mutex_);
         return lastGiven_;
     }
 
   private:
+    void force(Verdict verdict) {
+        std::lock_guard lock(mutex_);
+        forced_ = std::move(verdict);
+    }
+
     mutable std::mutex mutex_;
     std::string password_;
-    std::optional<std::string> failure_;
+    std::optional<Verdict> forced_;
     std::string lastGiven_;
 };
 

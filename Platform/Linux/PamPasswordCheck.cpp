@@ -82,11 +82,12 @@ int converse(int count, const pam_message** messages, pam_response** responses, 
 
 PamPasswordCheck::PamPasswordCheck()
     // Where Linux-PAM looks for service files, in its order.
-    : searchedDirectories_{"/etc/pam.d", "/usr/lib/pam.d"}, user_(currentUser()) {}
-
-PamPasswordCheck::PamPasswordCheck(std::string configDirectory)
-    : configDirectory_(configDirectory), searchedDirectories_{std::move(configDirectory)},
+    : searchedDirectories_{"/etc/pam.d", "/usr/lib/pam.d"}, account_(&AccountPassword::of),
       user_(currentUser()) {}
+
+PamPasswordCheck::PamPasswordCheck(std::string configDirectory, AccountReader account)
+    : configDirectory_(configDirectory), searchedDirectories_{std::move(configDirectory)},
+      account_(std::move(account)), user_(currentUser()) {}
 
 std::optional<std::string> PamPasswordCheck::service() const {
     for (const char* name : {ownService, defaultService}) {
@@ -101,7 +102,11 @@ std::optional<std::string> PamPasswordCheck::service() const {
 }
 
 bool PamPasswordCheck::available() {
-    return !user_.empty() && service().has_value();
+    if (user_.empty() || !service()) {
+        return false;
+    }
+    const AccountPassword::State state = account_(user_);
+    return state != AccountPassword::State::locked && state != AccountPassword::State::empty;
 }
 
 PasswordCheck::Verdict PamPasswordCheck::check(const SecretBuffer& password) {
@@ -128,6 +133,12 @@ PasswordCheck::Verdict PamPasswordCheck::check(const SecretBuffer& password) {
     case PAM_CRED_INSUFFICIENT:
     case PAM_MAXTRIES:
         verdict.kind = Verdict::Kind::refused;
+        break;
+    case PAM_AUTHINFO_UNAVAIL:
+    case PAM_USER_UNKNOWN:
+        verdict.kind = Verdict::Kind::unavailable;
+        verdict.failure =
+            std::string("Password check found nothing to check against: ") + pam_strerror(handle, status);
         break;
     default:
         verdict.failure = std::string("Password check failed: ") + pam_strerror(handle, status);

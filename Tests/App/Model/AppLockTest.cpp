@@ -127,15 +127,30 @@ TEST_F(AppLockTest, APasswordCheckedAfterItsPromptWasCancelledOpensNothing) {
 
 TEST_F(AppLockTest, ACheckThatFailsIsLoggedAndAskedAgain) {
     testsupport::LogCapture log;
-    check.setFailure("Password check failed: Authentication service cannot retrieve authentication info");
+    check.setFailure("Password check failed: System error");
     QFuture<bool> answer = lock.unlock("open your screen memory");
     type("correct horse");
     ASSERT_TRUE(QTest::qWaitFor([&] { return prompt.askedAgain.size() == 1; }));
     EXPECT_FALSE(prompt.askedAgain[0]) << "not said to be wrong";
-    EXPECT_EQ(log.count("app: Password check failed: Authentication service"), 1);
+    EXPECT_EQ(log.count("app: Password check failed: System error"), 1);
     EXPECT_FALSE(answer.isFinished());
     prompt.cancel();
     EXPECT_EQ(answerOf(answer), false);
+}
+
+TEST_F(AppLockTest, ACheckWithNothingToCheckAgainstOpensTheMemoryEveryTimeWithoutAGraceInterval) {
+    testsupport::LogCapture log;
+    check.setUnavailable("Password check found nothing to check against: Authentication service cannot "
+                         "retrieve authentication info");
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        QFuture<bool> answer = lock.unlock("open your screen memory");
+        type("anything");
+        EXPECT_EQ(answerOf(answer), true) << attempt;
+        EXPECT_EQ(prompt.dismissed, attempt);
+        EXPECT_FALSE(lock.unlockedUntil()) << "the next request looks again";
+    }
+    EXPECT_TRUE(prompt.askedAgain.empty());
+    EXPECT_EQ(log.count("cannot check the password"), 1) << "said once";
 }
 
 TEST_F(AppLockTest, ASystemThatCannotCheckThePasswordOpensWithoutAPrompt) {
