@@ -160,10 +160,13 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QString::fromLatin1(appID));
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(AppIcon);
+    // The name is set once, and no display name: Qt appends a display name to every window title
+    // ("Vesperline Settings — Vesperline"), while the titles name the app themselves. Where a display
+    // name is asked for, the application's name stands in.
     QApplication::setApplicationName(QStringLiteral("Vesperline"));
-    QApplication::setApplicationDisplayName(AppInfo::name());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/vesperline/org.vesperline.Vesperline.svg")));
-    // The app lives in the tray: closing its last window does not end it.
+    // Closing the last window does not end the app by itself: it lives on in the tray, and without a
+    // tray the delegate quits when the main window is closed.
     QApplication::setQuitOnLastWindowClosed(false);
 
     const std::filesystem::path dataDirectory = ostrel::OstrelPaths::rootDirectory();

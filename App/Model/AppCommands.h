@@ -11,18 +11,20 @@ namespace vesperline {
 
 class AppWindows;
 
-// The application's commands, in this order: "Settings…" (Ctrl+,), "How It Works" and "Quick Search"
-// (Ctrl+K). Each reaches its window through the window manager and does nothing while there is none.
-// This platform has no updater, so "Check for Updates…" is never among them.
+// The application's commands, in this order: "Settings…" (Ctrl+,), "How It Works", "Quick Search"
+// (Ctrl+K) and "Quit Vesperline" (Ctrl+Q). The first three reach their window through the window
+// manager and do nothing while there is none; the last ends the application. This platform has no
+// updater, so "Check for Updates…" is never among them.
 //
 // The shortcuts work wherever the application has the keyboard: the commands are added to every
-// ordinary window and tool window of the application as it is shown (dialogs and popups excepted).
-// Main thread.
+// ordinary window, tool window and popup of the application as it is shown (the tray's popover among
+// them; dialogs, and menus, whose actions are their entries, excepted). Main thread.
 class AppCommands final : public QObject {
     Q_OBJECT
 
   public:
-    explicit AppCommands(std::function<AppWindows*()> windows, QObject* parent = nullptr);
+    // `quit` ends the application through its normal quit.
+    AppCommands(std::function<AppWindows*()> windows, std::function<void()> quit, QObject* parent = nullptr);
     ~AppCommands() override;
 
     const QList<QAction*>& actions() const { return actions_; }
@@ -32,7 +34,9 @@ class AppCommands final : public QObject {
 
   private:
     QAction* add(const QString& title, const QString& objectName, const QKeySequence& shortcut,
-                 std::function<void(AppWindows&)> command);
+                 std::function<void()> command);
+    QAction* addWindowCommand(const QString& title, const QString& objectName, const QKeySequence& shortcut,
+                              std::function<void(AppWindows&)> command);
 
     std::function<AppWindows*()> windows_;
     QList<QAction*> actions_;

@@ -5,11 +5,14 @@
 #include "Runtime/MainThread.h"
 #include "Store/DatabaseOpenFailure.h"
 
+#include <QCoreApplication>
+
 namespace vesperline {
 
 AppDelegate::AppDelegate(Environment environment, QObject* parent)
     : QObject(parent), environment_(std::move(environment)),
-      commands_([this]() -> AppWindows* { return model_ ? windowManager_.get() : nullptr; }) {
+      commands_([this]() -> AppWindows* { return model_ ? windowManager_.get() : nullptr; },
+                [this] { quit(); }) {
     try {
         model_ =
             makeModel(std::make_unique<StoreHub>(environment_.dataDirectory, environment_.services.clock));
@@ -59,6 +62,8 @@ bool AppDelegate::applicationDidFinishLaunching() {
                 openMainSoon();
             }
         });
+        // Nothing else on screen would tell that it records on: closing the way in ends the app.
+        windowManager_->onMainWindowClosed = [this] { quit(); };
     }
     if (!model_->settings().onboardingCompleted()) {
         windowManager_->showOnboarding(false);
@@ -66,6 +71,14 @@ bool AppDelegate::applicationDidFinishLaunching() {
         openMainSoon();
     }
     return true;
+}
+
+void AppDelegate::quit() {
+    if (model_) {
+        model_->quitApplication();
+    } else {
+        QCoreApplication::quit();
+    }
 }
 
 void AppDelegate::openMainSoon() {

@@ -39,7 +39,7 @@ class AppDelegate final : public QObject {
         std::function<std::unique_ptr<AppWindows>(AppModel&)> makeWindows;
         std::function<std::unique_ptr<QObject>(AppModel&)> makeStatusItem;
         // The desktop shows tray icons. Without a tray the main window is the only way in, so it
-        // opens at every launch and once the first-run tour is done.
+        // opens at every launch and once the first-run tour is done, and closing it quits the app.
         bool trayAvailable = true;
     };
 
@@ -76,6 +76,8 @@ class AppDelegate final : public QObject {
     std::unique_ptr<AppModel> makeModel(std::unique_ptr<StoreHub> hub);
     // Opens the main window once the current event is handled.
     void openMainSoon();
+    // Ends the application through its normal quit (the model's, once there is one).
+    void quit();
 
     Environment environment_;
     std::exception_ptr startupError_;

@@ -282,6 +282,8 @@ class AppModel final : public QObject {
     std::function<void()> tellDatabaseRebuilt;
     // Ends the application through its normal quit. Quits the application's event loop when unset.
     std::function<void()> terminate;
+    // Ends the application through `terminate`: the same drain as every other way of quitting.
+    void quitApplication();
 
     // ---- Settings -----------------------------------------------------------------------------------
     // Carries the current settings into the services: the recorder's configuration and the activity
@@ -465,7 +467,6 @@ class AppModel final : public QObject {
     // Damage (AppModelRecovery.cpp): a rebuild first, then the question.
     void handleDatabaseDamage(std::function<void()> finished);
     void askAboutDamage(std::function<void()> finished);
-    void quitApplication();
     // The check for damage no read met (AppModelDatabaseCheck.cpp).
     void scheduleDatabaseCheck(double delay);
     void checkDatabaseWhenIdle();

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 namespace vesperline {
 
 // What the app model asks of the application's windows: the window manager implements it and
@@ -24,6 +26,9 @@ class AppWindows : public QObject {
     // Shows the first-run tour; `restart` starts it at its first page when no tour is open, else
     // it goes on at the page where it was left.
     virtual void showOnboarding(bool restart) = 0;
+
+    // Called when the user closes the main window (not when the application's end closes it).
+    std::function<void()> onMainWindowClosed;
 };
 
 } // namespace vesperline

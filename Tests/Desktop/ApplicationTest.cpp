@@ -1,8 +1,11 @@
-// The built application in the desktop session: it records the fixture's window, ends on SIGTERM
-// through the same drain as a quit (the segment finished, the moments stored), keeps to one instance
-// per data folder, and survives being started again while it quits.
+// The built application in the desktop session: it records the fixture's window, ends on SIGTERM,
+// on Ctrl+Q and (the session has no tray) when its main window is closed, each time through the same
+// drain as a quit (the segment finished, the moments stored), keeps to one instance per data folder,
+// survives being started again while it quits, and opens its memory behind the app lock on an
+// account that has no password to type.
 #include "DesktopSession.h"
 
+#include "Platform/Linux/AccountPassword.h"
 #include "Platform/Linux/DesktopEntry.h"
 #include "Platform/Linux/FFmpegVideoFiles.h"
 #include "Storage/MemoryStore.h"
@@ -16,6 +19,9 @@
 #include <csignal>
 #include <filesystem>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace vesperline::desktoptest {
 namespace {
 
@@ -27,9 +33,7 @@ class ApplicationTest : public ::testing::Test {
     ApplicationTest() {
         const QString config = QString::fromStdString((folder.path() / "config").string());
         QDir().mkpath(config + "/Vesperline");
-        QFile settings(config + "/Vesperline/settings.json");
-        settings.open(QIODevice::WriteOnly);
-        settings.write(R"({"onboardingCompleted": true})");
+        writeSettings(R"({"onboardingCompleted": true})");
         environment = QProcessEnvironment::systemEnvironment();
         environment.insert("OSTREL_DATA_DIR", QString::fromStdString(data().string()));
         environment.insert("XDG_CONFIG_HOME", config);
@@ -38,13 +42,63 @@ class ApplicationTest : public ::testing::Test {
     }
 
     std::filesystem::path data() const { return folder.path() / "data"; }
+    void writeSettings(const QByteArray& json) {
+        QFile settings(QString::fromStdString((folder.path() / "config/Vesperline/settings.json").string()));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write(json);
+    }
 
-    // Started as the login autostart entry starts it, so no window of its own comes to the front.
-    void start(QProcess& process) {
+    // Started as the login autostart entry starts it, or as a user starts it from the applications.
+    void start(QProcess& process, bool loginItem = true) {
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::ForwardedChannels);
-        process.start(QStringLiteral(VESPERLINE_APPLICATION), {"--login-item"});
+        process.start(QStringLiteral(VESPERLINE_APPLICATION),
+                      loginItem ? QStringList{"--login-item"} : QStringList{});
         ASSERT_TRUE(process.waitForStarted(10000));
+    }
+    // The id of the visible window of `process` whose title matches `pattern`, once there is one.
+    static QString windowOf(const QProcess& process, const QString& pattern, double seconds = 20) {
+        QString found;
+        waitUntil(
+            [&] {
+                found = runTool("xdotool", {"search", "--all", "--onlyvisible", "--pid",
+                                            QString::number(process.processId()), "--name", pattern})
+                            .section('\n', 0, 0)
+                            .trimmed();
+                return !found.isEmpty();
+            },
+            seconds);
+        return found;
+    }
+    static QString mainWindowOf(const QProcess& process) { return windowOf(process, " — Vesperline$"); }
+    // Keeps moments of the fixture's window until one of them waits in an open segment.
+    void recordUntilASegmentIsOpen() {
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                runTool("xdotool", {"search", "--name", "^Fixture Notes$", "windowactivate", "--sync"});
+                return count("SELECT COUNT(*) FROM segments WHERE closed = 0") >= 1 &&
+                       count("SELECT COUNT(*) FROM frames WHERE segment_id IS NOT NULL") >= 1;
+            },
+            40))
+            << "a moment of the fixture is kept in an open segment";
+    }
+    // The process ended by itself, through its quit, with every segment finished and readable.
+    void expectEndedWithEverySegmentFinished(QProcess& app) {
+        ASSERT_TRUE(app.waitForFinished(30000)) << "the application goes on running";
+        EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(app.exitCode(), 0);
+        MemoryStore store(ostrel::OstrelPaths::databaseURL(data()), true);
+        EXPECT_TRUE(store.openSegments().empty()) << "the open segment was finished before the end";
+        const auto pictures = store.db().query(
+            "SELECT s.path, f.segment_index FROM frames f JOIN segments s ON s.id = f.segment_id", {}, false,
+            [](const ostrel::SQLRow& row) { return std::pair(row.text(0).value_or(""), row.int64(1)); });
+        ASSERT_FALSE(pictures.empty());
+        platform::FFmpegVideoFiles files;
+        for (const auto& [path, index] : pictures) {
+            auto reader = files.openReader(ostrel::OstrelPaths::frameFileURL(data(), path));
+            ASSERT_TRUE(reader) << path;
+            EXPECT_TRUE(reader->decodeFrame(index)) << path << " " << index;
+        }
     }
     static void terminate(QProcess& process) { ::kill(static_cast<pid_t>(process.processId()), SIGTERM); }
 
@@ -87,7 +141,7 @@ TEST_F(ApplicationTest, RecordsTheFixtureAndEndsOnSigtermWithEverySegmentFinishe
     const QString pid = QString::number(app.processId());
     ASSERT_TRUE(waitUntil(
         [&] {
-            return !runTool("xdotool", {"search", "--onlyvisible", "--pid", pid}).isEmpty();
+            return !runTool("xdotool", {"search", "--all", "--onlyvisible", "--pid", pid}).isEmpty();
         },
         15))
         << "no tray: the main window is the way in";
@@ -135,6 +189,65 @@ TEST_F(ApplicationTest, RecordsTheFixtureAndEndsOnSigtermWithEverySegmentFinishe
         }
     }
     EXPECT_EQ(testsupport::fileMode(folder.path() / "config" / "Vesperline" / "settings.json"), 0600);
+}
+
+TEST_F(ApplicationTest, CtrlQInTheMainWindowEndsItWithItsOpenSegmentFinished) {
+    REQUIRE_DESKTOP_SESSION();
+    FixtureApp fixture;
+    ASSERT_TRUE(fixture.started());
+    QProcess app;
+    start(app, false);
+    const QString mainWindow = mainWindowOf(app);
+    ASSERT_FALSE(mainWindow.isEmpty()) << "no tray: the main window opens";
+    recordUntilASegmentIsOpen();
+
+    runTool("xdotool", {"windowactivate", "--sync", mainWindow});
+    runTool("xdotool", {"key", "--clearmodifiers", "ctrl+q"});
+    expectEndedWithEverySegmentFinished(app);
+}
+
+TEST_F(ApplicationTest, WithoutATrayClosingTheMainWindowEndsTheAppAndTheSettingsTitleIsItsOwn) {
+    REQUIRE_DESKTOP_SESSION();
+    FixtureApp fixture;
+    ASSERT_TRUE(fixture.started());
+    QProcess app;
+    start(app);
+    const QString mainWindow = mainWindowOf(app);
+    ASSERT_FALSE(mainWindow.isEmpty()) << "no tray: the main window opens, login start or not";
+    recordUntilASegmentIsOpen();
+
+    // Ctrl+, opens the settings, titled as they are and nothing appended.
+    runTool("xdotool", {"windowactivate", "--sync", mainWindow});
+    runTool("xdotool", {"key", "--clearmodifiers", "ctrl+comma"});
+    EXPECT_FALSE(windowOf(app, "^Vesperline Settings$").isEmpty());
+    EXPECT_EQ(app.state(), QProcess::Running);
+
+    // Closed through the window manager (openbox's Alt+F4), as a user closes it; the settings window
+    // still open does not keep it running.
+    runTool("xdotool", {"windowactivate", "--sync", mainWindow});
+    runTool("xdotool", {"key", "--clearmodifiers", "alt+F4"});
+    expectEndedWithEverySegmentFinished(app);
+}
+
+TEST_F(ApplicationTest, BehindTheAppLockAnAccountWithoutAPasswordToTypeIsNotShutOut) {
+    REQUIRE_DESKTOP_SESSION();
+    writeSettings(R"({"onboardingCompleted": true, "appLockEnabled": true})");
+    const passwd* user = getpwuid(getuid());
+    ASSERT_TRUE(user);
+    using State = platform::AccountPassword::State;
+    const State account = platform::AccountPassword::of(user->pw_name);
+    QProcess app;
+    start(app, false);
+    if (account == State::locked || account == State::empty) {
+        EXPECT_FALSE(mainWindowOf(app).isEmpty()) << "nothing can be typed: the memory opens";
+        EXPECT_TRUE(windowOf(app, "^Vesperline$", 1).isEmpty()) << "no password is asked for";
+    } else {
+        EXPECT_FALSE(windowOf(app, "^Vesperline$").isEmpty()) << "a password can be typed: it is asked for";
+        EXPECT_TRUE(windowOf(app, " — Vesperline$", 1).isEmpty());
+    }
+    terminate(app);
+    ASSERT_TRUE(app.waitForFinished(30000));
+    EXPECT_EQ(app.exitCode(), 0);
 }
 
 TEST_F(ApplicationTest, ALaunchWhileTheOldOneQuitsTakesOverOnceItHasEnded) {

@@ -4,6 +4,7 @@
 #include "UI/Shared/PageParts.h"
 #include "UI/Shared/RoundedBox.h"
 #include "UI/Shared/StatusDot.h"
+#include "UI/Theme/Symbols.h"
 #include "UI/Theme/Theme.h"
 
 #include <QEvent>
@@ -82,6 +83,18 @@ SidebarStatus::SidebarStatus(AppModel& model, QWidget* parent) : QWidget(parent)
     }
     pause_->setMenu(menu);
     countRow->addWidget(pause_);
+
+    // Always there, also where no tray offers a way out.
+    auto* quit = new QToolButton;
+    quit->setObjectName("quitButton");
+    quit->setIcon(Symbols::icon("power"));
+    quit->setAutoRaise(true);
+    quit->setIconSize(QSize(14, 14));
+    quit->setToolTip(tr("Quit Vesperline (Ctrl+Q)"));
+    quit->setAccessibleName(tr("Quit Vesperline"));
+    quit->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    connect(quit, &QToolButton::clicked, this, [this] { model_.quitApplication(); });
+    countRow->addWidget(quit);
     column->addLayout(countRow);
 
     const auto follow = [this](auto signal) { connect(&model_, signal, this, &SidebarStatus::render); };

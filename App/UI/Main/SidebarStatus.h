@@ -17,10 +17,9 @@ class StatusDot;
 
 // The block at the foot of the main window's sidebar: whether the memory is being recorded (a mint
 // dot that pulses while it is, red while moments are not being saved, gray otherwise) and the
-// status line, the reason line when there is
-// one, the count of moments kept today, and a control to pause or resume. It keeps nothing of its
-// own: it shows the app model and follows its changes, and its choices call the model's own pause
-// and resume.
+// status line, the reason line when there is one, the count of moments kept today, a control to
+// pause or resume, and a button that quits the app. It keeps nothing of its own: it shows the app
+// model and follows its changes, and its choices call the model's own pause, resume and quit.
 class SidebarStatus final : public QWidget {
     Q_OBJECT
 

@@ -54,7 +54,7 @@ WindowManager::WindowManager(AppModel& model, Services services, QObject* parent
                   },
               .eraseAll = [&model](std::function<void()> done) { model.eraseAll(std::move(done)); },
           }) {
-    // The application lives in the tray: closing its last window does not end it.
+    // Closing the last window does not end the application by itself (see `onMainWindowClosed`).
     QApplication::setQuitOnLastWindowClosed(false);
     followModelFigures();
     model_.setWindows(this);
@@ -262,6 +262,9 @@ void WindowManager::hideQuickSearch() {
 bool WindowManager::eventFilter(QObject* watched, QEvent* event) {
     if (watched == mainWindow_ && event->type() == QEvent::Close) {
         mainWindowClosing();
+        if (onMainWindowClosed) {
+            onMainWindowClosed();
+        }
     }
     return AppWindows::eventFilter(watched, event);
 }

@@ -38,7 +38,9 @@ class WindowPixels;
 // so every kept picture can be shown. A window that is open already is brought forward rather than
 // built again; a closed one is let go with everything it showed, and the next opening builds it
 // anew (the main window where it was left: its frame is kept in the settings store under
-// `mainWindowFrameKey`). The application goes on running in its tray when its last window closes.
+// `mainWindowFrameKey`). Closing the last window does not end the application by itself: it goes on
+// in its tray, and where there is no tray the program quits when the main window is closed
+// (`onMainWindowClosed`).
 //
 // One instance lives from the end of the start-up to the end of the process, on the main thread;
 // the program creates it with the model and the desktop services below, and it registers itself as

@@ -9,6 +9,7 @@
 #include "Support/LogCapture.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QWidget>
 
 #include <algorithm>
@@ -245,16 +246,20 @@ TEST_F(AppDelegateTest, ReopeningShowsTheTourUntilItWasCompletedThenTheMainWindo
 
 TEST_F(AppDelegateTest, TheCommandsReachTheWindowsAndOfferNoUpdates) {
     makeDelegate();
+    int quits = 0;
+    delegate->model()->terminate = [&] { ++quits; };
     const QList<QAction*>& actions = delegate->commands().actions();
-    ASSERT_EQ(actions.size(), 3);
+    ASSERT_EQ(actions.size(), 4);
     EXPECT_EQ(actions[0]->text(), "Settings…");
     EXPECT_EQ(actions[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
     EXPECT_EQ(actions[1]->text(), "How It Works");
     EXPECT_TRUE(actions[1]->shortcut().isEmpty());
     EXPECT_EQ(actions[2]->text(), "Quick Search");
     EXPECT_EQ(actions[2]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_K));
+    EXPECT_EQ(actions[3]->text(), "Quit Vesperline");
+    EXPECT_EQ(actions[3]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    for (QAction* action : actions) {
+    for (QAction* action : actions.mid(0, 3)) {
         action->trigger(); // no window manager yet: nothing happens
     }
     EXPECT_EQ(windows.settingsOpens + windows.toggles + static_cast<int>(windows.tours.size()), 0);
@@ -267,11 +272,39 @@ TEST_F(AppDelegateTest, TheCommandsReachTheWindowsAndOfferNoUpdates) {
     EXPECT_EQ(windows.settingsOpens, 1);
     EXPECT_EQ(windows.tours, std::vector<bool>{true}) << "How It Works starts the tour afresh";
     EXPECT_EQ(windows.toggles, 1);
+    EXPECT_EQ(quits, 1) << "Quit goes through the model's quit";
 
-    // The shortcuts work in every window of the application.
+    // The shortcuts work in every window of the application, the tray's popover too, but a menu's
+    // actions are its entries.
     QWidget window;
-    window.show();
-    EXPECT_TRUE(window.actions().contains(actions[2]));
+    QWidget tool(nullptr, Qt::Tool | Qt::FramelessWindowHint);
+    QWidget popover(nullptr, Qt::Popup);
+    QMenu menu;
+    for (QWidget* shown : {&window, &tool, &popover, static_cast<QWidget*>(&menu)}) {
+        shown->show();
+    }
+    for (QWidget* taking : {&window, &tool, &popover}) {
+        EXPECT_EQ(taking->actions(), actions) << taking->windowType();
+    }
+    EXPECT_TRUE(menu.actions().isEmpty());
+}
+
+TEST_F(AppDelegateTest, WithoutATrayClosingTheMainWindowQuitsTheApp) {
+    completeOnboarding();
+    for (const bool tray : {true, false}) {
+        makeDelegate(false, tray);
+        ASSERT_TRUE(launchDelegate());
+        int quits = 0;
+        borrowed->terminate = [&] { ++quits; };
+        AppWindows* manager = delegate->windowManager();
+        ASSERT_TRUE(manager);
+        if (manager->onMainWindowClosed) {
+            manager->onMainWindowClosed();
+        }
+        EXPECT_EQ(quits, tray ? 0 : 1) << "tray: " << tray;
+        delegate.reset();
+        borrowed = nullptr;
+    }
 }
 
 TEST_F(AppDelegateTest, EndingDrainsTrackingRecordingAndTheResourceFigures) {

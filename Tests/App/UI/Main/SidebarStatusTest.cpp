@@ -113,6 +113,19 @@ TEST_F(SidebarStatusTest, EachPauseChoiceCallsTheModelOnceAndResumeEndsIt) {
     }
 }
 
+TEST_F(SidebarStatusTest, QuitIsAlwaysOfferedAndEndsTheAppThroughTheModel) {
+    int quits = 0;
+    model->terminate = [&] { ++quits; };
+    auto& quit = child<QToolButton>("quitButton");
+    EXPECT_EQ(quit.accessibleName(), "Quit Vesperline");
+    EXPECT_TRUE(quit.isVisible());
+    model->pause(AppModel::PauseOption::untilResumed());
+    ASSERT_TRUE(eventually([&] { return model->status() == RecorderStatus::paused(); }));
+    EXPECT_TRUE(quit.isVisible()) << "also while paused";
+    QTest::mouseClick(&quit, Qt::LeftButton);
+    EXPECT_EQ(quits, 1);
+}
+
 TEST_F(SidebarStatusTest, CountsTheMomentsKeptToday) {
     EXPECT_EQ(text("momentsToday"), "0 moments today") << "no statistics for today yet";
     model->hub().sync([&](ostrel::MemoryStore& store) {

@@ -223,6 +223,8 @@ TEST_F(WindowManagerTest, ATourRestartedStartsAtItsFirstPageUnlessItIsOpen) {
 TEST_F(WindowManagerTest, AClosedMainWindowGoesAndTheNextOneOpensWhereItWas) {
     open().showMainWindow();
     EXPECT_FALSE(QApplication::quitOnLastWindowClosed()) << "the app outlives its last window";
+    int closings = 0;
+    manager->onMainWindowClosed = [&] { ++closings; };
     QPointer<MainWindow> first = manager->mainWindow();
     first->setGeometry(140, 90, 1010, 700);
     const QRect placed = first->geometry();
@@ -233,6 +235,7 @@ TEST_F(WindowManagerTest, AClosedMainWindowGoesAndTheNextOneOpensWhereItWas) {
     letClosedWindowsGo();
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(manager->mainWindow(), nullptr);
+    EXPECT_EQ(closings, 1) << "the user's close is told";
     EXPECT_TRUE(eventually([&] {
         return loader.generator("segment.mp4", FrameImageLoader::Size::full, false) != decoder;
     })) << "the closed window's decoders and pictures are dropped";
@@ -242,6 +245,8 @@ TEST_F(WindowManagerTest, AClosedMainWindowGoesAndTheNextOneOpensWhereItWas) {
     ASSERT_NE(manager->mainWindow(), nullptr);
     EXPECT_EQ(manager->mainWindow()->geometry(), placed);
     EXPECT_EQ(manager->mainWindow()->windowTitle(), "Resources — Vesperline") << "the section is the model's";
+    manager.reset();
+    EXPECT_EQ(closings, 1) << "the application's own end closes no window by the user";
 }
 
 TEST_F(WindowManagerTest, AMinimisedMainWindowComesBackAsItWas) {
