@@ -351,6 +351,12 @@ class AppModel final : public QObject {
     // switched on); a grant shows at the next `refreshPermissions`.
     void requestAccessibility();
 
+    // ---- The app lock ---------------------------------------------------------------------------------
+    // Calls `then` on the main thread once the memory may be shown or changed: at once while the
+    // app-lock setting is off; otherwise after the lock's answer to `reason` ("open your screen
+    // memory"), and only when it is yes. Nothing is called once `receiver` is gone.
+    void whenUnlocked(const QString& reason, QObject* receiver, std::function<void()> then);
+
     // ---- Navigation: each sets what the main window shows, then opens it --------------------------
     void openSection(Section section);
     // The timeline at a moment.

@@ -1,6 +1,20 @@
 #include "Model/AppModel.h"
 
+#include "Runtime/WhenFinished.h"
+
 namespace vesperline {
+
+void AppModel::whenUnlocked(const QString& reason, QObject* receiver, std::function<void()> then) {
+    if (!settings_->appLockEnabled()) {
+        then();
+        return;
+    }
+    whenFinished(appLock_->unlock(reason), receiver, [then = std::move(then)](const QFuture<bool>& answer) {
+        if (answer.isValid() && answer.resultCount() > 0 && answer.result()) {
+            then();
+        }
+    });
+}
 
 void AppModel::setSection(Section section) {
     assign(section_, section, &AppModel::sectionChanged);

@@ -94,16 +94,7 @@ void WindowManager::followModelFigures() {
 // ---- Opening -------------------------------------------------------------------------------------
 
 void WindowManager::whenUnlocked(std::function<void()> then) {
-    if (!model_.settings().appLockEnabled()) {
-        then();
-        return;
-    }
-    whenFinished(model_.appLock().unlock(tr("open your screen memory")), this,
-                 [then = std::move(then)](const QFuture<bool>& answer) {
-                     if (answer.isValid() && answer.resultCount() > 0 && answer.result()) {
-                         then();
-                     }
-                 });
+    model_.whenUnlocked(tr("open your screen memory"), this, std::move(then));
 }
 
 void WindowManager::bringForward(QWidget& window) {

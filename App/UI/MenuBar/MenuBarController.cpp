@@ -157,6 +157,16 @@ void MenuBarController::confirmDeletion() {
     if (!pending_ || deleting_ || !services_.deleteRange) {
         return;
     }
+    // The popover opens without the lock; what it deletes is behind it. A refused or cancelled unlock
+    // deletes nothing, and the next "Delete" asks again; a second one while the lock asks shares its
+    // answer.
+    model_.whenUnlocked(tr("delete from your screen memory"), this, [this] { deletePending(); });
+}
+
+void MenuBarController::deletePending() {
+    if (!pending_ || deleting_) {
+        return; // withdrawn while the lock asked, or started by an earlier "Delete"
+    }
     deleting_ = true;
     emit deletionChanged();
     const Range covered = range(*pending_, model_.clock().now());

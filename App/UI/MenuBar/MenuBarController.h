@@ -114,7 +114,8 @@ class MenuBarController final : public QObject {
     bool deleting() const { return deleting_; }
     // "Delete everything recorded in the last 15 min? This can't be undone."
     QString question() const;
-    // Deletes what the pending request names; nothing while one runs or none is pending.
+    // Deletes what the pending request names, after the app lock (when it is on) lets it; nothing
+    // while one runs or none is pending.
     void confirmDeletion();
     // The range a deletion started at `now` covers: from the start of the request up to 5 s after
     // `now`, so a moment being written as it starts goes too.
@@ -138,6 +139,7 @@ class MenuBarController final : public QObject {
 
   private:
     void close();
+    void deletePending();
     void deletionFinished();
 
     AppModel& model_;

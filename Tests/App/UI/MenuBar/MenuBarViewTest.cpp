@@ -2,6 +2,7 @@
 #include "UI/MenuBar/MenuBarView.h"
 
 #include "App/Model/AppModelFixture.h"
+#include "App/Model/ScriptedPrompt.h"
 #include "Platform/Fake/FakeInstalledApplications.h"
 #include "Support/ClippedText.h"
 #include "Support/FailingWrites.h"
@@ -227,6 +228,53 @@ TEST_F(MenuBarViewTest, ForgettingAsksFirstAndDeletesTheChosenRange) {
     // A deletion that ends after the popover went reaches nothing.
     view.reset();
     deletions[1].done();
+}
+
+TEST_F(MenuBarViewTest, WhileTheAppLockIsOnForgettingDeletesNothingBeforeTheUnlock) {
+    PromptLog prompts;
+    passwordPrompt = ScriptedPrompt::factory(prompts);
+    defaults->values.insert("appLockEnabled", true);
+    recordingSetUp();
+    recordTheEditor();
+    ASSERT_TRUE(saveAMoment(40));
+    const auto moments = [&] {
+        return model->hub().readSync(
+            [](ostrel::MemoryStore& store) { return store.db().scalarInt("SELECT COUNT(*) FROM frames"); });
+    };
+    ASSERT_EQ(moments(), 1);
+    MenuBarController::Services actions{
+        [this](ostrel::Time from, ostrel::Time to, std::function<void()> done) {
+            model->deleteRange(from, to, std::move(done));
+        },
+        {}};
+    MenuBarView view(*model, MenuBarView::Services{actions, applications}, [] {});
+    view.show();
+
+    choose(view, "forget", "Today");
+    click(view, "confirmDeletion");
+    ASSERT_EQ(prompts.asked, 1);
+    EXPECT_EQ(prompts.reason, "delete from your screen memory");
+    EXPECT_FALSE(view.controller().deleting());
+    prompts.cancel();
+    drain();
+    EXPECT_EQ(moments(), 1) << "a cancelled unlock deletes nothing";
+    EXPECT_FALSE(view.controller().deleting());
+    EXPECT_TRUE(shown(view, "confirmation")) << "the question stays, to be confirmed again";
+
+    click(view, "confirmDeletion");
+    ASSERT_EQ(prompts.asked, 2) << "asked again";
+    prompts.submit(platform::SecretBuffer("wrong"));
+    ASSERT_TRUE(eventually([&] { return prompts.askedAgain.size() == 1; }));
+    EXPECT_EQ(moments(), 1) << "a wrong password deletes nothing";
+    prompts.submit(platform::SecretBuffer("secret"));
+    ASSERT_TRUE(eventually([&] { return !view.controller().pendingDeletion(); }));
+    EXPECT_EQ(moments(), 0) << "deleted once unlocked";
+
+    // Within the open period the next deletion asks nothing.
+    choose(view, "forget", "Last 5 minutes");
+    click(view, "confirmDeletion");
+    ASSERT_TRUE(eventually([&] { return !view.controller().pendingDeletion(); }));
+    EXPECT_EQ(prompts.asked, 2);
 }
 
 TEST_F(MenuBarViewTest, ShowsTheFiguresTheShortcutAndTheFinds) {
