@@ -8,6 +8,7 @@
 #include <unicode/listformatter.h>
 #include <unicode/measfmt.h>
 #include <unicode/measure.h>
+#include <unicode/msgfmt.h>
 #include <unicode/numberformatter.h>
 #include <unicode/reldatefmt.h>
 #include <unicode/smpdtfmt.h>
@@ -340,6 +341,24 @@ QString Format::list(const QStringList& items) const {
         formatters_->list->format(parts.data(), static_cast<int32_t>(parts.size()), text, status);
     }
     return formatters_->list && U_SUCCESS(status) ? toQString(text) : items.join(QStringLiteral(", "));
+}
+
+QString Format::plural(const QString& message, std::initializer_list<std::int64_t> counts) const {
+    const icu::UnicodeString pattern(reinterpret_cast<const UChar*>(message.utf16()),
+                                     static_cast<int32_t>(message.size()));
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::MessageFormat format(pattern, formatters_->locale, status);
+    if (U_FAILURE(status)) {
+        return message;
+    }
+    std::vector<icu::Formattable> arguments;
+    for (const std::int64_t count : counts) {
+        arguments.emplace_back(static_cast<int64_t>(count));
+    }
+    icu::UnicodeString text;
+    icu::FieldPosition position;
+    format.format(arguments.data(), static_cast<int32_t>(arguments.size()), text, position, status);
+    return U_SUCCESS(status) ? toQString(text) : message;
 }
 
 QString Format::languageName() const {

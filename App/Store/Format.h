@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -59,6 +60,12 @@ class Format final {
     QString percent(double fraction) const;
     // The items as one list in the locale's words ("a, b, and c").
     QString list(const QStringList& items) const;
+    // A text with counts in it, each in the form the locale's plural rules pick for it ("1 moment
+    // today", "2 moments today"): `message` is an ICU message whose arguments {0}, {1}, ... are the
+    // counts, as in "{0, plural, one {# moment today} other {# moments today}}", where "#" stands for
+    // the count in the locale's digits. Every text that counts something goes through here. A message
+    // ICU cannot read comes back as it is.
+    QString plural(const QString& message, std::initializer_list<std::int64_t> counts) const;
     // The name of the locale's language in that language ("English", "Deutsch"); "English" when the
     // locale names no language or the name is unknown.
     QString languageName() const;

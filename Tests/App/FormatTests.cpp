@@ -174,3 +174,29 @@ TEST(Format, ListsAndLanguageNamesFollowTheLocale) {
     EXPECT_EQ(Format("", "UTC").languageName().toStdString(), "English");
     EXPECT_EQ(Format("qq_ZZ", "UTC").languageName().toStdString(), "English");
 }
+
+TEST(Format, PluralsFollowTheLocalesRulesForEachCount) {
+    const Format& f = english();
+    const QString moments = "{0, plural, one {# moment today} other {# moments today}}";
+    EXPECT_EQ(f.plural(moments, {0}).toStdString(), "0 moments today");
+    EXPECT_EQ(f.plural(moments, {1}).toStdString(), "1 moment today");
+    EXPECT_EQ(f.plural(moments, {2}).toStdString(), "2 moments today");
+    EXPECT_EQ(f.plural(moments, {1000}).toStdString(), "1,000 moments today");
+    EXPECT_EQ(f.plural(moments, {5'000'000'000}).toStdString(), "5,000,000,000 moments today") << "64-bit";
+    // Each count of a text picks its own form.
+    EXPECT_EQ(f.plural("{0, plural, one {# skipped} other {# skipped}} · {1, plural, one {# read} other "
+                       "{# reads}}",
+                       {3, 1})
+                  .toStdString(),
+              "3 skipped · 1 read");
+    // Other languages have other forms and digits: Polish "few" and "many", German separators.
+    const Format polish("pl_PL", "Europe/Warsaw");
+    const QString files = "{0, plural, one {# plik} few {# pliki} many {# plików} other {# pliku}}";
+    EXPECT_EQ(polish.plural(files, {1}).toStdString(), "1 plik");
+    EXPECT_EQ(polish.plural(files, {3}).toStdString(), "3 pliki");
+    EXPECT_EQ(polish.plural(files, {5}).toStdString(), "5 plików");
+    const Format german("de_DE", "Europe/Istanbul");
+    EXPECT_EQ(german.plural(moments, {1000}).toStdString(), "1.000 moments today");
+    // A message ICU cannot read is shown as it is rather than lost.
+    EXPECT_EQ(f.plural("{0, plural, one {# moment", {1}).toStdString(), "{0, plural, one {# moment");
+}

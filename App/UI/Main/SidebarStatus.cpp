@@ -23,6 +23,10 @@ SidebarStatus::Control SidebarStatus::control(const RecorderStatus& status,
     return status.kind == RecorderStatus::Kind::recording ? Control::pauseMenu : Control::none;
 }
 
+QString SidebarStatus::countText(std::int64_t saved, const Format& format) {
+    return format.plural(tr("{0, plural, one {# moment today} other {# moments today}}"), {saved});
+}
+
 SidebarStatus::SidebarStatus(AppModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setObjectName("sidebarStatus");
     // The block stands on a faint rounded ground.
@@ -124,7 +128,7 @@ void SidebarStatus::render() {
     reason_->setText(reason.value_or(QString()));
     reason_->setVisible(reason.has_value());
     const std::int64_t saved = model_.today() ? model_.today()->framesSaved : 0;
-    count_->setText(tr("%n moments today", nullptr, int(saved)));
+    count_->setText(countText(saved, model_.format()));
 
     shownControl_ = control(status, model_.settings().pausedUntil(), model_.clock().now());
     resume_->setVisible(shownControl_ == Control::resume);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Capture/RecorderStatus.h"
+#include "Store/Format.h"
 #include "Support/Time.h"
 
 #include <QWidget>
@@ -39,6 +40,8 @@ class SidebarStatus final : public QWidget {
     // recording (with or without pictures) offers the pause menu, and anything else no control.
     static Control control(const RecorderStatus& status, std::optional<ostrel::Time> pausedUntil,
                            ostrel::Time now);
+    // "12 moments today".
+    static QString countText(std::int64_t saved, const Format& format);
 
     // The model must outlive the block.
     explicit SidebarStatus(AppModel& model, QWidget* parent = nullptr);

@@ -98,11 +98,16 @@ QString MenuBarController::energyValue(const std::optional<ostrel::DayStats>& to
 }
 
 std::optional<QString> MenuBarController::findsText() const {
-    const std::int64_t count = model_.finds().thisMonth;
-    if (count <= 0) {
+    return findsText(model_.finds().thisMonth, model_.format());
+}
+
+std::optional<QString> MenuBarController::findsText(std::int64_t thisMonth, const Format& format) {
+    if (thisMonth <= 0) {
         return std::nullopt;
     }
-    return tr("Found what you needed %n times this month", nullptr, int(count));
+    return format.plural(tr("{0, plural, one {Found what you needed # time this month} "
+                            "other {Found what you needed # times this month}}"),
+                         {thisMonth});
 }
 
 bool MenuBarController::paused() const {

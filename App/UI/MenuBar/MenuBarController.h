@@ -100,6 +100,7 @@ class MenuBarController final : public QObject {
                                const Format& format);
     // "Found what you needed 3 times this month" while the month's count is above 0.
     std::optional<QString> findsText() const;
+    static std::optional<QString> findsText(std::int64_t thisMonth, const Format& format);
 
     // ---- Pause and forget ----------------------------------------------------------------------
     // A pause lasts: its end lies ahead, or the recorder says it is paused.

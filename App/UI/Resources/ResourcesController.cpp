@@ -121,7 +121,7 @@ std::array<ResourcesTexts::StatCard, 4> ResourcesController::statCards() const {
     const ostrel::Time now = clock_.now();
     return {ResourcesTexts::battery(today_, resources_.batteryWh(), format_),
             ResourcesTexts::processor(today_, now - LocalDay::start(now), format_),
-            ResourcesTexts::disk(storage_, diskCapGB(), format_), ResourcesTexts::moments(today_)};
+            ResourcesTexts::disk(storage_, diskCapGB(), format_), ResourcesTexts::moments(today_, format_)};
 }
 
 QString ResourcesController::summary() const {
@@ -152,7 +152,7 @@ QString ResourcesController::storageUsage() const {
 }
 
 QString ResourcesController::storageCounts() const {
-    return ResourcesTexts::storageCounts(storage_);
+    return ResourcesTexts::storageCounts(storage_, format_);
 }
 
 QString ResourcesController::videoSize() const {
@@ -168,7 +168,7 @@ std::optional<QString> ResourcesController::oldestMemory() const {
 }
 
 std::optional<QString> ResourcesController::ocrBacklog() const {
-    return ResourcesTexts::ocrBacklog(pendingOCR_);
+    return ResourcesTexts::ocrBacklog(pendingOCR_, format_);
 }
 
 // ---- What the user does -----------------------------------------------------------------------------

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace vesperline::ResourcesTexts {
 
@@ -15,8 +14,8 @@ namespace {
 
 constexpr double secondsPerHour = 3600;
 
-QString tr(const char* text, int count = -1) {
-    return QCoreApplication::translate("ResourcesScreen", text, nullptr, count);
+QString tr(const char* text) {
+    return QCoreApplication::translate("ResourcesScreen", text);
 }
 
 // A count as plain digits, without grouping.
@@ -57,10 +56,12 @@ StatCard disk(const ostrel::StorageBreakdown& storage, std::int64_t diskCapGB, c
             tr("Limit %1 GB").arg(digits(diskCapGB))};
 }
 
-StatCard moments(const std::optional<ostrel::DayStats>& today) {
+StatCard moments(const std::optional<ostrel::DayStats>& today, const Format& format) {
     const ostrel::DayStats day = orZero(today);
     return {tr("Moments"), QStringLiteral("camera.viewfinder"), digits(day.framesSaved),
-            tr("%1 duplicates skipped · %2 text reads").arg(digits(day.framesSkipped), digits(day.ocrRuns))};
+            format.plural(tr("{0, plural, one {# duplicate skipped} other {# duplicates skipped}} · "
+                             "{1, plural, one {# text read} other {# text reads}}"),
+                          {day.framesSkipped, day.ocrRuns})};
 }
 
 QString summary(const std::optional<ostrel::DayStats>& today, std::optional<double> batteryWh,
@@ -125,8 +126,9 @@ QString storageUsage(const ostrel::StorageBreakdown& storage, std::int64_t diskC
     return tr("%1 of %2 GB limit").arg(format.bytes(storage.totalBytes()), digits(diskCapGB));
 }
 
-QString storageCounts(const ostrel::StorageBreakdown& storage) {
-    return tr("%1 moments · %2 text-only").arg(digits(storage.frameCount), digits(storage.textOnlyCount));
+QString storageCounts(const ostrel::StorageBreakdown& storage, const Format& format) {
+    return format.plural(tr("{0, plural, one {# moment} other {# moments}} · {1, number} text-only"),
+                         {storage.frameCount, storage.textOnlyCount});
 }
 
 std::optional<QString> oldestMemory(const ostrel::StorageBreakdown& storage, const Format& format) {
@@ -136,13 +138,13 @@ std::optional<QString> oldestMemory(const ostrel::StorageBreakdown& storage, con
     return tr("Memory goes back to %1.").arg(format.mediumDate(*storage.oldest));
 }
 
-std::optional<QString> ocrBacklog(std::int64_t pendingOCR) {
+std::optional<QString> ocrBacklog(std::int64_t pendingOCR, const Format& format) {
     if (pendingOCR <= 0) {
         return std::nullopt;
     }
-    // Qt counts in int; no memory holds more pictures than that.
-    const int count = static_cast<int>(std::min<std::int64_t>(pendingOCR, std::numeric_limits<int>::max()));
-    return tr("%n images waiting for text reading (runs on power)", count);
+    return format.plural(tr("{0, plural, one {# image waiting for text reading (runs on power)} "
+                            "other {# images waiting for text reading (runs on power)}}"),
+                         {pendingOCR});
 }
 
 } // namespace vesperline::ResourcesTexts

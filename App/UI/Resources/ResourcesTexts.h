@@ -41,7 +41,7 @@ StatCard battery(const std::optional<ostrel::DayStats>& today, std::optional<dou
 // counted), as a share of one core.
 StatCard processor(const std::optional<ostrel::DayStats>& today, double secondsToday, const Format& format);
 StatCard disk(const ostrel::StorageBreakdown& storage, std::int64_t diskCapGB, const Format& format);
-StatCard moments(const std::optional<ostrel::DayStats>& today);
+StatCard moments(const std::optional<ostrel::DayStats>& today, const Format& format);
 
 // The header's sentence on today's cost: a share of the battery where there is one, else watt-hours.
 QString summary(const std::optional<ostrel::DayStats>& today, std::optional<double> batteryWh,
@@ -59,11 +59,12 @@ QStringList energySavingLines(const ostrel::PowerSnapshot& power, const ostrel::
 
 // The storage card's used size against the limit, e.g. "2.15 GB of 10 GB limit".
 QString storageUsage(const ostrel::StorageBreakdown& storage, std::int64_t diskCapGB, const Format& format);
-QString storageCounts(const ostrel::StorageBreakdown& storage);
+// "48,210 moments · 1,302 text-only".
+QString storageCounts(const ostrel::StorageBreakdown& storage, const Format& format);
 // How far back the memory reaches; none for an empty memory.
 std::optional<QString> oldestMemory(const ostrel::StorageBreakdown& storage, const Format& format);
 // The pictures still waiting for their text to be read; none when there are none.
-std::optional<QString> ocrBacklog(std::int64_t pendingOCR);
+std::optional<QString> ocrBacklog(std::int64_t pendingOCR, const Format& format);
 
 } // namespace ResourcesTexts
 

@@ -205,9 +205,9 @@ QuickSearchController::ResultsContent QuickSearchController::resultsContent() co
     return search_.isSearching() ? ResultsContent::blank : ResultsContent::noMatches;
 }
 
-QString QuickSearchController::resultsHeader() const {
+QString QuickSearchController::resultsHeader(const Format& format) const {
     if (search_.showingRecent()) {
-        return SearchTexts::resultsHeader(true, 0);
+        return SearchTexts::resultsHeader(true, 0, format);
     }
     return search_.queryShortened() ? SearchTexts::shortenedSearch() : QString();
 }

@@ -118,7 +118,7 @@ class QuickSearchController final : public QObject {
     ResultsContent resultsContent() const;
     // Above the recent moments "Recent moments"; above search hits nothing, or, when only the
     // beginning of the text was searched, that it was.
-    QString resultsHeader() const;
+    QString resultsHeader(const Format& format) const;
     // The apps offered after "All apps": the first 30 of the app list, by name alone.
     std::vector<SearchTexts::AppItem> appMenuItems() const;
 

@@ -321,7 +321,7 @@ void QuickSearchView::showResults() {
         resultsPane_->setCurrentWidget(resultsBlank_);
         break;
     }
-    list_->setHeader(controller_.resultsHeader());
+    list_->setHeader(controller_.resultsHeader(format_));
     const std::optional<ostrel::SearchHit> shown = search_.selectedHit();
     list_->setHits(search_.results(), shown ? std::optional(shown->frame.id) : std::nullopt);
     showPreview();

@@ -91,7 +91,7 @@ void ResultRow::setHit(const ostrel::SearchHit& hit) {
     title_->setText(QString::fromStdString(hit.frame.displayTitle()));
     excerpt_->setSnippet(hit.snippet);
     excerpt_->setVisible(!hit.snippet.text.empty());
-    const std::optional<QString> folded = SearchTexts::foldedMoments(hit.matchCount);
+    const std::optional<QString> folded = SearchTexts::foldedMoments(hit.matchCount, format_);
     count_->setText(folded.value_or(QString()));
     count_->setVisible(folded.has_value());
 }

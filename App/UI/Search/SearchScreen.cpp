@@ -52,7 +52,8 @@ SearchScreen::Services SearchScreen::services(SearchModel& model, SearchScreenCo
 }
 
 SearchScreen::SearchScreen(Services services, QWidget* parent)
-    : QWidget(parent), model_(services.model), controller_(services.model, services.actions, this) {
+    : QWidget(parent), model_(services.model), format_(services.format),
+      controller_(services.model, services.actions, this) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -192,7 +193,7 @@ void SearchScreen::showSort() {
 }
 
 void SearchScreen::showResults() {
-    list_->setHeader(controller_.resultsHeader());
+    list_->setHeader(controller_.resultsHeader(format_));
     list_->setHits(model_.results(), controller_.shownSelection());
     showSearching();
     showPreview();

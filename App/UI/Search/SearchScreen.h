@@ -82,6 +82,7 @@ class SearchScreen final : public QWidget {
     void showMenu(std::int64_t frameID, const QPoint& globalPosition);
 
     SearchModel& model_;
+    const Format& format_;
     SearchScreenController controller_;
 
     SearchField* field_;

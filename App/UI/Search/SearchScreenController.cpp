@@ -33,8 +33,8 @@ std::optional<SearchTexts::EmptyState> SearchScreenController::emptyState() cons
     return SearchTexts::noResults(model_.showingRecent(), model_.queryShortened());
 }
 
-QString SearchScreenController::resultsHeader() const {
-    const QString header = SearchTexts::resultsHeader(model_.showingRecent(), model_.results().size());
+QString SearchScreenController::resultsHeader(const Format& format) const {
+    const QString header = SearchTexts::resultsHeader(model_.showingRecent(), model_.results().size(), format);
     return !model_.showingRecent() && model_.queryShortened() ? header + '\n' + SearchTexts::shortenedSearch()
                                                               : header;
 }

@@ -61,7 +61,7 @@ class SearchScreenController final : public QObject {
     // The results pane's empty state; none while there are results or a search is running.
     std::optional<SearchTexts::EmptyState> emptyState() const;
     // "12 results", with a second line when only the beginning of the text was searched.
-    QString resultsHeader() const;
+    QString resultsHeader(const Format& format) const;
     // The row drawn selected and previewed: the selected hit, else the first.
     std::optional<std::int64_t> shownSelection() const;
     std::vector<std::string> highlightTerms() const;

@@ -10,8 +10,8 @@ namespace vesperline::SearchTexts {
 
 namespace {
 
-QString tr(const char* text, int count = -1) {
-    return QCoreApplication::translate("SearchScreen", text, nullptr, count);
+QString tr(const char* text) {
+    return QCoreApplication::translate("SearchScreen", text);
 }
 
 } // namespace
@@ -20,11 +20,12 @@ QString appLabel(const ostrel::FrameSummary& frame) {
     return QString::fromStdString(frame.appName.value_or(frame.appBundleID.value_or("")));
 }
 
-std::optional<QString> foldedMoments(std::int64_t matchCount) {
+std::optional<QString> foldedMoments(std::int64_t matchCount, const Format& format) {
     if (matchCount < 2) {
         return std::nullopt;
     }
-    return tr("%1 moments in this window").arg(matchCount);
+    return format.plural(tr("{0, plural, one {# moment in this window} other {# moments in this window}}"),
+                         {matchCount});
 }
 
 QString allApps() {
@@ -75,8 +76,10 @@ EmptyState nothingYet() {
         tr("As you use your computer, moments will appear here. Try searching for a word you saw today.")};
 }
 
-QString resultsHeader(bool showingRecent, std::size_t count) {
-    return showingRecent ? tr("Recent moments") : tr("%1 results").arg(static_cast<qlonglong>(count));
+QString resultsHeader(bool showingRecent, std::size_t count, const Format& format) {
+    return showingRecent ? tr("Recent moments")
+                         : format.plural(tr("{0, plural, one {# result} other {# results}}"),
+                                         {static_cast<std::int64_t>(count)});
 }
 
 QString shortenedSearch() {

@@ -2,6 +2,7 @@
 
 #include "Storage/AppCount.h"
 #include "Storage/FrameSummary.h"
+#include "Store/Format.h"
 
 #include <QString>
 
@@ -28,7 +29,7 @@ struct EmptyState {
 // A row's app: its name, else its bundle identifier, else nothing.
 QString appLabel(const ostrel::FrameSummary& frame);
 // "7 moments in this window" for a hit that folds several moments; none for one.
-std::optional<QString> foldedMoments(std::int64_t matchCount);
+std::optional<QString> foldedMoments(std::int64_t matchCount, const Format& format);
 
 QString allApps();
 // The app filter's title: "All apps" without a filter, else the listed app's name, else (an app no
@@ -53,7 +54,7 @@ EmptyState noResults(bool showingRecent, bool queryShortened);
 // The quick-search panel's list before anything was recorded.
 EmptyState nothingYet();
 // "Recent moments", or "12 results".
-QString resultsHeader(bool showingRecent, std::size_t count);
+QString resultsHeader(bool showingRecent, std::size_t count, const Format& format);
 // Said where the results of a text longer than a search reads are shown.
 QString shortenedSearch();
 // The preview without a selected moment.

@@ -194,13 +194,18 @@ void PrivacyPane::showApps() {
         });
         appRows_.push_back(apps_->insertRow(int(appRows_.size()), row));
     }
-    // The English plural, until a translation gives each language its own.
-    const int hidden = listing.hiddenManagers;
-    apps_->setFooter(hidden == 0 ? QString()
-                     : hidden == 1
-                         ? tr("1 other password manager is excluded automatically if you install it.")
-                         : tr("%n other password managers are excluded automatically if you install them.",
-                              nullptr, hidden));
+    apps_->setFooter(hiddenManagersText(listing.hiddenManagers, context_.format()));
+}
+
+QString PrivacyPane::hiddenManagersText(std::int64_t hidden, const Format& format) {
+    if (hidden <= 0) {
+        return {};
+    }
+    return format.plural(
+        tr("{0, plural, one {# other password manager is excluded automatically if you install "
+           "it.} other {# other password managers are excluded automatically if you "
+           "install them.}}"),
+        {hidden});
 }
 
 void PrivacyPane::showSites() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Store/Format.h"
+
 #include <QWidget>
 
 #include <optional>
@@ -28,6 +30,10 @@ class PrivacyPane final : public QWidget {
     enum class RecentDeletion { lastHour, today };
 
     explicit PrivacyPane(SettingsContext& context, QWidget* parent = nullptr);
+
+    // The footer under the apps: "3 other password managers are excluded automatically if you install
+    // them."; nothing while no password manager is left out of the list.
+    static QString hiddenManagersText(std::int64_t hidden, const Format& format);
 
     // The confirmation shown now, if any.
     QMessageBox* confirmation() const { return confirmation_; }

@@ -24,6 +24,10 @@ constexpr int pickerMinimumWidth = 120;
 
 } // namespace
 
+QString StoragePane::daysText(std::int64_t days, const Format& format) {
+    return format.plural(tr("{0, plural, one {# day} other {# days}}"), {days});
+}
+
 const std::vector<std::int64_t>& StoragePane::fullImageChoices() {
     static const std::vector<std::int64_t> choices{3, 7, 14, 30};
     return choices;
@@ -145,7 +149,7 @@ QComboBox* StoragePane::addPicker(const std::vector<std::int64_t>& choices, bool
         } else if (gigabytes) {
             combo->addItem(tr("%1 GB").arg(value));
         } else {
-            combo->addItem(tr("%n days", nullptr, int(value)));
+            combo->addItem(daysText(value, context_.format()));
         }
     }
     return combo;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Store/Format.h"
+
 #include <QWidget>
 
 #include <array>
@@ -30,6 +32,8 @@ class StoragePane final : public QWidget {
     explicit StoragePane(SettingsContext& context, QWidget* parent = nullptr);
 
     // The values a picker offers, in order; 0 stands for "Forever".
+    // A choice of days: "7 days".
+    static QString daysText(std::int64_t days, const Format& format);
     static const std::vector<std::int64_t>& fullImageChoices();
     static const std::vector<std::int64_t>& keyframeChoices();
     static const std::vector<std::int64_t>& textChoices();

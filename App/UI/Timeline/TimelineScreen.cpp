@@ -175,7 +175,7 @@ void TimelineScreen::showEvent(QShowEvent* event) {
 
 void TimelineScreen::momentsChanged() {
     const auto& frames = controller_.frames();
-    count_->setText(controller_.countText());
+    count_->setText(controller_.countText(format_));
     pages_->setCurrentWidget(!frames->empty() ? momentPage_
                                               : (controller_.loaded() ? emptyPage_ : loadingPage_));
     bar_->setMoments(frames, controller_.spans());

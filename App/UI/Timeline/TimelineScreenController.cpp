@@ -39,8 +39,12 @@ FrameImageLoader::Size TimelineScreenController::imageSize() const {
     return scrubbing_ || playing_ ? FrameImageLoader::Size::preview : FrameImageLoader::Size::full;
 }
 
-QString TimelineScreenController::countText() const {
-    return tr("%n moments", nullptr, static_cast<int>(frames_->size()));
+QString TimelineScreenController::countText(const Format& format) const {
+    return countText(static_cast<std::int64_t>(frames_->size()), format);
+}
+
+QString TimelineScreenController::countText(std::int64_t count, const Format& format) {
+    return format.plural(tr("{0, plural, one {# moment} other {# moments}}"), {count});
 }
 
 // ---- Loading -----------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "Runtime/SystemClock.h"
 #include "Storage/ActivitySpan.h"
 #include "Storage/FrameSummary.h"
+#include "Store/Format.h"
 #include "Store/FrameImageLoader.h"
 
 #include <QObject>
@@ -64,7 +65,9 @@ class TimelineScreenController final : public QObject {
     // Pictures go by quickly while scrubbing or replaying: previews then, full size at rest.
     FrameImageLoader::Size imageSize() const;
     // "12 moments"
-    QString countText() const;
+    QString countText(const Format& format) const;
+    // "12 moments".
+    static QString countText(std::int64_t count, const Format& format);
 
     // ---- From the host -----------------------------------------------------------------------
     // Shows the local day that holds `time`.

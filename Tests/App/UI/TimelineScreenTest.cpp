@@ -263,7 +263,7 @@ TEST_F(TimelineScreenTest, TheDayNavigatorChoosesTheDayAndFollowsRequests) {
     settle();
     EXPECT_EQ(screen->controller().day(), midnight - 86400);
     EXPECT_EQ(find<QLabel>(*screen, "dayTitle")->text(), "Sunday, March 2");
-    EXPECT_EQ(find<QLabel>(*screen, "timelineCount")->text(), "1 moments");
+    EXPECT_EQ(find<QLabel>(*screen, "timelineCount")->text(), "1 moment");
     EXPECT_EQ(screen->controller().shownFrame()->id, dayBefore);
 
     // A request from elsewhere for a moment of today moves the navigator along.

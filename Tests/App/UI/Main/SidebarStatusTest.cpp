@@ -134,7 +134,7 @@ TEST_F(SidebarStatusTest, CountsTheMomentsKeptToday) {
         store.addStats(ostrel::MemoryStore::dayKey(friday), delta);
     });
     model->refreshStats();
-    EXPECT_TRUE(eventually([&] { return text("momentsToday") == "1284 moments today"; }));
+    EXPECT_TRUE(eventually([&] { return text("momentsToday") == "1,284 moments today"; }));
 }
 
 TEST_F(SidebarStatusTest, TheStatusLineKeepsToTwoLinesInTheApplicationsFont) {

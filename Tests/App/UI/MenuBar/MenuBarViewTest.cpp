@@ -295,7 +295,7 @@ TEST_F(MenuBarViewTest, ShowsTheFiguresTheShortcutAndTheFinds) {
     EXPECT_FALSE(shown(*view, "finds"));
     model->recordFind();
     ASSERT_TRUE(shown(*view, "finds"));
-    EXPECT_EQ(child<SymbolText>(*view, "finds")->label()->text(), "Found what you needed 1 times this month");
+    EXPECT_EQ(child<SymbolText>(*view, "finds")->label()->text(), "Found what you needed 1 time this month");
 
     // A pause shows why nothing is kept.
     EXPECT_FALSE(shown(*view, "skipReason"));

@@ -78,9 +78,10 @@ TEST(ResourcesTextsTest, DiskAndMomentsCards) {
     today.framesSaved = 12345;
     today.framesSkipped = 4021;
     today.ocrRuns = 17;
-    EXPECT_EQ(ResourcesTexts::moments(today),
-              (StatCard{"Moments", "camera.viewfinder", "12345", "4021 duplicates skipped · 17 text reads"}));
-    EXPECT_EQ(ResourcesTexts::moments(std::nullopt),
+    EXPECT_EQ(
+        ResourcesTexts::moments(today, english()),
+        (StatCard{"Moments", "camera.viewfinder", "12345", "4,021 duplicates skipped · 17 text reads"}));
+    EXPECT_EQ(ResourcesTexts::moments(std::nullopt, english()),
               (StatCard{"Moments", "camera.viewfinder", "0", "0 duplicates skipped · 0 text reads"}));
 }
 
@@ -193,7 +194,7 @@ TEST(ResourcesTextsTest, EnergySavingLinesFollowOnlyPowerSourceLevelAndPolicy) {
 TEST(ResourcesTextsTest, StorageCardTexts) {
     ostrel::StorageBreakdown storage;
     EXPECT_EQ(ResourcesTexts::storageUsage(storage, 10, english()), "0 kB of 10 GB limit");
-    EXPECT_EQ(ResourcesTexts::storageCounts(storage), "0 moments · 0 text-only");
+    EXPECT_EQ(ResourcesTexts::storageCounts(storage, english()), "0 moments · 0 text-only");
     EXPECT_EQ(ResourcesTexts::oldestMemory(storage, english()), std::nullopt) << "an empty memory";
 
     storage.segmentBytes = 2LL << 30;
@@ -203,12 +204,13 @@ TEST(ResourcesTextsTest, StorageCardTexts) {
     storage.oldest = 1740827109; // 2025-03-01 in Istanbul
     // The text counts decimal gigabytes, as file sizes are shown; the limit is in binary ones.
     EXPECT_EQ(ResourcesTexts::storageUsage(storage, 10, english()), "3.22 GB of 10 GB limit");
-    EXPECT_EQ(ResourcesTexts::storageCounts(storage), "48210 moments · 1302 text-only");
+    EXPECT_EQ(ResourcesTexts::storageCounts(storage, english()), "48,210 moments · 1,302 text-only");
     EXPECT_EQ(ResourcesTexts::oldestMemory(storage, english()), "Memory goes back to Mar 1, 2025.");
 
-    EXPECT_EQ(ResourcesTexts::ocrBacklog(0), std::nullopt);
-    EXPECT_EQ(ResourcesTexts::ocrBacklog(-1), std::nullopt);
-    EXPECT_EQ(ResourcesTexts::ocrBacklog(37), "37 images waiting for text reading (runs on power)");
+    EXPECT_EQ(ResourcesTexts::ocrBacklog(0, english()), std::nullopt);
+    EXPECT_EQ(ResourcesTexts::ocrBacklog(-1, english()), std::nullopt);
+    EXPECT_EQ(ResourcesTexts::ocrBacklog(37, english()),
+              "37 images waiting for text reading (runs on power)");
 }
 
 } // namespace

@@ -83,6 +83,7 @@ TEST_F(SearchScreenControllerTest, ComingIntoViewTakesTheSeedAndSearchesAtOnce) 
 }
 
 TEST_F(SearchScreenControllerTest, TheResultsPaneSaysWhyItIsEmpty) {
+    const Format english("en_US", "Europe/Istanbul");
     store(Moment(now - 5 * 86400).app("org.example.notes", "Notes").lines({"older"}));
     controller.submit();
     EXPECT_EQ(controller.emptyState(), std::nullopt) << "searching: the list, not an empty state";
@@ -99,22 +100,23 @@ TEST_F(SearchScreenControllerTest, TheResultsPaneSaysWhyItIsEmpty) {
     EXPECT_EQ(controller.emptyState(),
               (SearchTexts::EmptyState{"magnifyingglass", "No matches",
                                        "Try fewer or different words, or widen the time range."}));
-    EXPECT_EQ(controller.resultsHeader().toStdString(), "0 results");
+    EXPECT_EQ(controller.resultsHeader(english).toStdString(), "0 results");
 
     model.setText("older");
     controller.submit();
     settle();
     EXPECT_EQ(controller.emptyState(), std::nullopt);
-    EXPECT_EQ(controller.resultsHeader().toStdString(), "1 results");
+    EXPECT_EQ(controller.resultsHeader(english).toStdString(), "1 result");
     model.setText("");
     controller.submit();
     settle();
-    EXPECT_EQ(controller.resultsHeader().toStdString(), "Recent moments");
+    EXPECT_EQ(controller.resultsHeader(english).toStdString(), "Recent moments");
 }
 
 TEST_F(SearchScreenControllerTest, ALongSearchSaysThatOnlyItsBeginningWasSearched) {
     store(Moment(now - 60).app("org.example.notes", "Notes").lines({"budget review"}));
     const QString note = "Only the first 64 words and 1,000 characters of a search are used.";
+    const Format english("en_US", "Europe/Istanbul");
     QString words;
     for (int i = 0; i < 65; ++i) {
         words += QStringLiteral("budget ");
@@ -123,7 +125,7 @@ TEST_F(SearchScreenControllerTest, ALongSearchSaysThatOnlyItsBeginningWasSearche
     controller.submit();
     settle();
     EXPECT_TRUE(model.queryShortened());
-    EXPECT_EQ(controller.resultsHeader(), "1 results\n" + note);
+    EXPECT_EQ(controller.resultsHeader(english), "1 result\n" + note);
 
     model.setText(QStringLiteral("zebra ") + words);
     controller.submit();
@@ -136,7 +138,7 @@ TEST_F(SearchScreenControllerTest, ALongSearchSaysThatOnlyItsBeginningWasSearche
         controller.submit();
         settle();
         EXPECT_FALSE(model.queryShortened());
-        EXPECT_FALSE(controller.resultsHeader().contains(note));
+        EXPECT_FALSE(controller.resultsHeader(english).contains(note));
     }
 }
 
