@@ -117,11 +117,11 @@ struct LinuxPlatform {
             model, MenuBarView::contentFactory(model, MenuBarView::Services{actions, applications}));
     }
 
-    std::unique_ptr<AppWindows> makeWindows(AppModel& model) {
+    std::unique_ptr<AppWindows> makeWindows(AppModel& model, bool trayAvailable) {
         return std::make_unique<WindowManager>(
-            model, WindowManager::Services{
-                       applications, activation, fileViewer, loginItem, occlusion, pixels,
-                       OnboardingWindow::factory(model, {capture, accessibility, applications})});
+            model, WindowManager::Services{applications, activation, fileViewer, loginItem, occlusion, pixels,
+                                           OnboardingWindow::factory(model, {capture, accessibility,
+                                                                             applications, trayAvailable})});
     }
 };
 
@@ -191,6 +191,7 @@ int main(int argc, char** argv) {
     {
         LinuxPlatform platformLayer;
         DatabaseAlertBox alert;
+        const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
         AppDelegate delegate(AppDelegate::Environment{
             .dataDirectory = dataDirectory,
             .defaults =
@@ -198,10 +199,11 @@ int main(int argc, char** argv) {
             .services = platformLayer.services(),
             .alert = alert,
             .launchedAsLoginItem = AppInfo::launchedAsLoginItem(),
-            .makeWindows = [&platformLayer](AppModel& model) { return platformLayer.makeWindows(model); },
+            .makeWindows = [&platformLayer, trayAvailable](
+                               AppModel& model) { return platformLayer.makeWindows(model, trayAvailable); },
             .makeStatusItem =
                 [&platformLayer](AppModel& model) { return platformLayer.makeStatusItem(model); },
-            .trayAvailable = QSystemTrayIcon::isSystemTrayAvailable(),
+            .trayAvailable = trayAvailable,
         });
         QObject::connect(&instance, &SingleInstance::showRequested, &delegate,
                          [&delegate] { delegate.applicationShouldHandleReopen(); });

@@ -51,6 +51,8 @@ class OnboardingController final : public QObject {
         std::function<void()> requestAccessibility;
         // A global shortcut as the user reads it.
         std::function<QString(const HotKeyCombo&)> shortcutText;
+        // The desktop shows tray icons; without a tray the pages point to the main window instead.
+        bool trayAvailable = true;
     };
 
     // A messaging application the privacy page offers to leave out of the memory.
@@ -103,6 +105,7 @@ class OnboardingController final : public QObject {
 
     // ---- The pages' texts and choices ----------------------------------------------------------
     AppSettings& settings() const { return services_.settings; }
+    bool trayAvailable() const { return services_.trayAvailable; }
     // "Press Shift+Super+Space in any app." with the shortcut of the settings.
     QString shortcutStep() const;
     // The messaging applications installed, in the catalog's order, each once under the id the

@@ -31,7 +31,8 @@ OnboardingController::Services controllerServices(AppModel& model,
             [&capture = services.capture] { return capture.hasPermission(); },
             [&accessibility = services.accessibility] { return accessibility.isTrusted(); },
             [&model] { model.requestAccessibility(); },
-            [&model](const HotKeyCombo& combo) { return model.hotKeys().displayString(combo); }};
+            [&model](const HotKeyCombo& combo) { return model.hotKeys().displayString(combo); },
+            services.trayAvailable};
 }
 
 } // namespace

@@ -40,6 +40,7 @@ class OnboardingWindow final : public QWidget {
         platform::DisplayCapture& capture;
         platform::Accessibility& accessibility;
         platform::InstalledApplications& applications;
+        bool trayAvailable = true;
     };
 
     // The tour over the model's settings and shortcut and the desktop's permissions and applications.

@@ -53,7 +53,11 @@ PrivacyPage::PrivacyPage(OnboardingController& controller, QWidget* parent)
         factList->addWidget(
             TourParts::symbolRow(symbol, text, Theme::TextStyle::callout, Theme::Level::secondary, 20));
     };
-    fact("pause.circle", tr("Pause from the menu bar icon: for 15 minutes, an hour, or until you resume."));
+    fact("pause.circle",
+         controller.trayAvailable()
+             ? tr("Pause from the menu bar icon: for 15 minutes, an hour, or until you resume.")
+             : tr("Pause from the status menu in the main window: for 15 minutes, an hour, or until you "
+                  "resume."));
     fact("trash",
          tr("Forget the last 5, 15 or 60 minutes, or all of today. It's removed from the video too."));
     fact("hand.raised",

@@ -117,7 +117,7 @@ SearchPage::SearchPage(OnboardingController& controller, QWidget* parent)
     layout->addWidget(numberedStep(
         2, Theme::sky,
         step(tr(
-            "Type a word you remember seeing. Use \"quotes\" for an exact phrase, app:Safari or site:github "
+            "Type a word you remember seeing. Use \"quotes\" for an exact phrase, app:Firefox or site:github "
             "to narrow it down."))));
     layout->addWidget(
         numberedStep(3, Theme::mint,

@@ -34,7 +34,8 @@ class OnboardingFixture : public ::testing::Test {
                 [this] { return screen; },
                 [this] { return accessibility; },
                 [this] { ++accessibilityRequests; },
-                [this](const HotKeyCombo& combo) { return hotKeys.displayString(combo); }};
+                [this](const HotKeyCombo& combo) { return hotKeys.displayString(combo); },
+                tray};
     }
     std::function<void()> finish() {
         return [this] { finishes.push_back(store->value(OnboardingController::stepKey)); };
@@ -48,6 +49,7 @@ class OnboardingFixture : public ::testing::Test {
     platform::FakeGlobalShortcut keyboard;
     HotKeyManager hotKeys{keyboard};
     bool screen = true;
+    bool tray = true;
     bool accessibility = false;
     int accessibilityRequests = 0;
     // The step stored when each finish ran.

@@ -146,9 +146,40 @@ TEST_F(OnboardingWindowTest, TheLastPageWarnsWhileTheScreenCannotBeRead) {
     screen = false;
     auto window = make(5);
     EXPECT_TRUE(shown(*window, "screenWarning"));
+    EXPECT_EQ(child<SymbolText>(*window, "screenWarning")->label()->text(),
+              "Vesperline records the screen of an X11 session. On Wayland, log out and choose an X11 "
+              "(Xorg) session at the login screen.")
+        << "nothing to allow: where to turn";
     screen = true;
     window->controller().poll();
     EXPECT_FALSE(shown(*window, "screenWarning"));
+}
+
+TEST_F(OnboardingWindowTest, WithoutATrayThePagesPointToTheMainWindowInsteadOfAnIcon) {
+    const auto texts = [](const QWidget& window) {
+        QStringList all;
+        for (const QLabel* label : window.findChildren<QLabel*>()) {
+            if (label->isVisibleTo(&window)) {
+                all << label->text();
+            }
+        }
+        return all.join('\n');
+    };
+    for (const bool withTray : {true, false}) {
+        SCOPED_TRACE(withTray ? "tray" : "no tray");
+        tray = withTray;
+        const QString privacy = texts(*make(4));
+        const QString home = texts(*make(5));
+        EXPECT_EQ(privacy.contains("Pause from the menu bar icon"), withTray);
+        EXPECT_EQ(privacy.contains("Pause from the status menu in the main window"), !withTray);
+        EXPECT_EQ(home.contains("It lives in your menu bar"), withTray);
+        EXPECT_EQ(home.contains("It lives in its main window"), !withTray);
+        EXPECT_EQ(home.contains("closing the main window quits Vesperline"), !withTray);
+        EXPECT_EQ(home.contains("menu bar icon"), withTray) << home.toStdString();
+        EXPECT_EQ(make(5)->findChild<QWidget*>("trayIllustration") != nullptr, withTray);
+        EXPECT_EQ(make(5)->findChild<QWidget*>("statusBlockIllustration") != nullptr, !withTray);
+    }
+    EXPECT_TRUE(texts(*make(3)).contains("app:Firefox")) << "an app the user can have here";
 }
 
 TEST_F(OnboardingWindowTest, PicturesOfEveryPage) {
@@ -169,6 +200,13 @@ TEST_F(OnboardingWindowTest, PicturesOfEveryPage) {
     accessibility = true;
     EXPECT_TRUE(testsupport::savePictures("tour-1-screen-allowed", [&] { return make(1); }));
     EXPECT_TRUE(testsupport::savePictures("tour-2-accessibility-allowed", [&] { return make(2); }));
+    tray = false;
+    for (int step : {4, 5}) {
+        EXPECT_TRUE(testsupport::savePictures(QStringLiteral("tour-%1-%2-no-tray").arg(step).arg(names[step]),
+                                              [&] { return make(step); }));
+        auto window = make(step);
+        EXPECT_EQ(testsupport::clippedTexts(*window), QStringList()) << names[step];
+    }
 }
 
 } // namespace
