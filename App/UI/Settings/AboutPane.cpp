@@ -58,11 +58,15 @@ AboutPane::AboutPane(SettingsContext& context, const BuildInfo& info, QWidget* p
     });
 
     FormSection* promise = form->addSection(tr("Privacy promise"));
-    promise->addRow(new SymbolText("desktopcomputer",
-                                   tr("Recording, text reading, search and AI all run on this computer."),
-                                   Theme::TextStyle::body));
-    promise->addRow(
-        new SymbolText("icloud.slash", tr("No account, no cloud, no analytics."), Theme::TextStyle::body));
+    auto* local = new SymbolText("desktopcomputer",
+                                 tr("Recording, text reading, search and AI all run on this computer."),
+                                 Theme::TextStyle::body);
+    local->setObjectName("promiseOnThisComputer");
+    promise->addRow(local);
+    auto* noCloud =
+        new SymbolText("icloud.slash", tr("No account, no cloud, no analytics."), Theme::TextStyle::body);
+    noCloud->setObjectName("promiseNoCloud");
+    promise->addRow(noCloud);
 
     const std::optional<QUrl> website = AppInfo::websiteURL(info);
     const bool support = AppInfo::supportEmail(info).has_value();

@@ -2,6 +2,7 @@
 
 #include "Model/AppSettings.h"
 #include "UI/Settings/SettingsForm.h"
+#include "UI/Shared/RadioChoice.h"
 #include "UI/Shared/ToggleSwitch.h"
 
 #include <QButtonGroup>
@@ -31,7 +32,7 @@ RecordingPane::RecordingPane(AppSettings& settings, QWidget* parent) : QWidget(p
                                   tr("Detailed — more moments")};
     auto* group = new QButtonGroup(this);
     for (std::size_t i = 0; i < modes_.size(); ++i) {
-        modes_[i] = new QRadioButton(modeTitles[i]);
+        modes_[i] = new RadioChoice(modeTitles[i]);
         modes_[i]->setObjectName(QString::fromLatin1(ostrel::rawValue(ostrel::allCaptureModes[i]).data()) +
                                  "Mode");
         group->addButton(modes_[i], int(i));

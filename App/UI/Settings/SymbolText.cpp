@@ -14,16 +14,17 @@ SymbolText::SymbolText(const QString& symbol, const QString& text, Theme::TextSt
       symbol_(new SymbolLabel(symbol, style, Theme::Level::primary)), label_(new QLabel(text)) {
     label_->setTextFormat(Qt::PlainText);
     label_->setWordWrap(true);
-    // The symbol stands beside the first line, and both keep to the middle of a taller row.
+    // The symbol stands beside the first line, and both keep to the middle of a taller row. Centred by
+    // alignment, not by stretches: stretches would make the text claim every spare height of a page.
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
-    column->addStretch(1);
-    auto* layout = new QHBoxLayout;
+    auto* line = new QWidget;
+    auto* layout = new QHBoxLayout(line);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
     layout->addWidget(symbol_, 0, Qt::AlignTop);
     layout->addWidget(label_, 1);
-    column->addLayout(layout);
-    column->addStretch(1);
+    column->addWidget(line, 0, Qt::AlignVCenter);
     setSymbol(symbol, tint);
 }
 

@@ -5,8 +5,11 @@
 #include "Support/ViewPictures.h"
 #include "UI/Settings/SettingsSelection.h"
 #include "UI/Settings/SettingsWindow.h"
+#include "UI/Settings/SymbolText.h"
 #include "UI/Shared/LinkButton.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 
 namespace vesperline {
@@ -63,6 +66,19 @@ TEST_F(AboutPaneTest, HowItWorksOpensTheTourAndNoUpdateCheckIsOffered) {
         EXPECT_FALSE(button->text().contains("Update")) << button->text().toStdString();
     }
     EXPECT_EQ(store->totalWrites(), 0);
+}
+
+TEST_F(AboutPaneTest, ThePromiseRowsTakeTheHeightOfTheirTextInAWindowWithRoomToSpare) {
+    SettingsSelection selection;
+    selection.setTab(SettingsTab::about);
+    SettingsWindow window(context(), selection);
+    window.show();
+    QApplication::processEvents();
+    for (const char* name : {"promiseOnThisComputer", "promiseNoCloud"}) {
+        const auto* row = window.findChild<SymbolText*>(name);
+        ASSERT_TRUE(row) << name;
+        EXPECT_LT(row->height(), row->label()->fontMetrics().lineSpacing() * 2) << name << ": one line";
+    }
 }
 
 TEST_F(AboutPaneTest, Pictures) {
