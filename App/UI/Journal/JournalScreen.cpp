@@ -149,7 +149,7 @@ QWidget* JournalScreen::makeSummaryCard() {
     items->addWidget(
         titled("text.quote", tr("Summary"), Theme::TextStyle::headline, Theme::Level::primary, &title));
     title->setObjectName("summaryTitle");
-    badge_ = new CapsuleBadge(tr("Local model"));
+    badge_ = new CapsuleBadge(tr("the local model · on device"));
     badge_->setObjectName("modelBadge");
     items->addWidget(badge_, 0, Qt::AlignVCenter);
     items->addStretch(1);

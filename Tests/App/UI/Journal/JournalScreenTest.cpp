@@ -101,7 +101,7 @@ TEST_F(JournalScreenTest, AFullDayShowsItsSummaryTilesChartAndLists) {
               "A long stretch of work on Vesperline in the Code Editor, with a design "
               "review in the afternoon.");
     EXPECT_TRUE(child<CapsuleBadge>(*screen, "modelBadge")->isVisible());
-    EXPECT_EQ(child<CapsuleBadge>(*screen, "modelBadge")->text(), "Local model");
+    EXPECT_EQ(child<CapsuleBadge>(*screen, "modelBadge")->text(), "the local model · on device");
     auto* button = child<QPushButton>(*screen, "summarizeButton");
     EXPECT_TRUE(button->isVisible());
     EXPECT_EQ(button->text(), "Rewrite");
