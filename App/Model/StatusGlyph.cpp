@@ -3,7 +3,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace vesperline::StatusGlyph {
 
@@ -88,11 +90,32 @@ QImage image(Variant variant, const QColor& color, qreal scale) {
     return picture;
 }
 
-QIcon icon(Variant variant, const QColor& color) {
+const QColor trayGlyphColor(0xf4, 0xf4, 0xf6);
+const QColor trayContourColor(0x10, 0x10, 0x14, 0xf0);
+
+QImage trayImage(Variant variant, qreal scale) {
+    const QImage glyph = image(variant, trayGlyphColor, scale);
+    const QImage contour = image(variant, trayContourColor, scale);
+    QImage picture(glyph.size(), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    // The contour is the glyph drawn around itself, about a pixel wide at every size.
+    const qreal reach = std::max<qreal>(1, scale * 0.6);
+    constexpr int directions = 12;
+    for (int step = 0; step < directions; ++step) {
+        const qreal angle = 2 * std::numbers::pi * step / directions;
+        painter.drawImage(QPointF(reach * std::cos(angle), reach * std::sin(angle)), contour);
+    }
+    painter.drawImage(QPointF(0, 0), glyph);
+    painter.end();
+    return picture;
+}
+
+QIcon trayIcon(Variant variant) {
     QIcon result;
     // Trays draw their icons from 16 to 48 pixels; each size is drawn, not scaled.
     for (const qreal scale : {1.0, 1.5, 2.0, 3.0}) {
-        result.addPixmap(QPixmap::fromImage(image(variant, color, scale)));
+        result.addPixmap(QPixmap::fromImage(trayImage(variant, scale)));
     }
     return result;
 }

@@ -33,7 +33,16 @@ void draw(QPainter& painter, Variant variant, const QColor& color);
 // The glyph at `scale` times its size (an 18 x 18 picture at 1), transparent around the strokes.
 QImage image(Variant variant, const QColor& color, qreal scale = 1);
 
-// The glyph at the sizes a tray asks for, in `color`.
-QIcon icon(Variant variant, const QColor& color);
+// The colours of the tray's picture: the glyph, and the contour around it.
+extern const QColor trayGlyphColor;
+extern const QColor trayContourColor;
+
+// The glyph as a panel shows it, at `scale` times its size: light strokes inside a dark contour, so
+// it reads on a dark panel and on a light one alike (a panel's colours are its own, and the tray
+// does not tell them).
+QImage trayImage(Variant variant, qreal scale = 1);
+
+// The tray's picture at the sizes a tray asks for.
+QIcon trayIcon(Variant variant);
 
 } // namespace vesperline::StatusGlyph

@@ -6,7 +6,6 @@
 #include <QEvent>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QPalette>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
@@ -47,7 +46,7 @@ bool StatusItem::trayAvailable() const {
 
 void StatusItem::setGlyph(StatusGlyph::Variant variant) {
     glyph_ = variant;
-    tray_->setIcon(StatusGlyph::icon(variant, QGuiApplication::palette().color(QPalette::WindowText)));
+    tray_->setIcon(StatusGlyph::trayIcon(variant));
 }
 
 void StatusItem::setToolTip(const QString& text) {

@@ -74,24 +74,47 @@ TEST(StatusGlyphTest, VariantOfEachRecorderStatus) {
     }
 }
 
-TEST(StatusGlyphTest, TheIconCarriesEveryTraySizeInTheGivenColour) {
-    const QIcon icon = StatusGlyph::icon(Variant::recording, Qt::white);
+TEST(StatusGlyphTest, TheTrayIconCarriesEveryTraySizeAndReadsOnLightAndDarkPanels) {
+    const QIcon icon = StatusGlyph::trayIcon(Variant::recording);
     for (const int size : {18, 27, 36, 54}) {
         EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
     }
-    const QImage large = icon.pixmap(QSize(54, 54)).toImage();
-    EXPECT_EQ(large.pixelColor(QPoint(30, 8)).rgb(), QColor(Qt::white).rgb()) << "the back card's top edge";
+    // On panels from black to white, in any appearance of the app, the glyph's strokes and their
+    // contour differ plainly from the panel: the pixels that do make up the shape.
+    const auto distinctPixels = [](const QImage& glyph, const QColor& panel) {
+        QImage shown(glyph.size(), QImage::Format_ARGB32_Premultiplied);
+        shown.fill(panel);
+        QPainter painter(&shown);
+        painter.drawImage(0, 0, glyph);
+        painter.end();
+        int distinct = 0;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                const QColor pixel = shown.pixelColor(x, y);
+                distinct += std::abs(pixel.lightness() - panel.lightness()) >= 110;
+            }
+        }
+        return distinct;
+    };
+    for (const Variant variant : {Variant::recording, Variant::held, Variant::attention}) {
+        const QImage glyph = StatusGlyph::trayImage(variant, 2);
+        const int ownShape = distinctPixels(StatusGlyph::image(variant, Qt::black, 2), Qt::white);
+        for (const QColor panel : {QColor(Qt::black), QColor(40, 40, 46), QColor(128, 128, 128),
+                                   QColor(236, 236, 240), QColor(Qt::white)}) {
+            EXPECT_GE(distinctPixels(glyph, panel), ownShape * 7 / 10)
+                << int(variant) << " on " << panel.name().toStdString();
+        }
+    }
 
     // How the item looks on a dark and on a light panel, for a person to judge.
     QImage panel(3 * 54 + 4 * 12, 2 * (54 + 24), QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&panel);
     int y = 0;
-    for (const auto& [ground, glyph] : {std::pair(QColor(40, 40, 46), QColor(Qt::white)),
-                                        std::pair(QColor(236, 236, 240), QColor(30, 30, 34))}) {
+    for (const QColor ground : {QColor(40, 40, 46), QColor(236, 236, 240)}) {
         painter.fillRect(0, y, panel.width(), 54 + 24, ground);
         int x = 12;
         for (const Variant variant : {Variant::recording, Variant::held, Variant::attention}) {
-            painter.drawPixmap(x, y + 12, StatusGlyph::icon(variant, glyph).pixmap(QSize(54, 54)));
+            painter.drawPixmap(x, y + 12, StatusGlyph::trayIcon(variant).pixmap(QSize(54, 54)));
             x += 54 + 12;
         }
         y += 54 + 24;
