@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRect>
 
 #include <csignal>
 #include <filesystem>
@@ -227,6 +228,77 @@ TEST_F(ApplicationTest, WithoutATrayClosingTheMainWindowEndsTheAppAndTheSettings
     runTool("xdotool", {"windowactivate", "--sync", mainWindow});
     runTool("xdotool", {"key", "--clearmodifiers", "alt+F4"});
     expectEndedWithEverySegmentFinished(app);
+}
+
+// The session's screen as one monitor of `width` pixels at the left, for the life of the object.
+class NarrowMonitor {
+  public:
+    explicit NarrowMonitor(int width) {
+        runTool("xrandr", {"--setmonitor", "*narrow", QString("%1/264x1080/285+0+0").arg(width), "screen"});
+    }
+    ~NarrowMonitor() { runTool("xrandr", {"--delmonitor", "narrow"}); }
+    NarrowMonitor(const NarrowMonitor&) = delete;
+    NarrowMonitor& operator=(const NarrowMonitor&) = delete;
+};
+
+// Where a window lies on the screen: x, y, width and height.
+QRect geometryOf(const QString& window) {
+    QRect rect;
+    for (const QString& line : runTool("xdotool", {"getwindowgeometry", "--shell", window}).split('\n')) {
+        const QString value = line.section('=', 1);
+        if (line.startsWith("X=")) {
+            rect.moveLeft(value.toInt());
+        } else if (line.startsWith("Y=")) {
+            rect.moveTop(value.toInt());
+        } else if (line.startsWith("WIDTH=")) {
+            rect.setWidth(value.toInt());
+        } else if (line.startsWith("HEIGHT=")) {
+            rect.setHeight(value.toInt());
+        }
+    }
+    return rect;
+}
+
+TEST_F(ApplicationTest, TheMainWindowComesBackWhereItWasAndInsideAMonitorNarrowerThanIt) {
+    REQUIRE_DESKTOP_SESSION();
+    QRect moved;
+    {
+        QProcess app;
+        start(app, false);
+        const QString window = mainWindowOf(app);
+        ASSERT_FALSE(window.isEmpty());
+        const QRect opened = geometryOf(window);
+        runTool("xdotool", {"windowmove", "--sync", window, "600", "120"});
+        ASSERT_TRUE(waitUntil([&] { return geometryOf(window).topLeft() != opened.topLeft(); }, 10));
+        moved = geometryOf(window);
+        runTool("xdotool", {"windowactivate", "--sync", window});
+        runTool("xdotool", {"key", "--clearmodifiers", "alt+F4"});
+        ASSERT_TRUE(app.waitForFinished(30000));
+    }
+    ASSERT_GT(moved.right(), 1000) << "kept partly right of where the narrow monitor ends";
+    {
+        QProcess app;
+        start(app, false);
+        const QString window = mainWindowOf(app);
+        ASSERT_FALSE(window.isEmpty());
+        EXPECT_TRUE(waitUntil([&] { return geometryOf(window) == moved; }, 10))
+            << "where it was closed: " << geometryOf(window).x() << "," << geometryOf(window).y() << " for "
+            << moved.x() << "," << moved.y();
+        terminate(app);
+        ASSERT_TRUE(app.waitForFinished(30000));
+    }
+    // On a monitor narrower than the window (1200 wide) and than where it was kept, it opens whole on
+    // that monitor.
+    const NarrowMonitor narrow(1000);
+    QProcess app;
+    start(app, false);
+    const QString window = mainWindowOf(app);
+    ASSERT_FALSE(window.isEmpty());
+    const QRect placed = geometryOf(window);
+    EXPECT_GE(placed.left(), 0) << placed.left();
+    EXPECT_LE(placed.right(), 999) << placed.right();
+    terminate(app);
+    ASSERT_TRUE(app.waitForFinished(30000));
 }
 
 TEST_F(ApplicationTest, BehindTheAppLockAnAccountWithoutAPasswordToTypeIsNotShutOut) {

@@ -11,6 +11,7 @@
 #include "UI/Settings/ClientConfiguration.h"
 #include "UI/Settings/SettingsWindow.h"
 #include "UI/Shared/WindowSurface.h"
+#include "UI/Shared/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -128,6 +129,10 @@ void WindowManager::showMainWindow() {
                 mainWindow_->move(screen->availableGeometry().center() - mainWindow_->rect().center());
             }
         }
+        // A frame kept from a larger monitor, or a default larger than this one, is brought inside it;
+        // once more when the window manager has framed it (`eventFilter`).
+        WindowPlacement::fitToScreen(*mainWindow_);
+        mainWindowFramed_ = false;
         connect(mainWindow_, &QObject::destroyed, this, [this] {
             // The closed window's pictures are no longer needed.
             QTimer::singleShot(0, this, [this] { model_.imageLoader().removeAll(); });
@@ -251,6 +256,12 @@ void WindowManager::hideQuickSearch() {
 // ---- Closing -------------------------------------------------------------------------------------
 
 bool WindowManager::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == mainWindow_ && event->type() == QEvent::Move && !mainWindowFramed_ &&
+        mainWindow_->frameGeometry() != mainWindow_->geometry()) {
+        // Only the first time: a window the user moves partly off the screen stays there.
+        mainWindowFramed_ = true;
+        WindowPlacement::fitToScreen(*mainWindow_);
+    }
     if (watched == mainWindow_ && event->type() == QEvent::Close) {
         mainWindowClosing();
         if (onMainWindowClosed) {

@@ -131,6 +131,8 @@ class WindowManager final : public AppWindows {
     SettingsContext settingsContext_;
     std::unique_ptr<QuickSearchController> quickSearch_;
     QPointer<MainWindow> mainWindow_;
+    // The main window was fitted to its screen with its frame known.
+    bool mainWindowFramed_ = false;
     QPointer<SettingsWindow> settingsWindow_;
     QPointer<QWidget> onboardingWindow_;
 };

@@ -11,6 +11,7 @@
 #include "UI/Settings/SettingsSelection.h"
 #include "UI/Settings/StoragePane.h"
 #include "UI/Shared/SidebarList.h"
+#include "UI/Shared/WindowPlacement.h"
 #include "UI/Theme/Theme.h"
 
 #include <QHBoxLayout>
@@ -111,6 +112,7 @@ void SettingsWindow::showEvent(QShowEvent* event) {
     if (!placed_ && screen()) {
         placed_ = true;
         move(screen()->availableGeometry().center() - rect().center());
+        WindowPlacement::fitToScreen(*this);
     }
 }
 

@@ -256,7 +256,10 @@ TEST_F(MainWindowTest, ComingBackToAskShowsAnEmptyConversation) {
 }
 
 TEST_F(MainWindowTest, TheSidebarAndTheScreenKeepTheirRoom) {
-    MainWindow& shown = window();
+    // The window as it is built, before the window manager fits it to a screen.
+    MainWindow shown(*model, [](AppModel::Section, QWidget* parent) { return new QWidget(parent); });
+    shown.show();
+    QApplication::processEvents();
     EXPECT_EQ(shown.size(), MainWindow::defaultSize);
     EXPECT_EQ(shown.minimumSize(), QSize(920, 620));
     QWidget* side = shown.findChild<QWidget*>("mainSidebar");
@@ -267,7 +270,8 @@ TEST_F(MainWindowTest, TheSidebarAndTheScreenKeepTheirRoom) {
     EXPECT_EQ(detail->minimumSize(), QSize(640, 520));
     // The status block stands under the rows, inside the sidebar.
     auto* status = shown.findChild<SidebarStatus*>();
-    EXPECT_GE(status->mapTo(side, QPoint()).y(), sidebar().mapTo(side, QPoint()).y() + sidebar().height());
+    const auto* rows = shown.findChild<SidebarList*>("sectionList");
+    EXPECT_GE(status->mapTo(side, QPoint()).y(), rows->mapTo(side, QPoint()).y() + rows->height());
     EXPECT_EQ(status->mapTo(side, QPoint()).x(), SidebarStatus::padding);
 
     // The splitter lets the sidebar be dragged no wider than its maximum, nor the screen too narrow.

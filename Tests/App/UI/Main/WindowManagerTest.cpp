@@ -9,10 +9,12 @@
 #include "UI/Settings/PrivacyPane.h"
 #include "UI/Settings/SettingsWindow.h"
 #include "UI/Shared/PulseRing.h"
+#include "UI/Shared/WindowPlacement.h"
 #include "WindowsFixture.h"
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 namespace vesperline::testing {
 namespace {
@@ -220,14 +222,12 @@ TEST_F(WindowManagerTest, ATourRestartedStartsAtItsFirstPageUnlessItIsOpen) {
     EXPECT_TRUE(eventually([&] { return model->status() == RecorderStatus::recording(false); }));
 }
 
-TEST_F(WindowManagerTest, AClosedMainWindowGoesAndTheNextOneOpensWhereItWas) {
+TEST_F(WindowManagerTest, AClosedMainWindowGoesWithItsPicturesAndTheNextOneIsBuiltAnew) {
     open().showMainWindow();
     EXPECT_FALSE(QApplication::quitOnLastWindowClosed()) << "the app outlives its last window";
     int closings = 0;
     manager->onMainWindowClosed = [&] { ++closings; };
     QPointer<MainWindow> first = manager->mainWindow();
-    first->setGeometry(140, 90, 1010, 700);
-    const QRect placed = first->geometry();
     model->setSection(AppModel::Section::resources);
     FrameImageLoader& loader = model->imageLoader();
     const auto decoder = loader.generator("segment.mp4", FrameImageLoader::Size::full, false);
@@ -243,10 +243,37 @@ TEST_F(WindowManagerTest, AClosedMainWindowGoesAndTheNextOneOpensWhereItWas) {
 
     manager->showMainWindow();
     ASSERT_NE(manager->mainWindow(), nullptr);
-    EXPECT_EQ(manager->mainWindow()->geometry(), placed);
+    // The test's screen (800 x 600) is smaller than the window can be, so the kept frame is fitted to
+    // it; that a moved window comes back where it was is shown on a real screen (ApplicationTest).
     EXPECT_EQ(manager->mainWindow()->windowTitle(), "Resources — Vesperline") << "the section is the model's";
     manager.reset();
     EXPECT_EQ(closings, 1) << "the application's own end closes no window by the user";
+}
+
+TEST(WindowPlacementTest, AFrameShrinksToTheFreeAreaAndMovesIntoIt) {
+    const QRect narrow(0, 0, 1080, 1000);
+    const QRect secondMonitor(1920, 0, 1280, 1024);
+    const struct {
+        const char* name;
+        QRect frame;
+        QRect available;
+        QRect fitted;
+    } cases[] = {
+        {"inside stays", {100, 80, 900, 600}, narrow, {100, 80, 900, 600}},
+        {"off the left edge", {-118, 40, 920, 620}, narrow, {0, 40, 920, 620}},
+        {"wider than the screen", {-60, 20, 1200, 780}, narrow, {0, 20, 1080, 780}},
+        {"taller too", {10, 10, 1200, 1300}, narrow, {0, 0, 1080, 1000}},
+        {"past the right edge", {600, 900, 920, 620}, narrow, {160, 380, 920, 620}},
+        {"on a second monitor", {1800, 100, 920, 620}, secondMonitor, {1920, 100, 920, 620}},
+        {"no free area known", {-118, 40, 920, 620}, QRect(), {-118, 40, 920, 620}},
+        {"larger both ways, low on the screen",
+         {-40, 700, 1200, 780},
+         QRect(0, 0, 1080, 600),
+         {0, 0, 1080, 600}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WindowPlacement::fitted(c.frame, c.available), c.fitted) << c.name;
+    }
 }
 
 TEST_F(WindowManagerTest, AMinimisedMainWindowComesBackAsItWas) {
