@@ -34,7 +34,8 @@ std::optional<SearchTexts::EmptyState> SearchScreenController::emptyState() cons
 }
 
 QString SearchScreenController::resultsHeader(const Format& format) const {
-    const QString header = SearchTexts::resultsHeader(model_.showingRecent(), model_.results().size(), format);
+    const QString header =
+        SearchTexts::resultsHeader(model_.showingRecent(), model_.results().size(), format);
     return !model_.showingRecent() && model_.queryShortened() ? header + '\n' + SearchTexts::shortenedSearch()
                                                               : header;
 }
