@@ -10,8 +10,8 @@
 #include "UI/Search/QuickSearchController.h"
 #include "UI/Settings/ClientConfiguration.h"
 #include "UI/Settings/SettingsWindow.h"
-#include "UI/Shared/WindowSurface.h"
 #include "UI/Shared/WindowPlacement.h"
+#include "UI/Shared/WindowSurface.h"
 
 #include <QApplication>
 #include <QCloseEvent>
