@@ -159,27 +159,14 @@ TEST_F(ApplicationTest, RecordsTheFixtureAndEndsOnSigtermWithEverySegmentFinishe
     EXPECT_EQ(app.state(), QProcess::Running);
     EXPECT_TRUE(waitUntil(appInFront, 15)) << "the running one brings its main window forward";
 
-    terminate(app);
-    ASSERT_TRUE(app.waitForFinished(30000));
-    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit) << "SIGTERM ends it through its quit";
-    EXPECT_EQ(app.exitCode(), 0);
+    terminate(app); // SIGTERM ends it through its quit
+    expectEndedWithEverySegmentFinished(app);
 
     MemoryStore store(ostrel::OstrelPaths::databaseURL(data()), true);
     EXPECT_GE(store.db().scalarInt("SELECT COUNT(*) FROM frames").value_or(0), 2);
-    EXPECT_TRUE(store.openSegments().empty()) << "the open segment was finished before the end";
     EXPECT_GE(
         store.db().scalarInt("SELECT COUNT(*) FROM frames WHERE window_title = 'Fixture Notes'").value_or(0),
         1);
-    const auto pictures = store.db().query(
-        "SELECT s.path, f.segment_index FROM frames f JOIN segments s ON s.id = f.segment_id", {}, false,
-        [](const ostrel::SQLRow& row) { return std::pair(row.text(0).value_or(""), row.int64(1)); });
-    ASSERT_FALSE(pictures.empty());
-    platform::FFmpegVideoFiles files;
-    for (const auto& [path, index] : pictures) {
-        auto reader = files.openReader(ostrel::OstrelPaths::frameFileURL(data(), path));
-        ASSERT_TRUE(reader) << path;
-        EXPECT_TRUE(reader->decodeFrame(index)) << path << " " << index;
-    }
     EXPECT_GE(store.db().scalarInt("SELECT COUNT(*) FROM activity").value_or(0), 1)
         << "the activity span was ended and kept";
 

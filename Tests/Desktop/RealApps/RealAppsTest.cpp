@@ -210,6 +210,15 @@ class RealAppsTest : public ::testing::Test {
     }
 
     // Brings the terminal in front, types in it, and waits for a moment of it kept from then on.
+    // The browser window titled `title`, once it is there, put in front where the browsers stand; 0
+    // when it did not come within `seconds`.
+    static unsigned long browserInFront(const QString& title, double seconds = 30) {
+        const unsigned long window = windowNamed(title, seconds);
+        if (window != 0) {
+            placeInFront(window, 0, 0, 1000, 800);
+        }
+        return window;
+    }
     std::int64_t terminalMoment(const std::string& typed) {
         bringToFront(terminal);
         const double since = now();
@@ -266,9 +275,8 @@ TEST_F(RealAppsTest, KeepsWhatTheUserMayKeepAndNothingElse) {
 
     // An allowed page: kept with its own address, found by its site, its paragraphs read as text.
     programs.firefox(allowed);
-    const unsigned long harbour = windowNamed("Harbour Notes — Mozilla Firefox", 60);
+    const unsigned long harbour = browserInFront("Harbour Notes — Mozilla Firefox", 60);
     ASSERT_NE(harbour, 0u);
-    placeInFront(harbour, 0, 0, 1000, 800);
     const std::string allowedAddress = allowed.toStdString();
     EXPECT_TRUE(waitUntil(
         [&] {
@@ -284,9 +292,8 @@ TEST_F(RealAppsTest, KeepsWhatTheUserMayKeepAndNothingElse) {
 
     // A site excluded by its host, in front: not kept; the status says why.
     programs.firefox(QString::fromStdString(excludedServer.url()) + "/ledger.html");
-    const unsigned long ledger = windowNamed("Secret Ledger — Mozilla Firefox");
+    const unsigned long ledger = browserInFront("Secret Ledger — Mozilla Firefox");
     ASSERT_NE(ledger, 0u);
-    placeInFront(ledger, 0, 0, 1000, 800);
     EXPECT_TRUE(waitUntil([&] { return appSays("Not recording an excluded website"); }, 30));
     // Behind the terminal: blanked where it shows, while the terminal keeps its picture.
     const std::int64_t overLedger = terminalMoment("echo over the ledger");
@@ -297,18 +304,16 @@ TEST_F(RealAppsTest, KeepsWhatTheUserMayKeepAndNothingElse) {
 
     // A site excluded as pasted from the address bar, scheme and path included.
     programs.firefox(QString::fromStdString(pastedSite) + "club.html");
-    const unsigned long club = windowNamed("Members Club — Mozilla Firefox");
+    const unsigned long club = browserInFront("Members Club — Mozilla Firefox");
     ASSERT_NE(club, 0u);
-    placeInFront(club, 0, 0, 1000, 800);
     EXPECT_TRUE(waitUntil([&] { return appSays("Not recording an excluded website"); }, 30));
     ASSERT_NE(terminalMoment("echo over the club"), 0);
     runTool("xdotool", {"windowminimize", QString::number(club)});
 
     // A private window: skipped in front, blanked behind.
     programs.firefox(QString::fromStdString(server.url()) + "/diary.html", true);
-    const unsigned long diary = windowNamed("Quiet Diary — Mozilla Firefox Private Browsing");
+    const unsigned long diary = browserInFront("Quiet Diary — Mozilla Firefox Private Browsing");
     ASSERT_NE(diary, 0u);
-    placeInFront(diary, 0, 0, 1000, 800);
     EXPECT_TRUE(waitUntil([&] { return appSays("Not recording private browser windows"); }, 30));
     const std::int64_t overDiary = terminalMoment("echo over the diary");
     ASSERT_NE(overDiary, 0);
@@ -316,18 +321,16 @@ TEST_F(RealAppsTest, KeepsWhatTheUserMayKeepAndNothingElse) {
 
     // A password field focused in the browser holds recording only while the browser is in front.
     programs.firefox(QString::fromStdString(server.url()) + "/login.html");
-    const unsigned long login = windowNamed("Sign In — Mozilla Firefox");
+    const unsigned long login = browserInFront("Sign In — Mozilla Firefox");
     ASSERT_NE(login, 0u);
-    placeInFront(login, 0, 0, 1000, 800);
     EXPECT_TRUE(waitUntil([&] { return appSays("Not recording while a password is being typed"); }, 30));
     EXPECT_NE(terminalMoment("echo after the password"), 0) << "the terminal in front is recorded";
     runTool("xdotool", {"windowminimize", QString::number(login)});
 
     // Chromium started as a user starts it keeps its tree to itself: never kept, and the user is told.
     programs.chromium(QString::fromStdString(server.url()) + "/chromium.html");
-    const unsigned long glacier = windowNamed("Glacier Page - Chromium", 60);
+    const unsigned long glacier = browserInFront("Glacier Page - Chromium", 60);
     ASSERT_NE(glacier, 0u);
-    placeInFront(glacier, 0, 0, 1000, 800);
     EXPECT_TRUE(waitUntil([&] { return appSays("shows no accessibility tree"); }, 30)) << appText();
     const std::int64_t overGlacier = terminalMoment("echo over chromium");
     ASSERT_NE(overGlacier, 0);
