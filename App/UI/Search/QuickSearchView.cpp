@@ -299,6 +299,8 @@ void QuickSearchView::showEvent(QShowEvent* event) {
 
 void QuickSearchView::focusField() {
     field_->setFocus(Qt::OtherFocusReason);
+    // The last search stays in the field, chosen, so typing starts a new one over it.
+    field_->selectAll();
 }
 
 void QuickSearchView::showResults() {

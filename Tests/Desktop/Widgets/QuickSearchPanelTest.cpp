@@ -200,9 +200,15 @@ TEST_F(QuickSearchPanelTest, EscapeAndAnotherWindowTakingTheKeyboardHideThePanel
     ASSERT_TRUE(waitUntil([&] { return !controller->isVisible(); }));
     EXPECT_TRUE(opened.empty());
 
-    // Shown again, it keeps its text; the user clicks back into the fixture.
+    // Shown again, it keeps its text, chosen, and what the user types then replaces it, also when
+    // the search for the kept text has come in first.
     pressHotKeyAndWaitForThePanel(*controller);
     EXPECT_EQ(field(*controller)->text(), "tide");
+    ASSERT_TRUE(waitUntil([&] { return !controller->search().isSearching(); }));
+    EXPECT_EQ(field(*controller)->selectedText(), "tide");
+    typeHarbour(*controller, *moments);
+
+    // The user clicks back into the fixture.
     activateFixture();
     EXPECT_TRUE(waitUntil([&] { return !controller->isVisible(); }));
 

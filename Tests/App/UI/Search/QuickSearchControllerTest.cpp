@@ -75,6 +75,14 @@ TEST_F(QuickSearchControllerTest, EachShowingSearchesAtOnceKeepingTextAndFilters
     EXPECT_EQ(field().text(), "mail");
     EXPECT_FALSE(controller.search().showingRecent());
     EXPECT_EQ(ids(controller.search().results()), std::vector<std::int64_t>{middle});
+    EXPECT_EQ(field().selectedText(), "mail") << "the kept text is chosen, also once its search is done";
+
+    // Typing replaces it.
+    QTest::keyClicks(&field(), "notes");
+    delays.advance(SearchModel::debounceSeconds);
+    settle();
+    EXPECT_EQ(field().text(), "notes");
+    EXPECT_EQ(ids(controller.search().results()), std::vector<std::int64_t>{older});
 }
 
 TEST_F(QuickSearchControllerTest, ArrowsMoveTheSelectionWithinTheResultsAndOtherKeysReachTheField) {
