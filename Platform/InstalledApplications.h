@@ -2,9 +2,12 @@
 
 #include "Platform/InstalledApplication.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+class QObject;
 
 namespace vesperline::platform {
 
@@ -19,6 +22,10 @@ class InstalledApplications {
     // Every installed application that the desktop's menus list, by name (letter case aside), then
     // by id. Any thread.
     virtual std::vector<InstalledApplication> listedApplications() = 0;
+    // Calls `handler` on the main thread whenever applications were installed, removed or changed
+    // since, once for a burst of changes, with the lookups above already answering from the new list;
+    // for as long as `context` lives. Main thread only.
+    virtual void watch(QObject* context, std::function<void()> handler) = 0;
 };
 
 } // namespace vesperline::platform

@@ -62,6 +62,8 @@ class NoApplications final : public platform::InstalledApplications {
         return std::nullopt;
     }
     std::vector<platform::InstalledApplication> listedApplications() override { return {}; }
+    // The applications here never change.
+    void watch(QObject*, std::function<void()>) override {}
 };
 
 // The synthetic memory's moments have no segment files: rows and preview show their notices.

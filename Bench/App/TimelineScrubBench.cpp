@@ -107,6 +107,8 @@ class NoApplications final : public platform::InstalledApplications {
         return std::nullopt;
     }
     std::vector<platform::InstalledApplication> listedApplications() override { return {}; }
+    // The applications here never change.
+    void watch(QObject*, std::function<void()>) override {}
 };
 
 // Runs the event loop for `milliseconds`, delivering what arrives meanwhile.

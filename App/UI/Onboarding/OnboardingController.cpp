@@ -34,6 +34,7 @@ OnboardingController::OnboardingController(Services services, std::function<void
     connect(&poll_, &QTimer::timeout, this, &OnboardingController::poll);
     connect(&services_.settings, &AppSettings::onboardingCompletedChanged, this,
             &OnboardingController::stepChanged);
+    services_.applications.watch(this, [this] { emit applicationsChanged(); });
 }
 
 std::optional<OnboardingController::Step> OnboardingController::stepFromRaw(std::int64_t raw) {

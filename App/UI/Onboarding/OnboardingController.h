@@ -119,6 +119,8 @@ class OnboardingController final : public QObject {
   signals:
     void stepChanged();
     void permissionsChanged();
+    // Applications were installed or removed: the messaging applications may differ.
+    void applicationsChanged();
 
   private:
     void store(std::int64_t step);

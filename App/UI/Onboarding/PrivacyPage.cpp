@@ -75,30 +75,12 @@ PrivacyPage::PrivacyPage(OnboardingController& controller, QWidget* parent)
     connect(skipPrivate_, &ToggleSwitch::clicked, &settings, &AppSettings::setSkipPrivateWindows);
     connect(excludeFromBackup_, &ToggleSwitch::clicked, &settings, &AppSettings::setExcludeFromBackup);
 
-    const auto apps = controller.installedMessagingApps();
-    if (!apps.empty()) {
-        QLabel* heading =
-            PageParts::textLabel(Theme::TextStyle::callout, Theme::Level::primary, QFont::DemiBold);
-        heading->setObjectName("messagingHeading");
-        heading->setText(tr("Also exclude messaging apps?"));
-        heading->setContentsMargins(0, 4, 0, 0);
-        choiceList->addWidget(heading);
-        auto* grid = new QWidget;
-        auto* columns = new QGridLayout(grid);
-        columns->setContentsMargins(0, 0, 0, 0);
-        columns->setSpacing(6);
-        for (std::size_t i = 0; i < apps.size(); ++i) {
-            const std::string id = apps[i].id;
-            auto* row = new SwitchRow(apps[i].name, "messaging:" + QString::fromStdString(id));
-            columns->addWidget(row, int(i / 2), int(i % 2));
-            messaging_[id] = row->toggle();
-            connect(row->toggle(), &ToggleSwitch::clicked, this,
-                    [this, id](bool on) { controller_.setExcluded(id, on); });
-        }
-        columns->setColumnStretch(0, 1);
-        columns->setColumnStretch(1, 1);
-        choiceList->addWidget(grid);
-    }
+    messagingArea_ = new QWidget;
+    PageParts::column(messagingArea_, 8);
+    // Shown once there is a messaging application to offer.
+    messagingArea_->hide();
+    choiceList->addWidget(messagingArea_);
+    showMessagingApps();
     auto* box = new Card(choices, 14);
     box->setObjectName("privacyChoices");
     layout->addWidget(box);
@@ -108,7 +90,48 @@ PrivacyPage::PrivacyPage(OnboardingController& controller, QWidget* parent)
                          &AppSettings::excludedAppsChanged}) {
         connect(&settings, changed, this, &PrivacyPage::follow);
     }
+    connect(&controller, &OnboardingController::applicationsChanged, this, [this] {
+        showMessagingApps();
+        follow();
+    });
     follow();
+}
+
+void PrivacyPage::showMessagingApps() {
+    std::vector<OnboardingController::MessagingApp> apps = controller_.installedMessagingApps();
+    if (apps == messagingApps_) {
+        return;
+    }
+    messagingApps_ = std::move(apps);
+    messaging_.clear();
+    while (QLayoutItem* item = messagingArea_->layout()->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    messagingArea_->setVisible(!messagingApps_.empty());
+    if (messagingApps_.empty()) {
+        return;
+    }
+    QLabel* heading = PageParts::textLabel(Theme::TextStyle::callout, Theme::Level::primary, QFont::DemiBold);
+    heading->setObjectName("messagingHeading");
+    heading->setText(tr("Also exclude messaging apps?"));
+    heading->setContentsMargins(0, 4, 0, 0);
+    messagingArea_->layout()->addWidget(heading);
+    auto* grid = new QWidget;
+    auto* columns = new QGridLayout(grid);
+    columns->setContentsMargins(0, 0, 0, 0);
+    columns->setSpacing(6);
+    for (std::size_t i = 0; i < messagingApps_.size(); ++i) {
+        const std::string id = messagingApps_[i].id;
+        auto* row = new SwitchRow(messagingApps_[i].name, "messaging:" + QString::fromStdString(id));
+        columns->addWidget(row, int(i / 2), int(i % 2));
+        messaging_[id] = row->toggle();
+        connect(row->toggle(), &ToggleSwitch::clicked, this,
+                [this, id](bool on) { controller_.setExcluded(id, on); });
+    }
+    columns->setColumnStretch(0, 1);
+    columns->setColumnStretch(1, 1);
+    messagingArea_->layout()->addWidget(grid);
 }
 
 void PrivacyPage::follow() {

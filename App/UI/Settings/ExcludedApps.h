@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,13 @@ std::vector<std::string> removing(std::vector<std::string> excluded, const std::
 // without an id is this one only when `ownID` is empty too).
 std::vector<platform::RunningApplication> runningRegularApps(platform::Workspace& workspace,
                                                              const std::string& ownID);
+
+// What "Add app…" offers: `runningRegularApps`, without this application's own process (`ownPid`,
+// whatever id its windows give it) and without the applications `excluded` holds already, compared
+// by id as recording compares them.
+std::vector<platform::RunningApplication> addableApps(platform::Workspace& workspace, const std::string& ownID,
+                                                      std::int32_t ownPid,
+                                                      const std::vector<std::string>& excluded);
 
 } // namespace ExcludedApps
 

@@ -1,6 +1,7 @@
 #include "UI/Settings/PrivacyPane.h"
 
 #include "Model/AppSettings.h"
+#include "Platform/InstalledApplications.h"
 #include "UI/Settings/ApplicationPicker.h"
 #include "UI/Settings/ExcludedApps.h"
 #include "UI/Settings/SettingsContext.h"
@@ -160,6 +161,13 @@ PrivacyPane::PrivacyPane(SettingsContext& context, QWidget* parent) : QWidget(pa
     connect(&settings, &AppSettings::skipPrivateWindowsChanged, this, &PrivacyPane::follow);
     connect(&settings, &AppSettings::excludedAppsChanged, this, &PrivacyPane::showApps);
     connect(&settings, &AppSettings::excludedSitesChanged, this, &PrivacyPane::showSites);
+    // An application installed or removed meanwhile shows at once, also in an open menu.
+    context.installedApplications().watch(this, [this] {
+        showApps();
+        if (addAppMenu_->isVisible()) {
+            fillRunningAppsMenu();
+        }
+    });
     follow();
     showApps();
     showSites();
@@ -237,7 +245,8 @@ void PrivacyPane::showSites() {
 void PrivacyPane::fillRunningAppsMenu() {
     addAppMenu_->clear();
     for (const platform::RunningApplication& application :
-         ExcludedApps::runningRegularApps(context_.workspace(), context_.ownApplicationID())) {
+         ExcludedApps::addableApps(context_.workspace(), context_.ownApplicationID(), context_.ownProcessID(),
+                                   context_.settings().excludedApps())) {
         const QString title =
             QString::fromStdString(application.name.value_or(application.bundleID.value_or("")));
         QAction* action = addAppMenu_->addAction(title);

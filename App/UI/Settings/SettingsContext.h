@@ -6,6 +6,7 @@
 #include "Store/Format.h"
 #include "Support/Time.h"
 
+#include <QCoreApplication>
 #include <QObject>
 
 #include <cstdint>
@@ -49,6 +50,9 @@ class SettingsContext final : public QObject {
         std::string ownApplicationID = {};
         const Format& format = Format::current();
         const ostrel::Clock& clock = systemClock();
+        // This application's own process: its windows may name it by a window class rather than
+        // by its id, and it is left out of the running applications all the same.
+        std::int32_t ownProcessID = std::int32_t(QCoreApplication::applicationPid());
     };
 
     // What the panes ask of the application model; each returns at once, and what it changes comes
@@ -84,6 +88,7 @@ class SettingsContext final : public QObject {
     const std::filesystem::path& dataFolder() const { return services_.dataFolder; }
     const std::filesystem::path& mcpServer() const { return services_.mcpServer; }
     const std::string& ownApplicationID() const { return services_.ownApplicationID; }
+    std::int32_t ownProcessID() const { return services_.ownProcessID; }
     const Format& format() const { return services_.format; }
     const ostrel::Clock& clock() const { return services_.clock; }
     const ModelActions& actions() const { return actions_; }

@@ -165,6 +165,8 @@ class AliasedApplications final : public platform::InstalledApplications {
         return found == byName.end() ? std::nullopt : std::optional(found->second);
     }
     std::vector<platform::InstalledApplication> listedApplications() override { return {}; }
+    // The applications here never change.
+    void watch(QObject*, std::function<void()>) override {}
 };
 
 TEST_F(OnboardingControllerTest, OffersTheInstalledMessagingAppsOnceEachUnderTheirDesktopIDs) {

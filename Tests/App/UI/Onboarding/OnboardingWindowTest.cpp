@@ -8,6 +8,7 @@
 #include "UI/Settings/SymbolText.h"
 #include "UI/Shared/ToggleSwitch.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -136,10 +137,34 @@ TEST_F(OnboardingWindowTest, ThePrivacyPageWritesTheChoicesTheUserMakes) {
     EXPECT_FALSE(child<ToggleSwitch>(*window, "excludeFromBackup")->isChecked());
 }
 
-TEST_F(OnboardingWindowTest, WithoutMessagingAppsThePrivacyBoxHoldsTheTwoSwitches) {
+TEST_F(OnboardingWindowTest, MessagingAppsInstalledOrRemovedWhileThePrivacyPageShowsShowAtOnce) {
     auto window = make(4);
-    EXPECT_EQ(window->findChild<QWidget*>("messagingHeading"), nullptr);
+    const QWidget* page = window->page();
+    EXPECT_FALSE(shown(*window, "messagingHeading"));
+    EXPECT_EQ(window->findChildren<ToggleSwitch*>().size(), 2) << "the privacy box holds the two switches";
+
+    applications.install(
+        {"org.signal.Signal", "/usr/share/applications/org.signal.Signal.desktop", std::nullopt, "Signal"});
+    settings().setExcludedApps({"org.signal.Signal"});
+    applications.install({"slack", "/usr/share/applications/slack.desktop", std::nullopt, "Slack"});
+    QApplication::processEvents(); // what is made while the window shows shows on the next turn
+    EXPECT_EQ(window->page(), page) << "the same page, not a new one";
+    EXPECT_TRUE(shown(*window, "messagingHeading"));
+    // Each following the setting.
+    auto* slack = child<ToggleSwitch>(*window, "messaging:slack");
+    auto* signal = child<ToggleSwitch>(*window, "messaging:org.signal.Signal");
+    EXPECT_FALSE(slack->isChecked());
+    EXPECT_TRUE(signal->isChecked());
+    QTest::mouseClick(slack, Qt::LeftButton);
+    EXPECT_EQ(settings().excludedApps(), (std::vector<std::string>{"org.signal.Signal", "slack"}));
+
+    applications.remove("slack");
+    applications.remove("org.signal.Signal");
+    QApplication::processEvents();
+    EXPECT_FALSE(shown(*window, "messagingHeading"));
     EXPECT_EQ(window->findChildren<ToggleSwitch*>().size(), 2);
+    EXPECT_EQ(settings().excludedApps(), (std::vector<std::string>{"org.signal.Signal", "slack"}))
+        << "an application going away changes no setting";
 }
 
 TEST_F(OnboardingWindowTest, TheLastPageWarnsWhileTheScreenCannotBeRead) {

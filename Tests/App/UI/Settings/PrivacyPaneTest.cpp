@@ -35,6 +35,7 @@ class PrivacyPaneTest : public SettingsFixture {
     // The ids of the rows the apps section shows, in order.
     static QStringList appRows(const QWidget& pane) {
         QApplication::processEvents(); // rows made while the pane shows are shown on the next turn
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // and the rows replaced go
         QStringList rows;
         for (const QWidget* row : pane.findChildren<QWidget*>(QRegularExpression("^app:"))) {
             if (row->isVisibleTo(&pane)) {
@@ -126,6 +127,41 @@ TEST(ExcludedAppsTest, RemovingAManagerLetsEveryIdOfItBeRecordedAndKeepsTheOrder
     EXPECT_EQ(ExcludedApps::adding({"a"}, "b"), (Ids{"a", "b"}));
 }
 
+TEST(ExcludedAppsTest, AddAppLeavesOutThisApplicationAndWhatIsExcludedAlready) {
+    constexpr std::int32_t ownPid = 40;
+    platform::FakeWorkspace workspace;
+    workspace.applications = {
+        {10, {10, "org.keepassxc.KeePassXC", "KeePassXC"}},
+        {11, {11, "keepassxc", "KeePassXC (another id)"}},
+        {12, {12, "org.example.Chat", "Chat"}},
+        {13, {13, "org.vesperline.Vesperline", "Vesperline"}},
+        // This application's window known by its window class, as X11 gives it without a desktop file.
+        {ownPid, {ownPid, "Vesperline", "Vesperline"}},
+        {14, {14, std::nullopt, "Nameless"}},
+    };
+    const struct {
+        const char* what;
+        Ids excluded;
+        std::vector<std::int32_t> offered;
+    } cases[] = {
+        {"the default list holds KeePassXC by this id", ostrel::PrivacyRules::passwordManagers(), {12, 11, 14}},
+        {"ids compare exactly, not by name", {"org.example.chat", "KeePassXC"}, {10, 11, 12, 14}},
+        {"an excluded id leaves only its own application out", {"org.example.Chat"}, {10, 11, 14}},
+        {"nothing excluded", {}, {10, 11, 12, 14}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::int32_t> offered;
+        for (const auto& application :
+             ExcludedApps::addableApps(workspace, "org.vesperline.Vesperline", ownPid, c.excluded)) {
+            offered.push_back(application.pid);
+        }
+        std::sort(offered.begin(), offered.end());
+        std::vector<std::int32_t> expected = c.offered;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(offered, expected) << c.what;
+    }
+}
+
 TEST_F(PrivacyPaneTest, AddingAndRemovingAnAppWritesTheSettingOnceEach) {
     store->values["excludedApps"] = QStringList{"org.example.Gone"};
     run(10, "org.example.Zoom", "Zoom");
@@ -144,9 +180,10 @@ TEST_F(PrivacyPaneTest, AddingAndRemovingAnAppWritesTheSettingOnceEach) {
     menu.actions()[1]->trigger();
     EXPECT_EQ(settings().excludedApps(), (Ids{"org.example.Gone", "org.example.Zoom"}));
     EXPECT_EQ(store->writes["excludedApps"], 1);
-    openedMenu(*pane).actions()[1]->trigger();
+    // What is excluded already is offered no more.
+    EXPECT_EQ(titles(openedMenu(*pane)), QStringList({"Nameless", "calendar", "-", "Choose from Applications…"}));
     openedMenu(*pane).actions()[0]->trigger(); // no id: nothing to exclude
-    EXPECT_EQ(store->writes["excludedApps"], 1) << "already excluded";
+    EXPECT_EQ(store->writes["excludedApps"], 1);
     QApplication::processEvents();
     EXPECT_EQ(appRows(*pane), QStringList({"org.example.Gone", "org.example.Zoom"}));
     EXPECT_EQ(text(*child(*pane, "app:org.example.Zoom"), "entryName"), "Zoom Meetings");
@@ -206,6 +243,28 @@ TEST_F(PrivacyPaneTest, TheFooterCountsTheManagersThatAreNotInstalled) {
     EXPECT_EQ(text(*pane, "hiddenManagers"),
               "10 other password managers are excluded automatically if you install them.");
     EXPECT_TRUE(appRows(*pane).isEmpty());
+}
+
+TEST_F(PrivacyPaneTest, AnApplicationInstalledOrRemovedWhileThePaneShowsShowsAtOnce) {
+    store->values["excludedApps"] = QStringList{"org.example.Chat", "org.keepassxc.KeePassXC"};
+    auto pane = makePane();
+    EXPECT_EQ(appRows(*pane), QStringList({"org.example.Chat"}));
+    EXPECT_EQ(text(*child(*pane, "app:org.example.Chat"), "notInstalled"), "not installed");
+    EXPECT_EQ(text(*pane, "hiddenManagers"),
+              "1 other password manager is excluded automatically if you install it.");
+
+    install("org.keepassxc.KeePassXC", "KeePassXC");
+    install("org.example.Chat", "Chat");
+    EXPECT_EQ(appRows(*pane), QStringList({"org.example.Chat", "org.keepassxc.KeePassXC"}));
+    EXPECT_EQ(text(*child(*pane, "app:org.example.Chat"), "entryName"), "Chat");
+    EXPECT_EQ(child(*pane, "app:org.example.Chat")->findChild<QLabel*>("notInstalled"), nullptr);
+    EXPECT_FALSE(child<QLabel>(*pane, "hiddenManagers")->isVisible());
+
+    installed.remove("org.keepassxc.KeePassXC");
+    EXPECT_EQ(appRows(*pane), QStringList({"org.example.Chat"}));
+    EXPECT_EQ(text(*pane, "hiddenManagers"),
+              "1 other password manager is excluded automatically if you install it.");
+    EXPECT_EQ(store->writes["excludedApps"], 0) << "showing writes nothing";
 }
 
 TEST_F(PrivacyPaneTest, AddingAndRemovingASiteWritesTheSettingOnceEach) {
