@@ -1,6 +1,9 @@
 #include "Platform/Linux/DesktopFileApplications.h"
 #include "Support/TemporaryDirectory.h"
 
+#include <QCoreApplication>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -161,4 +164,51 @@ TEST_F(DesktopFileApplicationsTest, StandardFoldersComeFromTheEnvironment) {
             ::unsetenv(variable.name);
         }
     }
+}
+
+TEST_F(DesktopFileApplicationsTest, FollowsApplicationsInstalledAndRemovedWhileItRuns) {
+    // The second data folder and everything up to it are made only later.
+    const std::filesystem::path late = folder.path() / "late" / "share";
+    DesktopFileApplications applications({home, late});
+    QObject watcher;
+    int changes = 0;
+    applications.watch(&watcher, [&changes] { ++changes; });
+    const auto changedTo = [&changes](int count) {
+        return QTest::qWaitFor([&] { return changes >= count; }, 5000) && changes == count;
+    };
+    ASSERT_TRUE(applications.application("org.example.Editor"));
+    QCoreApplication::processEvents(); // the watch starts where the object lives
+    EXPECT_EQ(applications.watchedFolders(),
+              (std::vector<std::filesystem::path>{folder.path(), home / "applications"}));
+
+    write(home, "org.example.Chat.desktop", "[Desktop Entry]\nType=Application\nName=Chat\n");
+    ASSERT_TRUE(changedTo(1));
+    EXPECT_EQ(applications.application("org.example.Chat")->name, "Chat");
+
+    // Files in the folder that change no application tell nobody.
+    write(home, "mimeinfo.cache", "[MIME Cache]\n");
+    QTest::qWait(2 * DesktopFileApplications::settleMilliseconds);
+    EXPECT_EQ(changes, 1);
+
+    // An applications folder made after the start, with the folders above it.
+    write(late, "org.example.Notes.desktop", "[Desktop Entry]\nType=Application\nName=Notes\n");
+    ASSERT_TRUE(changedTo(2));
+    EXPECT_EQ(applications.application("org.example.Notes")->name, "Notes");
+    EXPECT_EQ(applications.watchedFolders(),
+              (std::vector<std::filesystem::path>{home / "applications", late / "applications"}));
+    std::vector<std::string> listed;
+    for (const InstalledApplication& application : applications.listedApplications()) {
+        listed.push_back(application.id);
+    }
+    // By name; the editor has none and goes by its id.
+    EXPECT_EQ(listed, (std::vector<std::string>{"org.example.Chat", "org.example.Notes", "org.example.Editor"}));
+
+    // Removed, and a whole applications folder removed: gone from the lookups, and waited for again.
+    std::filesystem::remove(home / "applications" / "org.example.Chat.desktop");
+    ASSERT_TRUE(changedTo(3));
+    EXPECT_FALSE(applications.application("org.example.Chat"));
+    std::filesystem::remove_all(late / "applications");
+    ASSERT_TRUE(changedTo(4));
+    EXPECT_FALSE(applications.application("org.example.Notes"));
+    EXPECT_EQ(applications.watchedFolders(), (std::vector<std::filesystem::path>{home / "applications", late}));
 }
