@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vesperline {
 
 namespace {
@@ -20,7 +22,7 @@ constexpr int pickerHeight = 440;
 } // namespace
 
 ApplicationPicker::ApplicationPicker(platform::InstalledApplications& applications, QWidget* parent)
-    : QDialog(parent), filter_(new QLineEdit), list_(new QListWidget) {
+    : QDialog(parent), applications_(applications), filter_(new QLineEdit), list_(new QListWidget) {
     setObjectName("applicationPicker");
     setWindowTitle(tr("Choose Applications"));
     setWindowModality(Qt::WindowModal);
@@ -33,13 +35,7 @@ ApplicationPicker::ApplicationPicker(platform::InstalledApplications& applicatio
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setIconSize({iconSide, iconSide});
     list_->setUniformItemSizes(true);
-    for (const platform::InstalledApplication& application : applications.listedApplications()) {
-        auto* item =
-            new QListWidgetItem(QString::fromStdString(application.name.value_or(application.id)), list_);
-        item->setData(Qt::UserRole, QString::fromStdString(application.id));
-        item->setToolTip(QString::fromStdString(application.id));
-        item->setIcon(AppIconView::icon(applications, application.id));
-    }
+    fill();
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
     add_ = buttons->addButton(tr("Add"), QDialogButtonBox::AcceptRole);
@@ -58,6 +54,22 @@ ApplicationPicker::ApplicationPicker(platform::InstalledApplications& applicatio
     connect(list_, &QListWidget::itemActivated, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // An application installed while the list shows joins it; what was picked stays picked.
+    applications.watch(this, [this] { fill(); });
+}
+
+void ApplicationPicker::fill() {
+    const std::vector<std::string> chosen = chosenIDs();
+    list_->clear();
+    for (const platform::InstalledApplication& application : applications_.listedApplications()) {
+        auto* item =
+            new QListWidgetItem(QString::fromStdString(application.name.value_or(application.id)), list_);
+        item->setData(Qt::UserRole, QString::fromStdString(application.id));
+        item->setToolTip(QString::fromStdString(application.id));
+        item->setIcon(AppIconView::icon(applications_, application.id));
+        item->setSelected(std::find(chosen.begin(), chosen.end(), application.id) != chosen.end());
+    }
+    filter(filter_->text());
 }
 
 std::vector<std::string> ApplicationPicker::chosenIDs() const {

@@ -16,7 +16,8 @@ class InstalledApplications;
 }
 
 // A window-modal dialog listing the installed applications (from their desktop files) by name with
-// their icons, narrowed by a filter field; the user picks one or more and confirms with "Add".
+// their icons, narrowed by a filter field; the user picks one or more and confirms with "Add". The
+// list follows what is installed while it shows.
 class ApplicationPicker final : public QDialog {
     Q_OBJECT
 
@@ -27,8 +28,11 @@ class ApplicationPicker final : public QDialog {
     std::vector<std::string> chosenIDs() const;
 
   private:
+    // Lists what is installed now, keeping the picked applications picked.
+    void fill();
     void filter(const QString& text);
 
+    platform::InstalledApplications& applications_;
     QLineEdit* filter_;
     QListWidget* list_;
     QPushButton* add_;

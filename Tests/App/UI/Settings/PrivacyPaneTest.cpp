@@ -212,6 +212,11 @@ TEST_F(PrivacyPaneTest, ApplicationsChosenFromTheInstalledOnesAreAppendedInTheLi
     for (int row : {3, 2, 0}) { // Zebra, Notes (excluded already), Atlas
         list->item(row)->setSelected(true);
     }
+    // Installed while the list shows: it joins the list, and what was picked stays picked.
+    install("org.example.Basil", "Basil");
+    ASSERT_EQ(list->count(), 5);
+    EXPECT_EQ(list->item(1)->text(), "Basil");
+    EXPECT_EQ(picker->chosenIDs(), (Ids{"org.example.Atlas", "org.example.Notes", "org.example.Zebra"}));
     add->click();
     QApplication::processEvents();
     EXPECT_EQ(settings().excludedApps(),
