@@ -68,7 +68,8 @@ bool DesktopFileApplications::Catalog::sameApplications(const Catalog& other) co
 }
 
 std::shared_ptr<const DesktopFileApplications::Catalog>
-DesktopFileApplications::read(const std::vector<std::filesystem::path>& dataFolders, const std::string& locale) {
+DesktopFileApplications::read(const std::vector<std::filesystem::path>& dataFolders,
+                              const std::string& locale) {
     auto catalog = std::make_shared<Catalog>();
     std::set<std::string> seen;
     for (const std::filesystem::path& dataFolder : dataFolders) {
@@ -171,7 +172,8 @@ std::vector<std::filesystem::path> DesktopFileApplications::watchedFolders() con
 void DesktopFileApplications::follow(const Catalog& catalog) {
     if (!watcher_) {
         watcher_ = new QFileSystemWatcher(this);
-        connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &DesktopFileApplications::folderChanged);
+        connect(watcher_, &QFileSystemWatcher::directoryChanged, this,
+                &DesktopFileApplications::folderChanged);
     }
     std::set<QString> wanted;
     for (const std::filesystem::path& folder : catalog.folders) {
@@ -225,12 +227,13 @@ void DesktopFileApplications::folderChanged(const QString& folder) {
 bool DesktopFileApplications::missingFolderAppeared() {
     const std::shared_ptr<const Catalog> current = catalog();
     const std::vector<std::filesystem::path>& read = current->folders;
-    return std::any_of(dataFolders_.begin(), dataFolders_.end(), [&read](const std::filesystem::path& dataFolder) {
-        std::error_code error;
-        const std::filesystem::path applications = dataFolder / "applications";
-        return std::filesystem::is_directory(applications, error) &&
-               std::find(read.begin(), read.end(), applications) == read.end();
-    });
+    return std::any_of(dataFolders_.begin(), dataFolders_.end(),
+                       [&read](const std::filesystem::path& dataFolder) {
+                           std::error_code error;
+                           const std::filesystem::path applications = dataFolder / "applications";
+                           return std::filesystem::is_directory(applications, error) &&
+                                  std::find(read.begin(), read.end(), applications) == read.end();
+                       });
 }
 
 void DesktopFileApplications::readAgain() {
@@ -239,8 +242,9 @@ void DesktopFileApplications::readAgain() {
         return;
     }
     reading_ = true;
-    QtConcurrent::run([dataFolders = dataFolders_, locale = locale_] { return read(dataFolders, locale); })
-        .then(this, [this](std::shared_ptr<const Catalog> catalog) { adopt(std::move(catalog)); });
+    QtConcurrent::run([dataFolders = dataFolders_, locale = locale_] {
+        return read(dataFolders, locale);
+    }).then(this, [this](std::shared_ptr<const Catalog> catalog) { adopt(std::move(catalog)); });
 }
 
 void DesktopFileApplications::adopt(std::shared_ptr<const Catalog> catalog) {

@@ -201,7 +201,8 @@ TEST_F(DesktopFileApplicationsTest, FollowsApplicationsInstalledAndRemovedWhileI
         listed.push_back(application.id);
     }
     // By name; the editor has none and goes by its id.
-    EXPECT_EQ(listed, (std::vector<std::string>{"org.example.Chat", "org.example.Notes", "org.example.Editor"}));
+    EXPECT_EQ(listed,
+              (std::vector<std::string>{"org.example.Chat", "org.example.Notes", "org.example.Editor"}));
 
     // Removed, and a whole applications folder removed: gone from the lookups, and waited for again.
     std::filesystem::remove(home / "applications" / "org.example.Chat.desktop");
@@ -210,5 +211,6 @@ TEST_F(DesktopFileApplicationsTest, FollowsApplicationsInstalledAndRemovedWhileI
     std::filesystem::remove_all(late / "applications");
     ASSERT_TRUE(changedTo(4));
     EXPECT_FALSE(applications.application("org.example.Notes"));
-    EXPECT_EQ(applications.watchedFolders(), (std::vector<std::filesystem::path>{home / "applications", late}));
+    EXPECT_EQ(applications.watchedFolders(),
+              (std::vector<std::filesystem::path>{home / "applications", late}));
 }

@@ -96,8 +96,8 @@ std::vector<platform::RunningApplication> runningRegularApps(platform::Workspace
     return applications;
 }
 
-std::vector<platform::RunningApplication> addableApps(platform::Workspace& workspace, const std::string& ownID,
-                                                      std::int32_t ownPid,
+std::vector<platform::RunningApplication> addableApps(platform::Workspace& workspace,
+                                                      const std::string& ownID, std::int32_t ownPid,
                                                       const std::vector<std::string>& excluded) {
     std::vector<platform::RunningApplication> applications = runningRegularApps(workspace, ownID);
     std::erase_if(applications, [&](const platform::RunningApplication& application) {

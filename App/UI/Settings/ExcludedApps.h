@@ -61,8 +61,8 @@ std::vector<platform::RunningApplication> runningRegularApps(platform::Workspace
 // What "Add app…" offers: `runningRegularApps`, without this application's own process (`ownPid`,
 // whatever id its windows give it) and without the applications `excluded` holds already, compared
 // by id as recording compares them.
-std::vector<platform::RunningApplication> addableApps(platform::Workspace& workspace, const std::string& ownID,
-                                                      std::int32_t ownPid,
+std::vector<platform::RunningApplication> addableApps(platform::Workspace& workspace,
+                                                      const std::string& ownID, std::int32_t ownPid,
                                                       const std::vector<std::string>& excluded);
 
 } // namespace ExcludedApps

@@ -144,7 +144,9 @@ TEST(ExcludedAppsTest, AddAppLeavesOutThisApplicationAndWhatIsExcludedAlready) {
         Ids excluded;
         std::vector<std::int32_t> offered;
     } cases[] = {
-        {"the default list holds KeePassXC by this id", ostrel::PrivacyRules::passwordManagers(), {12, 11, 14}},
+        {"the default list holds KeePassXC by this id",
+         ostrel::PrivacyRules::passwordManagers(),
+         {12, 11, 14}},
         {"ids compare exactly, not by name", {"org.example.chat", "KeePassXC"}, {10, 11, 12, 14}},
         {"an excluded id leaves only its own application out", {"org.example.Chat"}, {10, 11, 14}},
         {"nothing excluded", {}, {10, 11, 12, 14}},
@@ -181,7 +183,8 @@ TEST_F(PrivacyPaneTest, AddingAndRemovingAnAppWritesTheSettingOnceEach) {
     EXPECT_EQ(settings().excludedApps(), (Ids{"org.example.Gone", "org.example.Zoom"}));
     EXPECT_EQ(store->writes["excludedApps"], 1);
     // What is excluded already is offered no more.
-    EXPECT_EQ(titles(openedMenu(*pane)), QStringList({"Nameless", "calendar", "-", "Choose from Applications…"}));
+    EXPECT_EQ(titles(openedMenu(*pane)),
+              QStringList({"Nameless", "calendar", "-", "Choose from Applications…"}));
     openedMenu(*pane).actions()[0]->trigger(); // no id: nothing to exclude
     EXPECT_EQ(store->writes["excludedApps"], 1);
     QApplication::processEvents();
