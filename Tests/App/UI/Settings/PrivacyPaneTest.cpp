@@ -169,6 +169,7 @@ TEST_F(PrivacyPaneTest, AddingAndRemovingAnAppWritesTheSettingOnceEach) {
     run(10, "org.example.Zoom", "Zoom");
     run(11, "org.example.Calendar", "calendar");
     run(12, "org.vesperline.Vesperline", "Vesperline");
+    run(ownPid, "Vesperline", "Vesperline"); // its window named by its window class
     run(13, std::nullopt, std::string("Nameless"));
     install("org.example.Zoom", "Zoom Meetings");
     auto pane = makePane();

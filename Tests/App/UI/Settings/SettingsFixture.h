@@ -53,6 +53,9 @@ class CountingSettingsStore final : public platform::SettingsStore {
 // Istanbul, and counts of what the panes asked of the model.
 class SettingsFixture : public ::testing::Test {
   protected:
+    // This application's process, as the running applications show it.
+    static constexpr std::int32_t ownPid = 4000;
+
     SettingsFixture() { keyboard.texts = {{0, "a"}, {40, "k"}, {12, "q"}, {43, ","}, {1, "s"}}; }
 
     // Settings made now, over what the test planted in the store.
@@ -66,7 +69,8 @@ class SettingsFixture : public ::testing::Test {
         if (!context_) {
             context_ = std::make_unique<SettingsContext>(
                 SettingsContext::Services{settings(), hotKeys, loginItem, fileViewer, installed, workspace,
-                                          dataFolder, mcpServer, "org.vesperline.Vesperline", format, clock},
+                                          dataFolder, mcpServer, "org.vesperline.Vesperline", format, clock,
+                                          ownPid},
                 SettingsContext::ModelActions{
                     [this] { ++refreshes; }, [this] { ++maintenanceRuns; },
                     [this] { ++accessibilityRequests; }, [this] { ++permissionRefreshes; },
