@@ -5,17 +5,17 @@
 #include "Model/DatabaseAlertBox.h"
 #include "Model/StatusItemController.h"
 #include "Platform/Linux/AtspiAccessibility.h"
-#include "Platform/Linux/ChatCompletionsClient.h"
+#include "Platform/Linux/BackendModule.h"
 #include "Platform/Linux/DesktopFileApplications.h"
-#include "Platform/Linux/FFmpegVideoFiles.h"
 #include "Platform/Linux/FileSettingsStore.h"
 #include "Platform/Linux/FreedesktopFileViewer.h"
+#include "Platform/Linux/LazyLanguageModel.h"
+#include "Platform/Linux/LazyTextRecognizer.h"
+#include "Platform/Linux/LazyVideoFiles.h"
 #include "Platform/Linux/LinuxPowerSource.h"
 #include "Platform/Linux/LinuxProcessResources.h"
 #include "Platform/Linux/LinuxSystemEvents.h"
 #include "Platform/Linux/PamPasswordCheck.h"
-#include "Platform/Linux/TesseractMessages.h"
-#include "Platform/Linux/TesseractTextRecognizer.h"
 #include "Platform/Linux/X11Connection.h"
 #include "Platform/Linux/X11DisplayCapture.h"
 #include "Platform/Linux/X11Displays.h"
@@ -55,6 +55,23 @@ using namespace vesperline;
 
 // The Linux side of every platform service the model uses, made once for the process.
 struct LinuxPlatform {
+    // Video files, text recognition and the language model, loaded on first use: the program starts
+    // without their libraries.
+    platform::BackendModule backends{
+        platform::BackendModule::besideExecutable(),
+        {
+            // What the text recognition engine prints are traces of our own recognition.
+            .recognitionMessages =
+                [](std::string_view line) {
+                    qCDebug(Log::ocr, "%.*s", static_cast<int>(line.size()), line.data());
+                },
+            .loadFailed =
+                [](const std::string& reason) {
+                    qCWarning(Log::app,
+                              "Video files, text recognition and the language model cannot be used: %s",
+                              reason.c_str());
+                },
+        }};
     std::shared_ptr<platform::X11Connection> x11 = platform::X11Connection::open();
     platform::X11Displays displays{x11};
     platform::X11WindowServer windowServer{x11};
@@ -63,15 +80,15 @@ struct LinuxPlatform {
     platform::X11Workspace workspace{x11, applications};
     platform::X11DisplayCapture capture{workspace};
     platform::AtspiAccessibility accessibility;
-    platform::TesseractTextRecognizer recognizer;
+    platform::LazyTextRecognizer recognizer{backends};
     platform::X11UserIdle userIdle{x11};
-    platform::FFmpegVideoFiles videoFiles;
+    platform::LazyVideoFiles videoFiles{backends};
     platform::LinuxPowerSource powerSource;
     platform::LinuxProcessResources processResources;
     platform::LinuxSystemEvents systemEvents;
     platform::X11GlobalShortcut shortcut;
     platform::PamPasswordCheck passwordCheck;
-    platform::ChatCompletionsClient languageModel{platform::ChatCompletionsClient::settingsFromEnvironment()};
+    platform::LazyLanguageModel languageModel{backends};
     // What the windows use.
     platform::X11WindowActivation activation;
     platform::X11WindowOcclusion occlusion;
@@ -181,9 +198,6 @@ int main(int argc, char** argv) {
                      dataDirectory.c_str());
         return 1;
     }
-    // What the text recognition engine prints are traces of our own recognition.
-    platform::TesseractMessages::routeTo(
-        [](std::string_view line) { qCDebug(Log::ocr, "%.*s", static_cast<int>(line.size()), line.data()); });
     TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignals::received, &app, [] { QApplication::quit(); });
 
