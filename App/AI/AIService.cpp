@@ -17,14 +17,17 @@ const char* const searchPlanInstructions =
 
 } // namespace
 
-AIService::AIService(platform::LanguageModel& model, const ostrel::Clock& clock, const Format& format)
+AIService::AIService(platform::LanguageModel& model, const ostrel::Clock& clock, const Format& format,
+                     FirstCheck firstCheck)
     : model_(model), clock_(clock), format_(format), availabilityQueue_(QStringLiteral(".ai.availability")) {
     // No cap that could make a request wait: requests are few, and each one is a thread that mostly
     // waits for the model.
     requests_.setMaxThreadCount(std::numeric_limits<int>::max());
     requests_.setThreadPriority(QThread::LowPriority);
     requests_.setObjectName(QStringLiteral("ai"));
-    refreshAvailability();
+    if (firstCheck == FirstCheck::onCreation) {
+        refreshAvailability();
+    }
 }
 
 AIService::~AIService() {

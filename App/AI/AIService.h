@@ -69,15 +69,21 @@ class AIService final : public QObject {
         bool operator==(const Summary&) const = default;
     };
 
+    // When the first availability check begins: on creation, or at the first `refreshAvailability`
+    // (the application's start waits with it until its window is on screen, since the check loads
+    // the model's client).
+    enum class FirstCheck { onCreation, onRefresh };
+
     // `model`, `clock` and `format` must outlive the service.
     explicit AIService(platform::LanguageModel& model, const ostrel::Clock& clock = systemClock(),
-                       const Format& format = Format::current());
+                       const Format& format = Format::current(),
+                       FirstCheck firstCheck = FirstCheck::onCreation);
     ~AIService() override;
     AIService(const AIService&) = delete;
     AIService& operator=(const AIService&) = delete;
 
-    // Why the model cannot be used, as last checked; absent when it can. Until the first check (begun
-    // on creation) has ended, it cannot. Never waits.
+    // Why the model cannot be used, as last checked; absent when it can. Until the first check has
+    // ended, it cannot. Never waits.
     std::optional<QString> availabilityMessage() const;
     // Starts a new check in the background, unless one is running; availabilityChanged() follows
     // when its outcome differs from the last one. A model request that fails starts one too.

@@ -6,6 +6,7 @@
 #include "Store/DatabaseOpenFailure.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 namespace vesperline {
 
@@ -51,7 +52,9 @@ bool AppDelegate::applicationDidFinishLaunching() {
     if (environment_.makeStatusItem) {
         statusItem_ = environment_.makeStatusItem(*model_);
     }
-    model_->start();
+    const bool opensMain = windowManager_ && model_->settings().onboardingCompleted() &&
+                           (!environment_.launchedAsLoginItem || !environment_.trayAvailable);
+    model_->start(opensMain ? AppModel::BackgroundWork::whenAsked : AppModel::BackgroundWork::now);
 
     if (!windowManager_) {
         return true;
@@ -67,10 +70,18 @@ bool AppDelegate::applicationDidFinishLaunching() {
     }
     if (!model_->settings().onboardingCompleted()) {
         windowManager_->showOnboarding(false);
-    } else if (!environment_.launchedAsLoginItem || !environment_.trayAvailable) {
+    } else if (opensMain) {
+        startBackgroundWorkAfterFirstFrame();
         openMainSoon();
     }
     return true;
+}
+
+void AppDelegate::startBackgroundWorkAfterFirstFrame() {
+    // Loading the back-ends would compete with building and drawing the window for the processor and
+    // the dynamic loader.
+    windowManager_->onMainWindowDrawn = [this] { model_->startBackgroundWork(); };
+    QTimer::singleShot(backgroundWorkWait, this, [this] { model_->startBackgroundWork(); });
 }
 
 void AppDelegate::quit() {

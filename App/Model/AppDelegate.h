@@ -8,6 +8,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -24,6 +25,10 @@ class AppDelegate final : public QObject {
     Q_OBJECT
 
   public:
+    // The longest the model's background work waits for the main window's first frame (which the app
+    // lock's prompt, for one, holds back).
+    static constexpr std::chrono::milliseconds backgroundWorkWait{2000};
+
     struct Environment {
         // The data folder, read once by the program.
         std::filesystem::path dataDirectory;
@@ -56,8 +61,10 @@ class AppDelegate final : public QObject {
 
     // Recovers the store if needed, makes the window manager and the status item, starts the model
     // and opens the first window: the tour until it was completed, else the main window unless the
-    // login autostart entry started the app and a tray icon is there to lead back. False when the
-    // user chose to quit: nothing was made then and the application should end.
+    // login autostart entry started the app and a tray icon is there to lead back. When the main
+    // window opens, the model's background work (which loads the back-ends) waits for its first
+    // frame, or at most `backgroundWorkWait`. False when the user chose to quit: nothing was made
+    // then and the application should end.
     bool applicationDidFinishLaunching();
     // The app ends: tracking ends its span, the recorder finishes its open segments and writes its
     // counts, the resource monitor takes its last sample; each is waited for. Once only.
@@ -76,6 +83,9 @@ class AppDelegate final : public QObject {
     std::unique_ptr<AppModel> makeModel(std::unique_ptr<StoreHub> hub);
     // Opens the main window once the current event is handled.
     void openMainSoon();
+    // Starts the model's background work after the main window's first frame, or after
+    // `backgroundWorkWait` when none comes before.
+    void startBackgroundWorkAfterFirstFrame();
     // Ends the application through its normal quit (the model's, once there is one).
     void quit();
 

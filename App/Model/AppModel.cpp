@@ -74,7 +74,8 @@ AppModel::AppModel(std::unique_ptr<StoreHub> hub, std::unique_ptr<AppSettings> s
       power_(std::make_unique<PowerMonitor>(services_.powerSource, services_.delays)),
       systemEvents_(std::make_unique<SystemEventsMonitor>(services_.systemEventSource)),
       appLock_(std::make_unique<AppLock>(services_.clock, services_.passwordCheck, services_.passwordPrompt)),
-      ai_(std::make_unique<AIService>(services_.languageModel, services_.clock, services_.format)),
+      ai_(std::make_unique<AIService>(services_.languageModel, services_.clock, services_.format,
+                                      AIService::FirstCheck::onRefresh)),
       hotKeys_(std::make_unique<HotKeyManager>(services_.shortcut)),
       imageLoader_(std::make_unique<FrameImageLoader>(services_.videoFiles, hub_->framesDirectory())),
       recorder_(std::make_unique<Recorder>(
@@ -116,7 +117,7 @@ AppModel::~AppModel() {
     settings_->onChange = {};
 }
 
-void AppModel::start() {
+void AppModel::start(BackgroundWork backgroundWork) {
     if (started_) {
         return;
     }
@@ -160,7 +161,6 @@ void AppModel::start() {
     backlog_->onProgress = [this] { refreshStats(); };
 
     wireRetention();
-    retention_->start();
 
     hotKeys_->setOnPress([self] {
         if (self && self->windows_) {
@@ -189,6 +189,19 @@ void AppModel::start() {
     loadFinds();
     scheduleStatsTimer();
     scheduleDatabaseCheck(databaseCheckRetry);
+    if (backgroundWork == BackgroundWork::now) {
+        startBackgroundWork();
+    }
+}
+
+void AppModel::startBackgroundWork() {
+    if (!started_ || backgroundWorkStarted_) {
+        return;
+    }
+    backgroundWorkStarted_ = true;
+    ai_->refreshAvailability();
+    retention_->start();
+    allowBacklog();
     recoverSegmentsAndRecord();
 }
 
@@ -259,7 +272,7 @@ void AppModel::recorderUserStopped() {
 
 void AppModel::allowBacklog() {
     backlog_->setAllowed(policy_.ocrNow);
-    if (policy_.ocrNow) {
+    if (policy_.ocrNow && backgroundWorkStarted_) {
         backlog_->start();
     }
 }

@@ -203,14 +203,23 @@ class AppModel final : public QObject {
     AppModel(const AppModel&) = delete;
     AppModel& operator=(const AppModel&) = delete;
 
+    // When `start` begins the work that loads the video, text recognition and language-model
+    // back-ends (`startBackgroundWork`): at once, or when the application asks, so that loading them
+    // does not hold up its first window.
+    enum class BackgroundWork { now, whenAsked };
+
     // Wires every service's reports to the model and starts the services, in this order: recorder
     // events; the frontmost application (to the activity tracker); power; the session's events;
     // display changes; application launches; store damage; resource sampling; the recognition
-    // backlog's progress; retention; the hot key; settings changes; `applySettings`; a pause carried
-    // over from the last run (ended by now: cleared); the find counter; the statistics timer; then,
-    // after the segments the last run left open are repaired, recording (once the tour was
-    // completed) and a statistics refresh. Call once.
-    void start();
+    // backlog's progress; retention's inputs; the hot key; settings changes; `applySettings`; a pause
+    // carried over from the last run (ended by now: cleared); the find counter; the statistics timer;
+    // then the background work, now or when asked. Call once.
+    void start(BackgroundWork backgroundWork = BackgroundWork::now);
+    // The work that reaches the back-ends: the language model's first availability check, retention,
+    // the recognition backlog and, after the segments the last run left open are repaired, recording
+    // (once the tour was completed) and a statistics refresh. Does nothing before `start` and after
+    // the first call.
+    void startBackgroundWork();
 
     // ---- The services (owned; they live as long as the model) ---------------------------------------
     AppSettings& settings() const { return *settings_; }
@@ -427,7 +436,7 @@ class AppModel final : public QObject {
     void wireRetention();
     void recoverSegmentsAndRecord();
     void hideQuickSearch();
-    // Lets the recognition backlog run when the policy allows it now.
+    // Lets the recognition backlog run when the policy allows it now (and the background work began).
     void allowBacklog();
 
     // Settings (AppModelSettings.cpp).
@@ -507,6 +516,7 @@ class AppModel final : public QObject {
     QPointer<AppWindows> windows_;
 
     bool started_ = false;
+    bool backgroundWorkStarted_ = false;
     // The repair of the segments the last run left open, waited for before the store goes.
     QFuture<void> segmentRecovery_;
     // An erase or a replacement of the database under way, waited for before the store goes; it

@@ -97,9 +97,7 @@ void AppModel::requestAccessibility() {
 void AppModel::scheduleStatsTimer() {
     armWait(statsTimer_, statsInterval, statsLeeway, [this] {
         refreshStats();
-        if (policy_.ocrNow) {
-            backlog_->start();
-        }
+        allowBacklog();
         scheduleStatsTimer();
     });
 }

@@ -29,6 +29,8 @@ class AppWindows : public QObject {
 
     // Called when the user closes the main window (not when the application's end closes it).
     std::function<void()> onMainWindowClosed;
+    // Called once a newly made main window's first frame is on screen.
+    std::function<void()> onMainWindowDrawn;
 };
 
 } // namespace vesperline

@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace vesperline {
 
@@ -142,6 +143,8 @@ void WindowManager::showMainWindow() {
     bringForward(*mainWindow_);
     if (made) {
         followOnDesktop(*mainWindow_);
+        // Its first expose tells when the first frame is drawn (`eventFilter`).
+        mainWindow_->windowHandle()->installEventFilter(this);
     }
 }
 
@@ -256,6 +259,16 @@ void WindowManager::hideQuickSearch() {
 // ---- Closing -------------------------------------------------------------------------------------
 
 bool WindowManager::eventFilter(QObject* watched, QEvent* event) {
+    if (mainWindow_ && watched == mainWindow_->windowHandle() && event->type() == QEvent::Expose &&
+        mainWindow_->windowHandle()->isExposed()) {
+        watched->removeEventFilter(this);
+        // The window draws its frame while it handles this event; what waits for the frame comes after.
+        QTimer::singleShot(0, this, [this] {
+            if (onMainWindowDrawn) {
+                onMainWindowDrawn();
+            }
+        });
+    }
     if (watched == mainWindow_ && event->type() == QEvent::Move && !mainWindowFramed_ &&
         mainWindow_->frameGeometry() != mainWindow_->geometry()) {
         // Only the first time: a window the user moves partly off the screen stays there.

@@ -217,6 +217,30 @@ TEST_F(AppDelegateTest, TheFirstWindowFollowsTheTourAndALoginStart) {
     }
 }
 
+TEST_F(AppDelegateTest, WhenTheMainWindowOpensTheBackEndsWaitForItsFirstFrameOrAShortWhile) {
+    for (const bool drawn : {true, false}) {
+        windows.opens = 0;
+        defaults = std::make_shared<platform::MemorySettingsStore>();
+        completeOnboarding();
+        const int checks = languageModel.checks();
+        makeDelegate();
+        ASSERT_TRUE(delegate->applicationDidFinishLaunching());
+        borrowed = delegate->model();
+        QTest::qWait(200);
+        EXPECT_EQ(windows.opens, 1);
+        EXPECT_EQ(languageModel.checks(), checks) << "no availability check before the first frame";
+        EXPECT_EQ(borrowed->status(), RecorderStatus::stopped()) << "no recording before the first frame";
+        if (drawn) {
+            delegate->windowManager()->onMainWindowDrawn();
+        }
+        EXPECT_TRUE(eventually([&] { return languageModel.checks() > checks; })) << "drawn: " << drawn;
+        EXPECT_TRUE(eventually([&] { return borrowed->status() == RecorderStatus::recording(false); }))
+            << "drawn: " << drawn;
+        delegate.reset();
+        borrowed = nullptr;
+    }
+}
+
 TEST_F(AppDelegateTest, WithoutATrayTheMainWindowOpensOnceTheTourIsDone) {
     for (const bool tray : {true, false}) {
         windows.opens = 0;

@@ -250,6 +250,23 @@ TEST_F(WindowManagerTest, AClosedMainWindowGoesWithItsPicturesAndTheNextOneIsBui
     EXPECT_EQ(closings, 1) << "the application's own end closes no window by the user";
 }
 
+TEST_F(WindowManagerTest, EachNewMainWindowTellsOnceWhenItsFirstFrameIsOnScreen) {
+    open();
+    int drawn = 0;
+    manager->onMainWindowDrawn = [&] { ++drawn; };
+    manager->showMainWindow();
+    EXPECT_EQ(drawn, 0) << "not before the window was exposed";
+    ASSERT_TRUE(eventually([&] { return drawn == 1; }));
+    manager->mainWindow()->hide();
+    manager->showMainWindow();
+    QTest::qWait(50);
+    EXPECT_EQ(drawn, 1) << "the same window shown again";
+    manager->mainWindow()->close();
+    letClosedWindowsGo();
+    manager->showMainWindow();
+    EXPECT_TRUE(eventually([&] { return drawn == 2; })) << "a window built anew";
+}
+
 TEST(WindowPlacementTest, AFrameShrinksToTheFreeAreaAndMovesIntoIt) {
     const QRect narrow(0, 0, 1080, 1000);
     const QRect secondMonitor(1920, 0, 1280, 1024);
