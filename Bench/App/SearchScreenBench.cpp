@@ -71,9 +71,12 @@ QFuture<std::optional<QImage>> noPicture() {
     return QtFuture::makeReadyFuture(std::optional<QImage>());
 }
 
+// Sleeps until events come and handles them, as the application's event loop does. (The overload
+// with a time limit ignores WaitForMoreEvents: it spun a core and went on handling events for up to
+// its limit after the rows had come.)
 void waitUntil(const std::function<bool()>& done) {
     while (!done()) {
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
 
