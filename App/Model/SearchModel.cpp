@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace vesperline {
 
@@ -229,17 +230,24 @@ void SearchModel::publish(std::uint64_t generation, bool recent, bool shortened,
 }
 
 void SearchModel::loadApps() {
-    const std::uint64_t generation = ++appsGeneration_;
+    // Reading the list goes over all time and can take a while: a load asked for meanwhile waits
+    // for it and then reads once, instead of queueing a read of its own for each time asked.
+    if (appsLoading_) {
+        appsWanted_ = true;
+        return;
+    }
+    appsLoading_ = true;
     const ostrel::Time to = clock_.now() + aheadSeconds;
-    whenFinished(
-        hub_.readAsync([to](ostrel::MemoryStore& store) {
-            return store.appCounts(std::numeric_limits<double>::lowest(), to);
-        }),
-        this, [this, generation](const QFuture<std::vector<ostrel::AppCount>>& answer) {
-            if (generation == appsGeneration_) {
-                setApps(futureOutcome(answer, "Loading the apps").value_or(std::vector<ostrel::AppCount>{}));
-            }
-        });
+    const auto read = [to](ostrel::MemoryStore& store) {
+        return store.appCounts(std::numeric_limits<double>::lowest(), to);
+    };
+    whenFinished(hub_.readAsync(read), this, [this](const QFuture<std::vector<ostrel::AppCount>>& answer) {
+        appsLoading_ = false;
+        setApps(futureOutcome(answer, "Loading the apps").value_or(std::vector<ostrel::AppCount>{}));
+        if (std::exchange(appsWanted_, false)) {
+            loadApps();
+        }
+    });
 }
 
 std::optional<ostrel::SearchHit> SearchModel::selectedHit() const {

@@ -100,7 +100,7 @@ class SearchModel final : public QObject {
     // Searches (or lists the recent moments for an empty text) after the typing pause, or at once,
     // superseding any search asked for before.
     void schedule(bool immediate);
-    // Loads `apps` from the store.
+    // Loads `apps` from the store; asked while a load is on its way, it loads once more after it.
     void loadApps();
     // The hit whose frame id is `selection`; else the first; none without results.
     std::optional<ostrel::SearchHit> selectedHit() const;
@@ -154,7 +154,9 @@ class SearchModel final : public QObject {
     std::shared_ptr<std::atomic<std::uint64_t>> latest_ = std::make_shared<std::atomic<std::uint64_t>>(0);
     // The generation of the last search that started reading; 0 once it published.
     std::uint64_t reading_ = 0;
-    std::uint64_t appsGeneration_ = 0;
+    // An app list is being read; another load was asked for while it was.
+    bool appsLoading_ = false;
+    bool appsWanted_ = false;
 };
 
 } // namespace vesperline

@@ -292,6 +292,33 @@ TEST_F(SearchModelTest, TheAppListCoversAllTimeWhateverTheRange) {
                                                            {"org.example.old", "Old", 1}}));
 }
 
+TEST_F(SearchModelTest, LoadsAskedForWhileTheAppListIsReadWaitForItAndReadOnceAfter) {
+    store(Moment(now - 60).app("org.example.notes", "Notes"));
+    // The read queue is held while the list is asked for three times.
+    std::promise<void> first;
+    hub.readAsync([gate = first.get_future().share()](ostrel::MemoryStore&) { gate.wait(); });
+    model.loadApps();
+    model.loadApps();
+    model.loadApps();
+    // A second hold, queued after whatever those asked for, is reached once the first load has read.
+    std::promise<void> second;
+    std::promise<void> reached;
+    hub.readAsync([gate = second.get_future().share(), &reached](ostrel::MemoryStore&) {
+        reached.set_value();
+        gate.wait();
+    });
+    first.set_value();
+    reached.get_future().wait();
+    // Stored after the first load read and before the main thread heard of it: only a load that
+    // waited for it sees the new app.
+    store(Moment(now - 30).app("org.example.mail", "Mail"));
+    store(Moment(now - 20).app("org.example.mail", "Mail"));
+    second.set_value();
+    settle();
+    EXPECT_EQ(model.apps(), (std::vector<ostrel::AppCount>{{"org.example.mail", "Mail", 2},
+                                                           {"org.example.notes", "Notes", 1}}));
+}
+
 TEST(SearchModelRange, RangesHaveTheirNamesLabelsAndStarts) {
     struct Case {
         SearchModel::Range range;
