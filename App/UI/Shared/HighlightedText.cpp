@@ -76,20 +76,25 @@ void HighlightedText::setMaximumLineCount(int lines) {
 }
 
 void HighlightedText::invalidate() {
-    layout_.reset();
+    layouts_ = {};
     updateGeometry();
     update();
 }
 
 const HighlightedText::Layout& HighlightedText::layout(int width) const {
-    if (layout_ && layout_->width == width) {
-        return *layout_;
+    for (std::unique_ptr<Layout>& kept : layouts_) {
+        if (kept && kept->width == width) {
+            std::swap(kept, layouts_.front());
+            return *layouts_.front();
+        }
     }
-    layout_ = std::make_unique<Layout>();
-    layout_->width = width;
+    layouts_.back() = std::make_unique<Layout>();
+    std::swap(layouts_.back(), layouts_.front());
+    Layout& laid = *layouts_.front();
+    laid.width = width;
     QString text = content_.text;
     text.replace(QLatin1Char('\n'), QChar::LineSeparator); // same length: the formats still fit
-    QTextLayout& lines = layout_->text;
+    QTextLayout& lines = laid.text;
     lines.setText(text);
     lines.setFont(font());
     lines.setFormats(content_.formats);
@@ -110,16 +115,16 @@ const HighlightedText::Layout& HighlightedText::layout(int width) const {
             line.textStart() + line.textLength() < text.size()) {
             // The last line allowed, with text after it: lay it out again leaving room for "…".
             line.setLineWidth(std::max(0.0, width - ellipsisWidth));
-            layout_->elided = true;
+            laid.elided = true;
         }
         y += line.height();
-        if (layout_->elided) {
+        if (laid.elided) {
             break;
         }
     }
     lines.endLayout();
-    layout_->height = y;
-    return *layout_;
+    laid.height = y;
+    return laid;
 }
 
 bool HighlightedText::elided() const {

@@ -5,6 +5,7 @@
 #include <QTextLayout>
 #include <QWidget>
 
+#include <array>
 #include <memory>
 
 namespace vesperline {
@@ -51,7 +52,9 @@ class HighlightedText final : public QWidget {
 
     Attributed content_;
     int maximumLines_ = 0;
-    mutable std::unique_ptr<Layout> layout_;
+    // The latest first. Layouts ask for the height at the text's natural width (sizeHint) and at the
+    // width they give, in turn: both are kept, so neither lays the text out again for the other.
+    mutable std::array<std::unique_ptr<Layout>, 2> layouts_;
 };
 
 } // namespace vesperline
