@@ -558,6 +558,8 @@ TEST_F(RecorderCaptureTest, PicturesPausedForALowDiskAreToldAndResumeWithSpace) 
     EXPECT_EQ(savingIssues, std::vector{SavingIssue::picturesPausedForLowDisk});
     // Recording that starts again judges afresh, at its next save.
     recorder->setBlock(Recorder::Block::paused, true);
+    // The stream has stopped before recording starts again, so the one awaited next is the new one.
+    ASSERT_TRUE(eventually([&] { return capture.runningStreams().empty(); }));
     recorder->setBlock(Recorder::Block::paused, false);
     ASSERT_TRUE(eventually([&] { return capture.runningStreams().size() == 1; }));
     EXPECT_EQ(savingIssues.back(), SavingIssue::none);
