@@ -65,9 +65,8 @@ void BackendModule::load() {
     }
     {
         std::lock_guard lock(mutex_);
-        isLoaded_ = failure.empty();
         failure_ = failure;
-        if (isLoaded_) {
+        if (failure.empty()) {
             api_ = api;
             videoFiles_ = std::move(videoFiles);
             textRecognizer_ = std::move(textRecognizer);
@@ -100,7 +99,7 @@ LanguageModel* BackendModule::languageModel() {
 
 bool BackendModule::isLoaded() const {
     std::lock_guard lock(mutex_);
-    return isLoaded_;
+    return api_ != nullptr;
 }
 
 std::string BackendModule::failure() const {

@@ -51,7 +51,7 @@ class BackendModule {
     Handlers handlers_;
     std::once_flag loaded_;
     mutable std::mutex mutex_;
-    bool isLoaded_ = false;
+    // Set once the module is loaded.
     const BackendModuleApi* api_ = nullptr;
     std::string failure_;
     std::unique_ptr<VideoFiles> videoFiles_;
