@@ -26,6 +26,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -33,6 +34,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -79,6 +81,31 @@ void waitUntil(const std::function<bool()>& done) {
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
+
+// Notes the first paint inside `widget` once `after` holds: the moment the rows reach the screen
+// through the event loop, as they do in the application.
+class PaintWatch final : public QObject {
+  public:
+    PaintWatch(QWidget& widget, std::function<bool()> after) : widget_(widget), after_(std::move(after)) {
+        qApp->installEventFilter(this);
+    }
+    ~PaintWatch() override { qApp->removeEventFilter(this); }
+
+    bool seen = false;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
+            widget_.isAncestorOf(static_cast<QWidget*>(watched)) && after_()) {
+            seen = true;
+        }
+        return false;
+    }
+
+  private:
+    QWidget& widget_;
+    std::function<bool()> after_;
+};
 
 // The screen over the synthetic store, shown at a usual window size, with the clock at the store's
 // "now" so the ranking sees the moments' ages as the store's build meant them.
@@ -139,9 +166,9 @@ struct ShownScreen {
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, letter);
         QApplication::sendEvent(field, &press);
         refreshStatistics();
-        waitUntil([&] { return shownRows; });
+        PaintWatch painted(*list, [&] { return shownRows; });
+        waitUntil([&] { return painted.seen; });
         QObject::disconnect(shown);
-        screen.repaint();
     }
 
     // What the application model reads for its figures (today's statistics, the storage, the OCR
