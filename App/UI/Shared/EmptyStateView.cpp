@@ -15,6 +15,7 @@ namespace {
 constexpr double symbolPoints = 38;
 constexpr int margin = 30;
 constexpr int spacing = 10;
+constexpr std::size_t keptWidths = 4;
 
 } // namespace
 
@@ -48,25 +49,46 @@ void EmptyStateView::setContent(const QString& symbol, const QString& title, con
     symbol_ = symbol;
     titleLabel_->setText(title);
     messageLabel_->setText(message);
+    measured_.clear();
     drawSymbol();
     updateGeometry();
     arrange();
 }
 
-EmptyStateView::Placement EmptyStateView::place(const QSize& size) const {
+const EmptyStateView::TextSizes& EmptyStateView::textSizes(int room) const {
+    // Layouts ask for the sizes again whenever anything near changes, and measuring wrapped text
+    // shapes it anew each time: the sizes are kept for the fonts they were measured in.
+    const QFont title = titleLabel_->font();
+    const QFont message = messageLabel_->font();
+    if (title != measuredTitleFont_ || message != measuredMessageFont_) {
+        measured_.clear();
+        measuredTitleFont_ = title;
+        measuredMessageFont_ = message;
+    }
+    if (const auto kept = measured_.find(room); kept != measured_.end()) {
+        return kept->second;
+    }
+    if (measured_.size() >= keptWidths) {
+        measured_.clear(); // a window being resized asks for a new width each time
+    }
     // Each text is as wide as it needs up to the room there is (the message also up to its own
-    // limit) and as tall as it then wraps; the stack sits in the middle.
-    const int room = std::max(1, size.width() - 2 * margin);
-    const auto textRect = [room](const QLabel* label, int limit) {
+    // limit) and as tall as it then wraps.
+    const auto textSize = [room](const QLabel* label, int limit) {
         const int natural = QFontMetrics(label->font()).horizontalAdvance(label->text()) + 1;
         const int width = std::min({natural, limit, room});
-        return QRect(0, 0, width, label->heightForWidth(width));
+        return QSize(width, label->heightForWidth(width));
     };
+    return measured_[room] = {textSize(titleLabel_, room), textSize(messageLabel_, messageWidth)};
+}
+
+EmptyStateView::Placement EmptyStateView::place(const QSize& size) const {
+    // The stack sits in the middle.
+    const TextSizes& texts = textSizes(std::max(1, size.width() - 2 * margin));
     Placement placement;
     const QSize symbol = symbolLabel_->sizeHint();
     placement.symbol = QRect(QPoint(), symbol);
-    placement.title = textRect(titleLabel_, room);
-    placement.message = textRect(messageLabel_, messageWidth);
+    placement.title = QRect(QPoint(), texts.title);
+    placement.message = QRect(QPoint(), texts.message);
     const int stack = symbol.height() + placement.title.height() + placement.message.height() + 2 * spacing;
     placement.height = stack + 2 * margin;
     int y = std::max(margin, (size.height() - stack) / 2);

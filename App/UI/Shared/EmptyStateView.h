@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QFont>
+#include <QSize>
 #include <QWidget>
+
+#include <map>
 
 class QLabel;
 
@@ -28,6 +32,12 @@ class EmptyStateView final : public QWidget {
 
   private:
     struct Placement;
+    struct TextSizes {
+        QSize title;
+        QSize message;
+    };
+    // How large the title and the message are with `room` for them.
+    const TextSizes& textSizes(int room) const;
     // Where the three parts go in a view of `size`.
     Placement place(const QSize& size) const;
     void drawSymbol();
@@ -37,6 +47,10 @@ class EmptyStateView final : public QWidget {
     QLabel* symbolLabel_;
     QLabel* titleLabel_;
     QLabel* messageLabel_;
+    // By the room they were measured for, in the fonts below.
+    mutable std::map<int, TextSizes> measured_;
+    mutable QFont measuredTitleFont_;
+    mutable QFont measuredMessageFont_;
 };
 
 } // namespace vesperline
