@@ -16,6 +16,7 @@ void ElidedLabel::setText(const QString& text) {
         return;
     }
     text_ = text;
+    naturalWidth_.reset();
     setAccessibleName(text);
     updateGeometry();
     update();
@@ -26,8 +27,16 @@ void ElidedLabel::setMinimumScale(double scale) {
     update();
 }
 
+int ElidedLabel::naturalWidth() const {
+    // Layouts ask for the size hint whenever anything near changes; measuring shapes the text.
+    if (!naturalWidth_) {
+        naturalWidth_ = fontMetrics().horizontalAdvance(text_);
+    }
+    return *naturalWidth_;
+}
+
 QFont ElidedLabel::shownFont() const {
-    const double natural = fontMetrics().horizontalAdvance(text_);
+    const double natural = naturalWidth();
     if (minimumScale_ >= 1 || natural <= width()) {
         return font();
     }
@@ -46,7 +55,7 @@ QString ElidedLabel::shownText() const {
 }
 
 QSize ElidedLabel::sizeHint() const {
-    return {fontMetrics().horizontalAdvance(text_), fontMetrics().height()};
+    return {naturalWidth(), fontMetrics().height()};
 }
 
 QSize ElidedLabel::minimumSizeHint() const {
@@ -63,6 +72,7 @@ void ElidedLabel::paintEvent(QPaintEvent*) {
 void ElidedLabel::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        naturalWidth_.reset();
         updateGeometry();
     }
 }

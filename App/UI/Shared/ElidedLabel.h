@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 namespace vesperline {
 
 // One line of text that gives up width gracefully: what does not fit is replaced by "…" at the
@@ -30,8 +32,12 @@ class ElidedLabel final : public QWidget {
     void changeEvent(QEvent* event) override;
 
   private:
+    // The text's width on one line in the label's font.
+    int naturalWidth() const;
+
     Qt::TextElideMode mode_;
     QString text_;
+    mutable std::optional<int> naturalWidth_;
     double minimumScale_ = 1;
 };
 
