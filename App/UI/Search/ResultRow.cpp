@@ -96,6 +96,11 @@ void ResultRow::setHit(const ostrel::SearchHit& hit) {
     count_->setVisible(folded.has_value());
 }
 
+QSize ResultRow::sizeHint() const {
+    const int width = testAttribute(Qt::WA_Resized) ? this->width() : layout()->sizeHint().width();
+    return {width, heightForWidth(width)};
+}
+
 void ResultRow::setSelected(bool selected) {
     if (selected != selected_) {
         selected_ = selected;

@@ -56,6 +56,10 @@ class ResultRow final : public QWidget {
     void setThumbnailWanted(bool wanted);
     const FrameThumbnail& thumbnail() const { return *thumbnail_; }
 
+    // A list lays its rows out as wide as itself: once placed, a row asks for the width it has and
+    // the height its texts take there, so layouts asking for the hint measure no other width.
+    QSize sizeHint() const override;
+
   protected:
     void paintEvent(QPaintEvent* event) override;
 

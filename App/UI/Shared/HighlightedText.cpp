@@ -3,9 +3,11 @@
 #include "Support/Graphemes.h"
 #include "UI/Theme/Theme.h"
 
+#include <QByteArrayView>
 #include <QEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vesperline {
@@ -23,6 +25,25 @@ QTextCharFormat highlightFormat() {
     return format;
 }
 
+// Where each of the byte offsets `bytes` (in order) falls in the UTF-16 form of the valid UTF-8
+// `text`: a sequence of four bytes takes two code units, any other one.
+std::vector<qsizetype> utf16Offsets(const std::string& text, const std::vector<std::size_t>& bytes) {
+    std::vector<qsizetype> offsets;
+    offsets.reserve(bytes.size());
+    qsizetype units = 0;
+    std::size_t at = 0;
+    for (const std::size_t boundary : bytes) {
+        for (; at < boundary && at < text.size(); ++at) {
+            const auto byte = static_cast<unsigned char>(text[at]);
+            if ((byte & 0xC0) != 0x80) {
+                units += (byte & 0xF8) == 0xF0 ? 2 : 1;
+            }
+        }
+        offsets.push_back(units);
+    }
+    return offsets;
+}
+
 } // namespace
 
 struct HighlightedText::Layout {
@@ -37,12 +58,19 @@ HighlightedText::Attributed HighlightedText::attributed(const ostrel::Snippet& s
     // Where each character starts in the UTF-16 text, and where the last one ends.
     const std::vector<std::size_t> bytes = ostrel::Graphemes::boundaries(snippet.text);
     std::vector<qsizetype> starts;
-    starts.reserve(bytes.size());
-    starts.push_back(0);
-    for (std::size_t i = 1; i < bytes.size(); ++i) {
-        result.text +=
-            QString::fromUtf8(snippet.text.data() + bytes[i - 1], qsizetype(bytes[i] - bytes[i - 1]));
-        starts.push_back(result.text.size());
+    const QByteArrayView utf8(snippet.text.data(), qsizetype(snippet.text.size()));
+    if (utf8.isValidUtf8()) {
+        result.text = QString::fromUtf8(utf8);
+        starts = utf16Offsets(snippet.text, bytes);
+    } else {
+        // Each character is converted on its own, so a broken one stays a character of its own.
+        starts.reserve(bytes.size());
+        starts.push_back(0);
+        for (std::size_t i = 1; i < bytes.size(); ++i) {
+            result.text +=
+                QString::fromUtf8(utf8.sliced(qsizetype(bytes[i - 1]), qsizetype(bytes[i] - bytes[i - 1])));
+            starts.push_back(result.text.size());
+        }
     }
     const auto characters = std::int64_t(starts.size() - 1);
     const QTextCharFormat format = highlightFormat();
@@ -136,13 +164,19 @@ int HighlightedText::heightForWidth(int width) const {
 }
 
 QSize HighlightedText::sizeHint() const {
-    // As wide as the text on one line, but no wider than a comfortable line of about 80 characters;
-    // layouts narrow it further through heightForWidth.
-    const QFontMetricsF metrics(font());
-    const double natural =
-        std::min(metrics.horizontalAdvance(content_.text), metrics.averageCharWidth() * 80);
-    const int width = int(std::ceil(natural));
-    return {width, heightForWidth(width)};
+    // As wide as the text's widest line when laid out in a comfortable line of about 80 characters;
+    // layouts narrow it further through heightForWidth. The text wraps the same at that width as at
+    // the comfortable one, so the height is the comfortable layout's. Once placed, the text is
+    // measured at the width it has: a text on one line there is as wide as it is, and one that wraps
+    // wants the comfortable width. Either way only what the lines show is measured, never the whole
+    // excerpt on one line.
+    const int comfortable = int(std::ceil(QFontMetricsF(font()).averageCharWidth() * 80));
+    const Layout& laid = layout(testAttribute(Qt::WA_Resized) ? width() : comfortable);
+    if (laid.elided || laid.text.lineCount() > 1) {
+        return {std::max(comfortable, laid.width), int(std::ceil(laid.height))};
+    }
+    const double natural = laid.text.lineCount() == 1 ? laid.text.lineAt(0).naturalTextWidth() : 0;
+    return {std::min(comfortable, int(std::ceil(natural))), int(std::ceil(laid.height))};
 }
 
 QSize HighlightedText::minimumSizeHint() const {

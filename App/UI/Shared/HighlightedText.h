@@ -52,8 +52,9 @@ class HighlightedText final : public QWidget {
 
     Attributed content_;
     int maximumLines_ = 0;
-    // The latest first. Layouts ask for the height at the text's natural width (sizeHint) and at the
-    // width they give, in turn: both are kept, so neither lays the text out again for the other.
+    // The latest first. Before the text is placed, layouts ask for the height at the comfortable
+    // width (sizeHint) and at the width they give, in turn: both are kept, so neither lays the text
+    // out again for the other.
     mutable std::array<std::unique_ptr<Layout>, 2> layouts_;
 };
 

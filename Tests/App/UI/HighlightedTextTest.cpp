@@ -4,6 +4,8 @@
 
 #include <QVBoxLayout>
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 using namespace vesperline;
@@ -116,6 +118,34 @@ TEST(HighlightedTextTest, ALineLimitCutsTheTextWithAnEllipsis) {
 
     view.setSnippet({"", {{0, 3}}});
     EXPECT_FALSE(view.elided());
+}
+
+TEST(HighlightedTextTest, TheSizeHintIsTheTextsWidthUpToAComfortableLineAndTheHeightWhereItIsPlaced) {
+    std::string longText;
+    for (int i = 0; i < 12; ++i) {
+        longText += "invoice 2041 was paid on time ";
+    }
+    HighlightedText view;
+    view.setFont(Theme::font(Theme::TextStyle::caption));
+    const QFontMetricsF metrics(view.font());
+    const int comfortable = int(std::ceil(metrics.averageCharWidth() * 80));
+    const int line = QFontMetrics(view.font()).lineSpacing();
+
+    view.setSnippet({"invoice 2041", {}});
+    EXPECT_NEAR(view.sizeHint().width(), metrics.horizontalAdvance("invoice 2041"), 2);
+    EXPECT_LT(view.sizeHint().height(), 2 * line);
+    view.setSnippet({"invoice 2041", {{0, 7}}});
+    EXPECT_GT(view.sizeHint().width(), metrics.horizontalAdvance("invoice 2041") + 1); // the bold mark
+
+    view.setSnippet({longText, {}});
+    EXPECT_EQ(view.sizeHint(), QSize(comfortable, view.heightForWidth(comfortable)));
+
+    // Placed narrower, it asks for the height its lines take there; a short text keeps its width.
+    view.resize(160, 10);
+    EXPECT_EQ(view.sizeHint().height(), view.heightForWidth(160));
+    EXPECT_GT(view.sizeHint().height(), view.heightForWidth(comfortable));
+    view.setSnippet({"invoice 2041", {}});
+    EXPECT_NEAR(view.sizeHint().width(), metrics.horizontalAdvance("invoice 2041"), 2);
 }
 
 TEST(HighlightedTextTest, Pictures) {
