@@ -262,13 +262,13 @@ QString Format::momentLabel(ostrel::Time date, ostrel::Time now) const {
     const Formatters& f = *formatters_;
     const QString clock = time(date);
     const std::vector<int> day = f.day(date);
-    if (day == f.day(now)) {
+    const std::vector<int> today = f.day(now);
+    if (day == today) {
         return QCoreApplication::translate("Format", "Today %1").arg(clock);
     }
     if (day == f.day(now, -1)) {
         return QCoreApplication::translate("Format", "Yesterday %1").arg(clock);
     }
-    const std::vector<int> today = f.day(now);
     const bool sameYear = day[0] == today[0] && day[1] == today[1];
     return formatDate(sameYear ? f.dayMonth : f.dayMonthYear, date) + QLatin1Char(' ') + clock;
 }
