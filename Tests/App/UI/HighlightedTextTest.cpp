@@ -21,6 +21,15 @@ QStringList marked(const HighlightedText::Attributed& attributed) {
     return parts;
 }
 
+// A sentence said twelve times: many lines at any usual width.
+std::string longExcerpt() {
+    std::string text;
+    for (int i = 0; i < 12; ++i) {
+        text += "invoice 2041 was paid on time ";
+    }
+    return text;
+}
+
 struct MarkCase {
     const char* name;
     std::string text;
@@ -95,10 +104,7 @@ TEST(HighlightedTextTest, MarksAreBoldOnSoftAmber) {
 }
 
 TEST(HighlightedTextTest, ALineLimitCutsTheTextWithAnEllipsis) {
-    std::string text;
-    for (int i = 0; i < 12; ++i) {
-        text += "invoice 2041 was paid on time ";
-    }
+    const std::string text = longExcerpt();
     HighlightedText view;
     view.setFont(Theme::font(Theme::TextStyle::caption));
     view.setSnippet({text, {{0, 7}}});
@@ -121,10 +127,7 @@ TEST(HighlightedTextTest, ALineLimitCutsTheTextWithAnEllipsis) {
 }
 
 TEST(HighlightedTextTest, TheSizeHintIsTheTextsWidthUpToAComfortableLineAndTheHeightWhereItIsPlaced) {
-    std::string longText;
-    for (int i = 0; i < 12; ++i) {
-        longText += "invoice 2041 was paid on time ";
-    }
+    const std::string longText = longExcerpt();
     HighlightedText view;
     view.setFont(Theme::font(Theme::TextStyle::caption));
     const QFontMetricsF metrics(view.font());
