@@ -164,16 +164,14 @@ int HighlightedText::heightForWidth(int width) const {
 }
 
 QSize HighlightedText::sizeHint() const {
-    // As wide as the text's widest line when laid out in a comfortable line of about 80 characters;
-    // layouts narrow it further through heightForWidth. The text wraps the same at that width as at
-    // the comfortable one, so the height is the comfortable layout's. Once placed, the text is
-    // measured at the width it has: a text on one line there is as wide as it is, and one that wraps
-    // wants the comfortable width. Either way only what the lines show is measured, never the whole
-    // excerpt on one line.
+    // A text that fits on one line is as wide as it is, up to a comfortable line of about 80
+    // characters; one that wraps wants the comfortable width. Layouts narrow it further through
+    // heightForWidth. It is measured at the width it has once placed (before that, at the
+    // comfortable one), and only as far as its lines show: never the whole excerpt on one line.
     const int comfortable = int(std::ceil(QFontMetricsF(font()).averageCharWidth() * 80));
     const Layout& laid = layout(testAttribute(Qt::WA_Resized) ? width() : comfortable);
     if (laid.elided || laid.text.lineCount() > 1) {
-        return {std::max(comfortable, laid.width), int(std::ceil(laid.height))};
+        return {comfortable, int(std::ceil(laid.height))};
     }
     const double natural = laid.text.lineCount() == 1 ? laid.text.lineAt(0).naturalTextWidth() : 0;
     return {std::min(comfortable, int(std::ceil(natural))), int(std::ceil(laid.height))};
