@@ -49,11 +49,11 @@ bool AppDelegate::applicationDidFinishLaunching() {
         windowManager_ = environment_.makeWindows(*model_);
     }
     model_->setWindows(windowManager_.get());
-    if (environment_.makeStatusItem) {
-        statusItem_ = environment_.makeStatusItem(*model_);
-    }
     const bool opensMain = windowManager_ && model_->settings().onboardingCompleted() &&
                            (!environment_.launchedAsLoginItem || !environment_.trayAvailable);
+    if (!opensMain) {
+        makeStatusItem();
+    }
     model_->start(opensMain ? AppModel::BackgroundWork::whenAsked : AppModel::BackgroundWork::now);
 
     if (!windowManager_) {
@@ -71,17 +71,27 @@ bool AppDelegate::applicationDidFinishLaunching() {
     if (!model_->settings().onboardingCompleted()) {
         windowManager_->showOnboarding(false);
     } else if (opensMain) {
-        startBackgroundWorkAfterFirstFrame();
+        finishLaunchingAfterFirstFrame();
         openMainSoon();
     }
     return true;
 }
 
-void AppDelegate::startBackgroundWorkAfterFirstFrame() {
+void AppDelegate::makeStatusItem() {
+    if (environment_.makeStatusItem && !statusItem_) {
+        statusItem_ = environment_.makeStatusItem(*model_);
+    }
+}
+
+void AppDelegate::finishLaunchingAfterFirstFrame() {
     // Loading the back-ends would compete with building and drawing the window for the processor and
-    // the dynamic loader.
-    windowManager_->onMainWindowDrawn = [this] { model_->startBackgroundWork(); };
-    QTimer::singleShot(backgroundWorkWait, this, [this] { model_->startBackgroundWork(); });
+    // the dynamic loader; drawing the tray's glyph and asking the tray for room would hold it back.
+    const auto finish = [this] {
+        makeStatusItem();
+        model_->startBackgroundWork();
+    };
+    windowManager_->onMainWindowDrawn = finish;
+    QTimer::singleShot(backgroundWorkWait, this, finish);
 }
 
 void AppDelegate::quit() {

@@ -18,15 +18,16 @@ namespace vesperline {
 
 // The application's three long-lived roots and its life: the store, the settings and the app model
 // are made at creation; when launching finishes, a database that could not be opened is recovered
-// (or the app ends), the window manager and the status item are made, the model starts and the first
-// window opens; at the end the tracker, the recorder and the resource monitor are drained.
+// (or the app ends), the window manager and the status item are made (the status item after the
+// main window's first frame when that window opens at launch), the model starts and the first window
+// opens; at the end the tracker, the recorder and the resource monitor are drained.
 // Main thread only.
 class AppDelegate final : public QObject {
     Q_OBJECT
 
   public:
-    // The longest the model's background work waits for the main window's first frame (which the app
-    // lock's prompt, for one, holds back).
+    // The longest the model's background work and the status item wait for the main window's first
+    // frame (which the app lock's prompt, for one, holds back).
     static constexpr std::chrono::milliseconds backgroundWorkWait{2000};
 
     struct Environment {
@@ -62,9 +63,9 @@ class AppDelegate final : public QObject {
     // Recovers the store if needed, makes the window manager and the status item, starts the model
     // and opens the first window: the tour until it was completed, else the main window unless the
     // login autostart entry started the app and a tray icon is there to lead back. When the main
-    // window opens, the model's background work (which loads the back-ends) waits for its first
-    // frame, or at most `backgroundWorkWait`. False when the user chose to quit: nothing was made
-    // then and the application should end.
+    // window opens, the status item and the model's background work (which loads the back-ends) wait
+    // for its first frame, or at most `backgroundWorkWait`. False when the user chose to quit:
+    // nothing was made then and the application should end.
     bool applicationDidFinishLaunching();
     // The app ends: tracking ends its span, the recorder finishes its open segments and writes its
     // counts, the resource monitor takes its last sample; each is waited for. Once only.
@@ -83,9 +84,11 @@ class AppDelegate final : public QObject {
     std::unique_ptr<AppModel> makeModel(std::unique_ptr<StoreHub> hub);
     // Opens the main window once the current event is handled.
     void openMainSoon();
-    // Starts the model's background work after the main window's first frame, or after
-    // `backgroundWorkWait` when none comes before.
-    void startBackgroundWorkAfterFirstFrame();
+    // Makes the status item, once.
+    void makeStatusItem();
+    // Makes the status item and starts the model's background work after the main window's first
+    // frame, or after `backgroundWorkWait` when none comes before.
+    void finishLaunchingAfterFirstFrame();
     // Ends the application through its normal quit (the model's, once there is one).
     void quit();
 

@@ -32,7 +32,7 @@ StatusItem::StatusItem(ContentFactory makeContent, QObject* parent)
             toggle();
         }
     });
-    setGlyph(StatusGlyph::Variant::held);
+    tray_->setIcon(StatusGlyph::trayIcon(glyph_));
     tray_->show();
 }
 
@@ -45,6 +45,10 @@ bool StatusItem::trayAvailable() const {
 }
 
 void StatusItem::setGlyph(StatusGlyph::Variant variant) {
+    // Each status change asks again; the glyph is drawn, at four sizes, only when it changes.
+    if (variant == glyph_) {
+        return;
+    }
     glyph_ = variant;
     tray_->setIcon(StatusGlyph::trayIcon(variant));
 }

@@ -217,9 +217,10 @@ TEST_F(AppDelegateTest, TheFirstWindowFollowsTheTourAndALoginStart) {
     }
 }
 
-TEST_F(AppDelegateTest, WhenTheMainWindowOpensTheBackEndsWaitForItsFirstFrameOrAShortWhile) {
+TEST_F(AppDelegateTest, WhenTheMainWindowOpensTheBackEndsAndTheTrayIconWaitForItsFirstFrameOrAShortWhile) {
     for (const bool drawn : {true, false}) {
         windows.opens = 0;
+        statusItemsMade = 0;
         defaults = std::make_shared<platform::MemorySettingsStore>();
         completeOnboarding();
         const int checks = languageModel.checks();
@@ -230,12 +231,19 @@ TEST_F(AppDelegateTest, WhenTheMainWindowOpensTheBackEndsWaitForItsFirstFrameOrA
         EXPECT_EQ(windows.opens, 1);
         EXPECT_EQ(languageModel.checks(), checks) << "no availability check before the first frame";
         EXPECT_EQ(borrowed->status(), RecorderStatus::stopped()) << "no recording before the first frame";
+        EXPECT_EQ(statusItemsMade, 0) << "no tray icon before the first frame";
         if (drawn) {
             delegate->windowManager()->onMainWindowDrawn();
+            EXPECT_EQ(statusItemsMade, 1) << "the tray icon with the first frame";
         }
         EXPECT_TRUE(eventually([&] { return languageModel.checks() > checks; })) << "drawn: " << drawn;
         EXPECT_TRUE(eventually([&] { return borrowed->status() == RecorderStatus::recording(false); }))
             << "drawn: " << drawn;
+        EXPECT_TRUE(eventually([&] { return statusItemsMade == 1; })) << "drawn: " << drawn;
+        if (drawn) {
+            QTest::qWait(static_cast<int>(AppDelegate::backgroundWorkWait.count()));
+        }
+        EXPECT_EQ(statusItemsMade, 1) << "one tray icon, whether the frame or the wait came first";
         delegate.reset();
         borrowed = nullptr;
     }

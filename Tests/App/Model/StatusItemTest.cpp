@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -65,6 +66,26 @@ TEST(StatusItemTest, AClickElsewhereClosesThePopover) {
     QTest::mouseClick(elsewhere.windowHandle(), Qt::LeftButton, {}, QPoint(50, 50));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !item.isOpen(); }));
     EXPECT_TRUE(QTest::qWaitFor([&] { return content.isNull(); }));
+}
+
+TEST(StatusItemTest, TheGlyphIsDrawnAgainOnlyWhenItChanges) {
+    StatusItem item([](std::function<void()>) { return new QLabel("Paused"); });
+    const auto* tray = item.findChild<QSystemTrayIcon*>();
+    ASSERT_TRUE(tray);
+    const auto drawn = [&] { return tray->icon().cacheKey(); };
+    ASSERT_FALSE(tray->icon().isNull()) << "the held glyph from the start";
+    const qint64 held = drawn();
+    item.setGlyph(StatusGlyph::Variant::held);
+    EXPECT_EQ(drawn(), held);
+    item.setGlyph(StatusGlyph::Variant::recording);
+    const qint64 recording = drawn();
+    EXPECT_NE(recording, held);
+    EXPECT_EQ(item.glyph(), StatusGlyph::Variant::recording);
+    item.setGlyph(StatusGlyph::Variant::recording);
+    EXPECT_EQ(drawn(), recording);
+    item.setGlyph(StatusGlyph::Variant::held);
+    EXPECT_NE(drawn(), recording);
+    EXPECT_EQ(item.glyph(), StatusGlyph::Variant::held);
 }
 
 TEST(StatusItemTest, PopoverPosition) {
