@@ -194,6 +194,10 @@ const std::vector<Symbol>& all() {
     return symbols;
 }
 
+bool looksUpIconTheme(const QString& themeName) {
+    return !themeName.isEmpty() && themeName != QLatin1String("hicolor");
+}
+
 QIcon bundled(const QString& name) {
     if (!find(name)) {
         return {};
@@ -214,7 +218,7 @@ QIcon icon(const QString& name) {
     }
     QIcon result;
     const QString themeName = QString::fromUtf8(symbol->themeName);
-    if (!themeName.isEmpty()) {
+    if (!themeName.isEmpty() && looksUpIconTheme(QIcon::themeName())) {
         for (const QString& candidate : {themeName + "-symbolic", themeName}) {
             if (QIcon::hasThemeIcon(candidate)) {
                 result = QIcon::fromTheme(candidate);

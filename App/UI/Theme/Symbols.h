@@ -8,9 +8,9 @@
 #include <vector>
 
 // The glyphs screens show, by the names the screens use ("magnifyingglass", "trash"). Each name is
-// looked up in the user's icon theme under its freedesktop name (the symbolic variant first) and
-// otherwise drawn from the application's own picture of it, so every symbol shows with no icon theme
-// at all. Main thread only.
+// looked up in the user's icon theme, when there is one, under its freedesktop name (the symbolic
+// variant first) and otherwise drawn from the application's own picture of it, so every symbol shows
+// with no icon theme at all. Main thread only.
 namespace vesperline::Symbols {
 
 struct Symbol {
@@ -21,6 +21,12 @@ struct Symbol {
 
 // Every symbol, in name order.
 const std::vector<Symbol>& all();
+
+// Whether symbols are looked up in the icon theme named `themeName` (`QIcon::themeName()`). A desktop
+// that names no theme leaves Qt on hicolor, the theme every theme inherits: it holds applications'
+// icons, not the action icons looked up here, and reading its long index would only delay the first
+// window.
+bool looksUpIconTheme(const QString& themeName);
 
 // The icon of `name`, from the icon theme or else bundled, drawn in the application palette's text
 // colour (fainter when disabled), so it reads in a light and a dark appearance alike; a name that is

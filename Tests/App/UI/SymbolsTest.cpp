@@ -53,6 +53,13 @@ TEST(SymbolsTest, EverySymbolShowsWithOrWithoutAnIconTheme) {
     }
 }
 
+TEST(SymbolsTest, OnlyADesktopsOwnIconThemeIsLookedUp) {
+    EXPECT_TRUE(Symbols::looksUpIconTheme("Adwaita"));
+    EXPECT_TRUE(Symbols::looksUpIconTheme("breeze-dark"));
+    EXPECT_FALSE(Symbols::looksUpIconTheme("hicolor")) << "the fallback every theme inherits";
+    EXPECT_FALSE(Symbols::looksUpIconTheme(""));
+}
+
 TEST(SymbolsTest, TheBundleHoldsExactlyTheTablesDrawings) {
     QSet<QString> names;
     for (const Symbols::Symbol& symbol : Symbols::all()) {
