@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <mutex>
 #include <vector>
 
 namespace vesperline {
@@ -51,7 +52,7 @@ std::unique_ptr<icu::DateFormat> fromSkeleton(icu::DateTimePatternGenerator* gen
     return format;
 }
 
-QString formatDate(const std::unique_ptr<icu::DateFormat>& format, ostrel::Time date) {
+QString formatDate(const icu::DateFormat* format, ostrel::Time date) {
     icu::UnicodeString text;
     if (format) {
         format->format(icuDate(date), text);
@@ -76,26 +77,106 @@ QString formatNumber(const icu::number::LocalizedNumberFormatter& format, double
 
 } // namespace
 
+// A formatter built the first time it is asked for, by whichever thread asks first; a screen that
+// shows no dates builds no date formats, and nothing is built before the first window.
+template <typename T> class OnFirstUse {
+  public:
+    template <typename Make> const T* get(Make make) const {
+        std::call_once(once_, [&] { value_ = make(); });
+        return value_.get();
+    }
+
+  private:
+    mutable std::once_flag once_;
+    mutable std::unique_ptr<T> value_;
+};
+
 struct Format::Formatters {
     icu::Locale locale;
     std::string zoneID;
     std::unique_ptr<icu::TimeZone> zone;
-    std::unique_ptr<icu::MeasureFormat> hoursMinutes;
-    std::unique_ptr<icu::DateFormat> time;
-    std::unique_ptr<icu::DateFormat> timeWithSeconds;
-    std::unique_ptr<icu::DateFormat> mediumDate;
-    std::unique_ptr<icu::DateFormat> dayTitle;
-    std::unique_ptr<icu::DateFormat> dayMonth;
-    std::unique_ptr<icu::DateFormat> dayMonthYear;
-    std::unique_ptr<icu::DateFormat> weekdayDay; // of calendar dates, so in UTC
-    std::unique_ptr<icu::Calendar> calendar;     // a template: cloned for every use
-    icu::number::LocalizedNumberFormatter percent;
-    std::unique_ptr<icu::ListFormatter> list;
-    std::unique_ptr<icu::RelativeDateTimeFormatter> relative;
+
+    // The formats made from skeletons, together: they share one pattern generator, which is not
+    // safe to use from two threads at once.
+    struct SkeletonFormats {
+        std::unique_ptr<icu::DateFormat> timeWithSeconds;
+        std::unique_ptr<icu::DateFormat> dayTitle;
+        std::unique_ptr<icu::DateFormat> dayMonth;
+        std::unique_ptr<icu::DateFormat> dayMonthYear;
+        std::unique_ptr<icu::DateFormat> weekdayDay; // of calendar dates, so in UTC
+    };
+
+    const icu::MeasureFormat* hoursMinutes() const {
+        return hoursMinutes_.get([this] {
+            UErrorCode status = U_ZERO_ERROR;
+            return std::make_unique<icu::MeasureFormat>(locale, UMEASFMT_WIDTH_SHORT, status);
+        });
+    }
+    const icu::DateFormat* time() const {
+        return time_.get([this] {
+            return withZone(icu::DateFormat::createTimeInstance(icu::DateFormat::kShort, locale), *zone);
+        });
+    }
+    const icu::DateFormat* mediumDate() const {
+        return mediumDate_.get([this] {
+            return withZone(icu::DateFormat::createDateInstance(icu::DateFormat::kMedium, locale), *zone);
+        });
+    }
+    const SkeletonFormats& skeletons() const {
+        return *skeletons_.get([this] {
+            UErrorCode status = U_ZERO_ERROR;
+            std::unique_ptr<icu::DateTimePatternGenerator> generator(
+                icu::DateTimePatternGenerator::createInstance(locale, status));
+            auto formats = std::make_unique<SkeletonFormats>();
+            formats->timeWithSeconds = fromSkeleton(generator.get(), "HHmmss", locale, *zone);
+            formats->dayTitle = fromSkeleton(generator.get(), "EEEEdMMMM", locale, *zone);
+            formats->dayMonth = fromSkeleton(generator.get(), "dMMM", locale, *zone);
+            formats->dayMonthYear = fromSkeleton(generator.get(), "dMMMyy", locale, *zone);
+            formats->weekdayDay = fromSkeleton(generator.get(), "EEEd", locale, *icu::TimeZone::getGMT());
+            return formats;
+        });
+    }
+    // A template: cloned for every use.
+    const icu::Calendar& calendar() const {
+        return *calendar_.get([this] {
+            UErrorCode status = U_ZERO_ERROR;
+            std::unique_ptr<icu::Calendar> made(icu::Calendar::createInstance(*zone, locale, status));
+            if (U_FAILURE(status) || !made) {
+                status = U_ZERO_ERROR;
+                made.reset(icu::Calendar::createInstance(*zone, icu::Locale::getRoot(), status));
+            }
+            return made;
+        });
+    }
+    const icu::number::LocalizedNumberFormatter& percent() const {
+        return *percent_.get([this] {
+            return std::make_unique<icu::number::LocalizedNumberFormatter>(
+                icu::number::NumberFormatter::withLocale(locale)
+                    .unit(icu::NoUnit::percent())
+                    .scale(icu::number::Scale::powerOfTen(2))
+                    .precision(icu::number::Precision::minMaxFraction(0, 1)));
+        });
+    }
+    const icu::ListFormatter* list() const {
+        return list_.get([this] {
+            UErrorCode status = U_ZERO_ERROR;
+            std::unique_ptr<icu::ListFormatter> made(
+                icu::ListFormatter::createInstance(locale, ULISTFMT_TYPE_AND, ULISTFMT_WIDTH_WIDE, status));
+            return U_SUCCESS(status) ? std::move(made) : nullptr;
+        });
+    }
+    const icu::RelativeDateTimeFormatter* relative() const {
+        return relative_.get([this] {
+            UErrorCode status = U_ZERO_ERROR;
+            auto made = std::make_unique<icu::RelativeDateTimeFormatter>(
+                locale, nullptr, UDAT_STYLE_SHORT, UDISPCTX_CAPITALIZATION_NONE, status);
+            return U_SUCCESS(status) ? std::move(made) : nullptr;
+        });
+    }
 
     // The calendar day of `time` in this zone and calendar: era, year, month, day.
     std::vector<int> day(ostrel::Time time, int dayOffset = 0) const {
-        std::unique_ptr<icu::Calendar> cal(calendar->clone());
+        std::unique_ptr<icu::Calendar> cal(calendar().clone());
         UErrorCode status = U_ZERO_ERROR;
         cal->setTime(icuDate(time), status);
         if (dayOffset != 0) {
@@ -104,47 +185,24 @@ struct Format::Formatters {
         return {cal->get(UCAL_ERA, status), cal->get(UCAL_YEAR, status), cal->get(UCAL_MONTH, status),
                 cal->get(UCAL_DATE, status)};
     }
+
+  private:
+    OnFirstUse<icu::MeasureFormat> hoursMinutes_;
+    OnFirstUse<icu::DateFormat> time_;
+    OnFirstUse<icu::DateFormat> mediumDate_;
+    OnFirstUse<SkeletonFormats> skeletons_;
+    OnFirstUse<icu::Calendar> calendar_;
+    OnFirstUse<icu::number::LocalizedNumberFormatter> percent_;
+    OnFirstUse<icu::ListFormatter> list_;
+    OnFirstUse<icu::RelativeDateTimeFormatter> relative_;
 };
 
 Format::Format(const std::string& localeName, const std::string& timeZone)
     : formatters_(std::make_unique<Formatters>()) {
     Formatters& f = *formatters_;
-    UErrorCode status = U_ZERO_ERROR;
     f.locale = icu::Locale(localeName.c_str());
     f.zoneID = timeZone;
     f.zone.reset(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(timeZone)));
-    f.hoursMinutes = std::make_unique<icu::MeasureFormat>(f.locale, UMEASFMT_WIDTH_SHORT, status);
-    f.time = withZone(icu::DateFormat::createTimeInstance(icu::DateFormat::kShort, f.locale), *f.zone);
-    f.mediumDate = withZone(icu::DateFormat::createDateInstance(icu::DateFormat::kMedium, f.locale), *f.zone);
-    std::unique_ptr<icu::DateTimePatternGenerator> generator(
-        icu::DateTimePatternGenerator::createInstance(f.locale, status));
-    f.timeWithSeconds = fromSkeleton(generator.get(), "HHmmss", f.locale, *f.zone);
-    f.dayTitle = fromSkeleton(generator.get(), "EEEEdMMMM", f.locale, *f.zone);
-    f.dayMonth = fromSkeleton(generator.get(), "dMMM", f.locale, *f.zone);
-    f.dayMonthYear = fromSkeleton(generator.get(), "dMMMyy", f.locale, *f.zone);
-    f.weekdayDay = fromSkeleton(generator.get(), "EEEd", f.locale, *icu::TimeZone::getGMT());
-    status = U_ZERO_ERROR;
-    f.calendar.reset(icu::Calendar::createInstance(*f.zone, f.locale, status));
-    if (U_FAILURE(status) || !f.calendar) {
-        status = U_ZERO_ERROR;
-        f.calendar.reset(icu::Calendar::createInstance(*f.zone, icu::Locale::getRoot(), status));
-    }
-    f.percent = icu::number::NumberFormatter::withLocale(f.locale)
-                    .unit(icu::NoUnit::percent())
-                    .scale(icu::number::Scale::powerOfTen(2))
-                    .precision(icu::number::Precision::minMaxFraction(0, 1));
-    status = U_ZERO_ERROR;
-    f.list.reset(
-        icu::ListFormatter::createInstance(f.locale, ULISTFMT_TYPE_AND, ULISTFMT_WIDTH_WIDE, status));
-    if (U_FAILURE(status)) {
-        f.list.reset();
-    }
-    status = U_ZERO_ERROR;
-    f.relative = std::make_unique<icu::RelativeDateTimeFormatter>(f.locale, nullptr, UDAT_STYLE_SHORT,
-                                                                  UDISPCTX_CAPITALIZATION_NONE, status);
-    if (U_FAILURE(status)) {
-        f.relative.reset();
-    }
 }
 
 Format::~Format() = default;
@@ -197,7 +255,8 @@ QString Format::bytes(std::int64_t count) const {
 }
 
 QString Format::hoursMinutes(double seconds) const {
-    if (!std::isfinite(seconds) || !formatters_->hoursMinutes) {
+    const icu::MeasureFormat* format = formatters_->hoursMinutes();
+    if (!std::isfinite(seconds) || !format) {
         return {};
     }
     const auto totalMinutes = static_cast<long long>(std::fabs(seconds) / 60.0);
@@ -213,25 +272,24 @@ QString Format::hoursMinutes(double seconds) const {
     }
     icu::UnicodeString text;
     icu::FieldPosition position;
-    formatters_->hoursMinutes->formatMeasures(measures.data(), static_cast<int32_t>(measures.size()), text,
-                                              position, status);
+    format->formatMeasures(measures.data(), static_cast<int32_t>(measures.size()), text, position, status);
     return U_SUCCESS(status) ? toQString(text) : QString();
 }
 
 QString Format::time(ostrel::Time date) const {
-    return formatDate(formatters_->time, date);
+    return formatDate(formatters_->time(), date);
 }
 
 QString Format::timeWithSeconds(ostrel::Time date) const {
-    return formatDate(formatters_->timeWithSeconds, date);
+    return formatDate(formatters_->skeletons().timeWithSeconds.get(), date);
 }
 
 QString Format::mediumDate(ostrel::Time date) const {
-    return formatDate(formatters_->mediumDate, date);
+    return formatDate(formatters_->mediumDate(), date);
 }
 
 QString Format::dayTitle(ostrel::Time date) const {
-    return formatDate(formatters_->dayTitle, date);
+    return formatDate(formatters_->skeletons().dayTitle.get(), date);
 }
 
 QString Format::weekdayDay(int year, int month, int day) const {
@@ -247,7 +305,8 @@ QString Format::weekdayDay(int year, int month, int day) const {
     }
     // Noon of that date in UTC, formatted in UTC: the date itself, whatever the zones around it.
     const auto noon = sys_days(date) + hours(12);
-    return formatDate(formatters_->weekdayDay, duration_cast<seconds>(noon.time_since_epoch()).count());
+    return formatDate(formatters_->skeletons().weekdayDay.get(),
+                      duration_cast<seconds>(noon.time_since_epoch()).count());
 }
 
 QString Format::duration(double seconds) const {
@@ -270,12 +329,15 @@ QString Format::momentLabel(ostrel::Time date, ostrel::Time now) const {
         return QCoreApplication::translate("Format", "Yesterday %1").arg(clock);
     }
     const bool sameYear = day[0] == today[0] && day[1] == today[1];
-    return formatDate(sameYear ? f.dayMonth : f.dayMonthYear, date) + QLatin1Char(' ') + clock;
+    const Formatters::SkeletonFormats& skeletons = f.skeletons();
+    return formatDate((sameYear ? skeletons.dayMonth : skeletons.dayMonthYear).get(), date) +
+           QLatin1Char(' ') + clock;
 }
 
 QString Format::relativeDateTime(ostrel::Time date, ostrel::Time now) const {
     const Formatters& f = *formatters_;
-    if (!f.relative) {
+    const icu::RelativeDateTimeFormatter* relative = f.relative();
+    if (!relative) {
         return {};
     }
     struct Unit {
@@ -288,7 +350,7 @@ QString Format::relativeDateTime(ostrel::Time date, ostrel::Time now) const {
         {UCAL_HOUR_OF_DAY, UDAT_REL_UNIT_HOUR},  {UCAL_MINUTE, UDAT_REL_UNIT_MINUTE},
         {UCAL_SECOND, UDAT_REL_UNIT_SECOND},
     };
-    std::unique_ptr<icu::Calendar> calendar(f.calendar->clone());
+    std::unique_ptr<icu::Calendar> calendar(f.calendar().clone());
     UErrorCode status = U_ZERO_ERROR;
     calendar->setTime(icuDate(now), status);
     // Each difference moves the calendar on by that many units, so the next unit counts the rest.
@@ -305,7 +367,7 @@ QString Format::relativeDateTime(ostrel::Time date, ostrel::Time now) const {
         }
     }
     icu::UnicodeString text;
-    f.relative->formatNumeric(amount, unit, text, status);
+    relative->formatNumeric(amount, unit, text, status);
     return U_SUCCESS(status) ? toQString(text) : QString();
 }
 
@@ -323,7 +385,7 @@ QString Format::decimal(int digits, double value) const {
 }
 
 QString Format::percent(double fraction) const {
-    QString text = formatNumber(formatters_->percent, fraction);
+    QString text = formatNumber(formatters_->percent(), fraction);
     if (text.isEmpty()) {
         text = QString::number(static_cast<long long>(fraction * 100)) + QLatin1Char('%');
     }
@@ -337,10 +399,11 @@ QString Format::list(const QStringList& items) const {
     }
     icu::UnicodeString text;
     UErrorCode status = U_ZERO_ERROR;
-    if (formatters_->list) {
-        formatters_->list->format(parts.data(), static_cast<int32_t>(parts.size()), text, status);
+    const icu::ListFormatter* format = formatters_->list();
+    if (format) {
+        format->format(parts.data(), static_cast<int32_t>(parts.size()), text, status);
     }
-    return formatters_->list && U_SUCCESS(status) ? toQString(text) : items.join(QStringLiteral(", "));
+    return format && U_SUCCESS(status) ? toQString(text) : items.join(QStringLiteral(", "));
 }
 
 QString Format::plural(const QString& message, std::initializer_list<std::int64_t> counts) const {

@@ -14,9 +14,10 @@
 namespace vesperline {
 
 // Display texts for byte counts, durations, dates, moments, decimals and fractions, in one locale
-// and time zone. The formatters are built once per instance and only read afterwards; the shared
-// instance uses the user's locale and time zone. ICU's formatting is safe from several threads at once,
-// so the services that write texts off the main thread (the language-model service) use it too.
+// and time zone. Each formatter is built once per instance, when a text first needs it, and only read
+// afterwards; the shared instance uses the user's locale and time zone. ICU's formatting is safe from several
+// threads at once, so the services that write texts off the main thread (the language-model service) use it
+// too.
 class Format final {
   public:
     // `locale` is an ICU locale name ("en_US", "de_DE"), `timeZone` an IANA zone id.
