@@ -75,10 +75,8 @@ QString formatNumber(const icu::number::LocalizedNumberFormatter& format, double
     return U_SUCCESS(status) ? toQString(text) : QString();
 }
 
-} // namespace
-
-// A formatter built the first time it is asked for, by whichever thread asks first; a screen that
-// shows no dates builds no date formats, and nothing is built before the first window.
+// A formatter built the first time it is asked for, by whichever thread asks first: the app starts
+// without building formats it may not need, and a screen that shows no dates builds no date formats.
 template <typename T> class OnFirstUse {
   public:
     template <typename Make> const T* get(Make make) const {
@@ -90,6 +88,8 @@ template <typename T> class OnFirstUse {
     mutable std::once_flag once_;
     mutable std::unique_ptr<T> value_;
 };
+
+} // namespace
 
 struct Format::Formatters {
     icu::Locale locale;
