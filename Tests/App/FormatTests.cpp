@@ -4,6 +4,8 @@
 
 #include <array>
 #include <string>
+#include <thread>
+#include <vector>
 
 using vesperline::Format;
 
@@ -199,4 +201,31 @@ TEST(Format, PluralsFollowTheLocalesRulesForEachCount) {
     EXPECT_EQ(german.plural(moments, {1000}).toStdString(), "1.000 moments today");
     // A message ICU cannot read is shown as it is rather than lost.
     EXPECT_EQ(f.plural("{0, plural, one {# moment", {1}).toStdString(), "{0, plural, one {# moment");
+}
+
+TEST(Format, AFreshInstanceFirstUsedFromSeveralThreadsAtOnceWritesTheSameTexts) {
+    // Every formatter is built on its first use: here by whichever of eight threads comes first.
+    const auto texts = [](const Format& f) {
+        return (f.time(saturdayAfternoon) + f.timeWithSeconds(saturdayAfternoon) +
+                f.mediumDate(saturdayAfternoon) + f.dayTitle(saturdayAfternoon) + f.weekdayDay(2025, 3, 1) +
+                f.duration(3660) + f.momentLabel(saturdayAfternoon - 40 * day, saturdayAfternoon) +
+                f.relativeDateTime(saturdayAfternoon - 3 * day, saturdayAfternoon) + f.percent(0.125) +
+                f.list({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}))
+            .toStdString();
+    };
+    const std::string expected = texts(Format("de_DE", "Europe/Istanbul"));
+    for (int round = 0; round < 10; ++round) {
+        const Format fresh("de_DE", "Europe/Istanbul");
+        std::vector<std::string> written(8);
+        std::vector<std::thread> threads;
+        for (std::string& text : written) {
+            threads.emplace_back([&] { text = texts(fresh); });
+        }
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+        for (const std::string& text : written) {
+            EXPECT_EQ(text, expected) << "round " << round;
+        }
+    }
 }
